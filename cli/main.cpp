@@ -1,0 +1,72 @@
+#include "cli/CommandTable.h"
+#include "platform/Version.h"
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+
+namespace lumo::cli {
+
+namespace {
+std::vector<Command>& table() {
+    static std::vector<Command> commands;
+    return commands;
+}
+} // namespace
+
+bool registerCommand(Command command) {
+    table().push_back(std::move(command));
+    return true;
+}
+
+const std::vector<Command>& commands() { return table(); }
+
+void printOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void printErr(const QString& text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+static void printUsage() {
+    printOut(QStringLiteral("Usage: lumo-cli COMMAND [ARGUMENTS]\n"
+                            "       lumo-cli --help | --version\n\nCommands:"));
+    std::vector<Command> sorted = commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    for (const Command& c : sorted)
+        printOut(QStringLiteral("  lumo-cli ") + c.synopsis);
+    printOut(QStringLiteral("\nExit status: 0 success, 1 failure (message on standard error), "
+                            "2 wrong usage."));
+}
+
+} // namespace lumo::cli
+
+int main(int argc, char** argv) {
+    using namespace lumo::cli;
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        printUsage();
+        return Usage;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        printUsage();
+        return Success;
+    }
+    if (name == QLatin1String("--version")) {
+        printOut(QStringLiteral("lumo-cli ") + lumo::programVersionText());
+        return Success;
+    }
+    for (const Command& c : commands()) {
+        if (c.name == name)
+            return c.run(args);
+    }
+    printErr(QStringLiteral("lumo-cli: unknown command '%1' (see lumo-cli --help)").arg(name));
+    return Usage;
+}

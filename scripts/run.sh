@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Lumo and starts it. Without a real unit attached it runs
+# against the built-in simulated unit and line box (--simulate). With no display it starts
+# a virtual one (Xvfb) so the program can still be driven and screenshotted.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh release
+exe="$PWD/build/release/src/lumo"
+args=("$@")
+if [ ${#args[@]} -eq 0 ] && [ -z "${LUMO_REAL_DEVICES:-}" ]; then
+    args=(--simulate)
+fi
+workdir="${LUMO_WORKDIR:-$HOME/Lumo}"
+mkdir -p "$workdir"
+cd "$workdir"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$exe" "${args[@]}"
+fi
+exec "$exe" "${args[@]}"

@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+
+namespace lumo {
+
+// Every message box and Yes/No question of the program goes through this interface, so that
+// logic can be tested with scripted answers. The GUI implements it with QMessageBox, the CLI
+// prints to standard error.
+class Messenger {
+public:
+    enum class Icon { Information, Warning, Stop, Question };
+
+    virtual ~Messenger() = default;
+    // A plain message box with an OK button.
+    virtual void message(const QString& text, const QString& title = {}) = 0;
+    // A Yes/No question; returns true only for Yes.
+    virtual bool ask(const QString& title, const QString& text, Icon icon = Icon::Question,
+                     bool defaultNo = true) = 0;
+};
+
+} // namespace lumo
