@@ -22,8 +22,8 @@ public:
     void DecodeNumberMemory(const QByteArray& image, int memory);
     void DecodeStatus(const QByteArray& image, bool toSnapshot, UnitSnapshot& snapshot);
 
-    void EncodeSettings();                 // slots 1..127 = image positions 2..128
-    void EncodeNumberMemory(int memory);   // slots 1..16
+    void EncodeSettings();               // slots 1..127 = image positions 2..128
+    void EncodeNumberMemory(int memory); // slots 1..16
 
     // The 128-byte settings image a sender transmits: 0x55, then slots 1..127.
     QByteArray settingsImageFromBuffer() const;

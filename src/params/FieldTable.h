@@ -10,10 +10,10 @@ namespace lumo {
 // the settings file, the printout and the remote command builders all read these tables.
 
 enum class FieldKind {
-    Text,  // QLineEdit: Edit1..Edit158
-    Check, // QCheckBox: CheckBox1..CheckBox5
+    Text,   // QLineEdit: Edit1..Edit158
+    Check,  // QCheckBox: CheckBox1..CheckBox5
     Option, // QRadioButton inside an option group: RadioButton1..RadioButton25
-    List,  // QComboBox of the tone-detection dialog: ComboBox1..ComboBox3
+    List,   // QComboBox of the tone-detection dialog: ComboBox1..ComboBox3
 };
 
 // Key filters run on each typed character.
@@ -70,28 +70,28 @@ enum class ImageCoding {
 
 // How a parameter is held in its settings-file record.
 enum class FileCoding {
-    None,   // not stored
-    Text,   // the control's text
-    Check,  // "1" checked, "0" not (Dir1, Dir2)
-    Option, // the code of the checked button
-    SoundBits,      // TONE: bit 0 CheckBox3, bit 1 CheckBox4 (one record for two boxes)
-    CheckZeroOne,   // SIEM: "0" checked, "1" not
+    None,         // not stored
+    Text,         // the control's text
+    Check,        // "1" checked, "0" not (Dir1, Dir2)
+    Option,       // the code of the checked button
+    SoundBits,    // TONE: bit 0 CheckBox3, bit 1 CheckBox4 (one record for two boxes)
+    CheckZeroOne, // SIEM: "0" checked, "1" not
 };
 
 struct FieldDef {
-    const char* name;          // control name, also the widget's objectName
+    const char* name; // control name, also the widget's objectName
     FieldKind kind;
-    const char* defaultValue;  // text, or "1"/"0" for check boxes; nullptr: from the texts table
-    int maxLength;             // 0: no limit
+    const char* defaultValue; // text, or "1"/"0" for check boxes; nullptr: from the texts table
+    int maxLength;            // 0: no limit
     KeyFilter filter;
     ExitRule exitRule;
     std::optional<TextKey> caption; // label or control caption (nullopt where composed)
-    const char* labelName;     // the label that carries the caption, nullptr for the control's own
+    const char* labelName; // the label that carries the caption, nullptr for the control's own
     std::optional<TextKey> hint;
-    int imagePosition;         // 1..128, 0 when not in the settings image
-    int imageLength;           // bytes of a digit group, else 1
+    int imagePosition; // 1..128, 0 when not in the settings image
+    int imageLength;   // bytes of a digit group, else 1
     ImageCoding imageCoding;
-    int fileRecord;            // 1..171, 0 when not in the settings file
+    int fileRecord; // 1..171, 0 when not in the settings file
     FileCoding fileCoding;
 };
 
@@ -99,10 +99,13 @@ struct OptionDef {
     const char* button;   // RadioButtonN
     int imageCode;        // its byte in the settings image
     const char* fileCode; // its value in the settings file
+    TextKey caption;
+    const char* captionSuffix; // appended to the caption text (" *" for RadioButton23)
 };
 
 struct OptionGroupDef {
-    const char* groupBox;       // GroupBoxN that holds the buttons
+    const char* groupBox; // GroupBoxN that holds the buttons
+    TextKey caption;      // shown with one blank before and after
     std::vector<OptionDef> options;
     const char* defaultButton;
     int imagePosition;
@@ -110,8 +113,8 @@ struct OptionGroupDef {
 };
 
 struct FileRecordDef {
-    int number;         // 1..171
-    const char* name;   // exactly six characters
+    int number;       // 1..171
+    const char* name; // exactly six characters
 };
 
 // All text, check and list parameters, in control-name order (Edit1..Edit158, CheckBox1..5,

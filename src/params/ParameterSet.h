@@ -64,6 +64,9 @@ public:
     void setListener(Listener listener) { m_listener = std::move(listener); }
 
 private:
+    struct DefaultsTag {};
+    explicit ParameterSet(DefaultsTag);
+
     struct Entry {
         QString name;
         QString text;
