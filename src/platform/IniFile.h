@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace lumo {
 
@@ -31,8 +32,20 @@ public:
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInt(const QString& section, const QString& key, int value);
 
+    // Several keys in one read and one atomic save, applied in the given order.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    bool writeStrings(const std::vector<Entry>& entries);
+
+    // The system's reason for the last failed write (or read of an existing file).
+    const QString& lastError() const { return m_error; }
+
 private:
     QString m_path;
+    mutable QString m_error;
 };
 
 } // namespace lumo

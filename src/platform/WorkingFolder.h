@@ -17,5 +17,11 @@ bool exists(const QString& name);
 // Files matching a wildcard pattern (case-insensitive), in the order the file system lists them.
 QStringList list(const QString& pattern);
 
+// The same lookups in a given folder instead of the current one. `list` and `listIn` return
+// full paths.
+QString resolveIn(const QString& folder, const QString& name);
+bool existsIn(const QString& folder, const QString& name);
+QStringList listIn(const QString& folder, const QString& pattern);
+
 } // namespace workingFolder
 } // namespace lumo

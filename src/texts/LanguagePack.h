@@ -1,0 +1,70 @@
+#pragma once
+#include "texts/Texts.h"
+
+#include <QString>
+#include <vector>
+
+namespace lumo {
+
+// Language packs: INI files (code page 1250) in the working folder whose sections and numeric
+// keys override the built-in texts. This is the non-visual half of the pack loader; windows
+// take the resulting Texts and put each text in its place.
+namespace language {
+
+// Shown when neither the chosen pack nor the Czech pack can be found; not from any pack.
+inline const QString kLanguageFileError =
+    QStringLiteral("Language file error / chybí jazykový soubor");
+inline const QString kDefaultPack = QStringLiteral("Cesky.lng");
+inline constexpr int kMenuItemCount = 11;
+
+// Sets every built-in key of `texts`: the pack's value where the pack has the key (an empty
+// value gives an empty text), the Czech default where it does not. A missing or unreadable
+// file leaves every key at its default and returns false.
+bool loadLanguagePack(const QString& path, Texts& texts);
+
+// Which pack the loader uses for the requested language file (a full path).
+struct PackChoice {
+    enum class Outcome {
+        LoadPack, // load `languageFile`
+        Defaults, // no pack and no Config.ini: every key takes its default
+        Error     // neither the pack nor the Czech pack exists: show kLanguageFileError and
+                  // change no text
+    };
+    Outcome outcome = Outcome::LoadPack;
+    QString languageFile; // the language file from now on
+};
+
+// The loader's choice of file in `folder`. When the requested pack is missing but Config.ini
+// exists, the Czech pack of the folder is used instead. Config.ini is kept: the close sequence
+// stores the new language anyway, and the user's own keys in it must survive.
+PackChoice choosePack(const QString& folder, const QString& languageFile);
+
+// choosePack followed by loading: on LoadPack and Defaults `texts` is filled, on Error it is
+// left untouched.
+PackChoice applyLanguage(const QString& folder, const QString& languageFile, Texts& texts);
+
+// One item of the language menu.
+struct MenuEntry {
+    QString caption; // the file name less its last four characters
+    QString path;    // full path of the pack
+};
+
+// The first eleven "*.LNG" files of `folder` (any letter case) in file-system order.
+std::vector<MenuEntry> languageMenuEntries(const QString& folder);
+
+// Composition rules of the loader.
+// A group-box caption: one blank before and after the text.
+inline QString groupBoxCaption(const QString& text) {
+    return QLatin1Char(' ') + text + QLatin1Char(' ');
+}
+// The status bar's file label: Menu 1 followed by ": ".
+inline QString fileLabel(const Texts& texts) {
+    return texts.get(TextSection::Menu, 1) + QStringLiteral(": ");
+}
+
+} // namespace language
+
+using language::languageMenuEntries;
+using language::loadLanguagePack;
+
+} // namespace lumo

@@ -1,0 +1,157 @@
+#include "platform/AppConfig.h"
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+class AppConfigTest : public ::testing::Test {
+protected:
+    QString folder() const { return m_dir.path(); }
+    QString configFile() const { return m_dir.filePath("Config.ini"); }
+    void writeConfig(const QByteArray& bytes, const QString& name = QStringLiteral("Config.ini")) {
+        QFile file(m_dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    static QByteArray readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(AppConfigTest, MissingFileGivesDefaults) {
+    const AppConfig config = readConfig(folder());
+    EXPECT_FALSE(config.existed);
+    EXPECT_EQ(config.com, 1);
+    EXPECT_FALSE(config.usb);
+    EXPECT_EQ(config.lang, "Cesky.lng");
+    EXPECT_EQ(config.closePort, "0");
+    EXPECT_EQ(config.timeOutRS, 10);
+}
+
+TEST_F(AppConfigTest, FirstRunFileIsByteExact) {
+    ASSERT_TRUE(createConfig(folder(), 1, folder() + "/Cesky.lng"));
+    EXPECT_EQ(readFile(configFile()),
+              readFile(QStringLiteral(LUMO_TEST_DATA_DIR "/platform/Config_first_run.ini")));
+    const AppConfig config = readConfig(folder());
+    EXPECT_TRUE(config.existed);
+    EXPECT_EQ(config.com, 1);
+    EXPECT_EQ(config.lang, "Cesky.lng");
+}
+
+TEST_F(AppConfigTest, ReadsHandEditedValuesCaseInsensitively) {
+    writeConfig("[setup]\r\nusb=1\r\ncom=4\r\nLANG=English.lng\r\nClosePort=1\r\nTimeOutRS=25\r\n",
+                "CONFIG.INI");
+    const AppConfig config = readConfig(folder());
+    EXPECT_TRUE(config.existed);
+    EXPECT_TRUE(config.usb);
+    EXPECT_EQ(config.com, 4);
+    EXPECT_EQ(config.lang, "English.lng");
+    EXPECT_EQ(config.closePort, "1");
+    EXPECT_EQ(config.timeOutRS, 25);
+}
+
+TEST_F(AppConfigTest, UnusableValuesFallBackToDefaults) {
+    writeConfig("[Setup]\nCOM=abc\nUSB=2\nLang=\nTimeOutRS=0\n");
+    AppConfig config = readConfig(folder());
+    EXPECT_EQ(config.com, 1);
+    EXPECT_FALSE(config.usb);
+    EXPECT_EQ(config.lang, "Cesky.lng");
+    EXPECT_EQ(config.timeOutRS, 10);
+
+    writeConfig("[Setup]\nTimeOutRS=-3\nLang=../../etc/x.lng\n");
+    config = readConfig(folder());
+    EXPECT_EQ(config.timeOutRS, 10);
+    EXPECT_EQ(config.lang, "Cesky.lng");
+
+    writeConfig(QByteArray("[Setup]\nLang=a\x01z.lng\n", 22));
+    EXPECT_EQ(readConfig(folder()).lang, "Cesky.lng");
+}
+
+TEST_F(AppConfigTest, CloseKeepsHandEditedKeysAndPorts) {
+    const QByteArray before = "[Setup]\r\n"
+                              "USB=0\r\n"
+                              "COM=1\r\n"
+                              "Lang=Cesky.lng\r\n"
+                              "ClosePort=1\r\n"
+                              "TimeOutRS=30\r\n"
+                              "; my note\r\n"
+                              "\r\n"
+                              "[Ports]\r\n"
+                              "COM3=/dev/ttyUSB0\r\n";
+    writeConfig(before);
+    ASSERT_TRUE(writeConfigOnClose(folder(), true, 3, "/somewhere/English.lng"));
+    const QByteArray after = readFile(configFile());
+    EXPECT_TRUE(
+        after.startsWith("[Setup]\r\nUSB=1\r\nCOM=3\r\nLang=English.lng\r\nClosePort=1\r\n"
+                         "TimeOutRS=30\r\n; my note\r\n\r\n[Ports]\r\nCOM3=/dev/ttyUSB0\r\n"))
+        << after.constData();
+    const AppConfig config = readConfig(folder());
+    EXPECT_TRUE(config.usb);
+    EXPECT_EQ(config.com, 3);
+    EXPECT_EQ(config.lang, "English.lng");
+    EXPECT_EQ(config.closePort, "1");
+    EXPECT_EQ(config.timeOutRS, 30);
+    IniFile ini(configFile());
+    EXPECT_EQ(ini.readString("Info", "ClosePort"), config::kInfoClosePort);
+    EXPECT_EQ(ini.readString("Info", "TimeOutRS"), config::kInfoTimeOutRS);
+    EXPECT_EQ(ini.readString("-", "-"), "-");
+    EXPECT_EQ(portDevicePath(folder(), 3), "/dev/ttyUSB0");
+}
+
+TEST_F(AppConfigTest, CloseOverFirstRunFileChangesOnlySetupValues) {
+    ASSERT_TRUE(createConfig(folder(), 1, "Cesky.lng"));
+    QByteArray expected = readFile(configFile());
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 2, "Deutsch.lng"));
+    expected.replace("COM=1", "COM=2").replace("Lang=Cesky.lng", "Lang=Deutsch.lng");
+    EXPECT_EQ(readFile(configFile()), expected);
+}
+
+TEST_F(AppConfigTest, GarbageFileDoesNotCrashAndIsReadableAfterClose) {
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(static_cast<char>((i * 131 + 7) % 256));
+    writeConfig(junk);
+    const AppConfig config = readConfig(folder());
+    EXPECT_TRUE(config.existed);
+    EXPECT_EQ(config.timeOutRS, 10);
+    EXPECT_GT(config.timeOutRS, 0);
+
+    ASSERT_TRUE(writeConfigOnClose(folder(), true, 7, "Cesky.lng"));
+    const QByteArray after = readFile(configFile());
+    for (const char ch : after) {
+        const auto byte = static_cast<unsigned char>(ch);
+        EXPECT_TRUE(byte >= 0x20 || byte == '\r' || byte == '\n' || byte == '\t')
+            << "control byte " << int(byte) << " left in the file";
+    }
+    const AppConfig reread = readConfig(folder());
+    EXPECT_TRUE(reread.usb);
+    EXPECT_EQ(reread.com, 7);
+    EXPECT_EQ(reread.lang, "Cesky.lng");
+}
+
+TEST_F(AppConfigTest, CloseWritesIntoExistingFileOfOtherCase) {
+    writeConfig("[Setup]\nCOM=2\n", "config.INI");
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 5, "Cesky.lng"));
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), QStringList({"config.INI"}));
+    EXPECT_EQ(readConfig(folder()).com, 5);
+}
+
+TEST_F(AppConfigTest, PortDevicePathDefaultsAndOverrides) {
+    EXPECT_EQ(portDevicePath(folder(), 1), "/dev/ttyS0");
+    EXPECT_EQ(portDevicePath(folder(), 12), "/dev/ttyS11");
+    EXPECT_EQ(portDevicePath(folder(), 0), "");
+    writeConfig("[ports]\ncom2 = /dev/pts/7\nCOM4=\n");
+    EXPECT_EQ(portDevicePath(folder(), 2), "/dev/pts/7");
+    EXPECT_EQ(portDevicePath(folder(), 4), "/dev/ttyS3"); // empty value: default
+}
+
+} // namespace
+} // namespace lumo
