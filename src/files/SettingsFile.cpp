@@ -1,0 +1,265 @@
+#include "files/SettingsFile.h"
+#include "files/ReplaceFile.h"
+#include "params/FieldTable.h"
+#include "platform/Cp1250.h"
+#include <QFile>
+#include <QFileInfo>
+
+namespace lumo {
+
+namespace {
+
+using namespace settingsFile;
+
+constexpr int kNameLength = 6;
+constexpr int kValueLengthOffset = 17;
+constexpr int kValueOffset = 18;
+
+QString name(const char* s) {
+    return QString::fromLatin1(s);
+}
+
+// Blanks as the old runtime trimmed them: every character up to and including the space.
+QString trimBlanks(const QString& s) {
+    int begin = 0;
+    int end = s.size();
+    while (begin < end && s[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && s[end - 1].unicode() <= 32)
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+std::vector<const FieldDef*> fieldsOfRecord(int record) {
+    std::vector<const FieldDef*> fields;
+    for (const FieldDef& f : fieldTable())
+        if (f.fileRecord == record)
+            fields.push_back(&f);
+    return fields;
+}
+
+QString recordValue(const ParameterSet& params, int record) {
+    if (const OptionGroupDef* g = findOptionGroupByRecord(record)) {
+        const QString checked = params.checkedOption(name(g->options.front().button));
+        for (const OptionDef& o : g->options)
+            if (name(o.button) == checked)
+                return name(o.fileCode);
+        return {};
+    }
+    const std::vector<const FieldDef*> fields = fieldsOfRecord(record);
+    if (fields.empty())
+        return {};
+    switch (fields.front()->fileCoding) {
+    case FileCoding::Text:
+        return params.text(name(fields.front()->name));
+    case FileCoding::Check:
+        return params.isChecked(name(fields.front()->name)) ? QStringLiteral("1")
+                                                            : QStringLiteral("0");
+    case FileCoding::CheckZeroOne:
+        return params.isChecked(name(fields.front()->name)) ? QStringLiteral("0")
+                                                            : QStringLiteral("1");
+    case FileCoding::SoundBits: {
+        int bits = 0;
+        for (const FieldDef* f : fields)
+            if (params.isChecked(name(f->name)))
+                bits |= f->imageCoding == ImageCoding::SoundBit1 ? 2 : 1;
+        return QString::number(bits);
+    }
+    case FileCoding::None:
+    case FileCoding::Option:
+        break;
+    }
+    return {};
+}
+
+QByteArray record(const FileRecordDef& def, const QString& value) {
+    QByteArray r(kRecordSize, ' ');
+    const QByteArray recordName = QByteArray(def.name).left(16);
+    r[0] = static_cast<char>(recordName.size());
+    for (int i = 1; i <= 16; ++i)
+        r[i] = i <= recordName.size() ? recordName[i - 1] : '\0';
+    const QByteArray v = cp1250::fromUnicode(value.left(kMaxValueLength));
+    r[kValueLengthOffset] = static_cast<char>(v.size());
+    for (int i = 0; i < v.size(); ++i)
+        r[kValueOffset + i] = v[i];
+    // The old writer left the last byte of a short value's padding zero.
+    if (v.size() < kMaxValueLength)
+        r[kRecordSize - 1] = '\0';
+    return r;
+}
+
+void applyRecord(ParameterSet& p, int record, const QString& value) {
+    if (const OptionGroupDef* g = findOptionGroupByRecord(record)) {
+        for (const OptionDef& o : g->options)
+            if (value == name(o.fileCode))
+                p.setChecked(name(o.button), true);
+        return;
+    }
+    for (const FieldDef* f : fieldsOfRecord(record)) {
+        const QString n = name(f->name);
+        switch (f->fileCoding) {
+        case FileCoding::Text:
+            p.setText(n, value);
+            if (record > kMandatoryRecords && f->kind == FieldKind::Text)
+                p.setVisible(n, true);
+            break;
+        case FileCoding::Check:
+            p.setChecked(n, value == QLatin1String("1"));
+            break;
+        case FileCoding::CheckZeroOne:
+            p.setEnabled(n, true);
+            p.setChecked(n, value == QLatin1String("0"));
+            break;
+        case FileCoding::SoundBits: {
+            p.setEnabled(n, true);
+            const int bit = f->imageCoding == ImageCoding::SoundBit1 ? 2 : 1;
+            if (value.size() == 1 && value[0] >= QLatin1Char('0') && value[0] <= QLatin1Char('3'))
+                p.setChecked(n, ((value[0].unicode() - '0') & bit) != 0);
+            break;
+        }
+        case FileCoding::None:
+        case FileCoding::Option:
+            break;
+        }
+    }
+}
+
+// What an optional record's absence means for its parameters.
+void applyMissingRecord(ParameterSet& p, int record) {
+    if (const OptionGroupDef* g = findOptionGroupByRecord(record)) {
+        p.setChecked(name(g->defaultButton), true);
+        return;
+    }
+    for (const FieldDef* f : fieldsOfRecord(record)) {
+        const QString n = name(f->name);
+        switch (f->fileCoding) {
+        case FileCoding::SoundBits:
+            p.setChecked(n, true);
+            p.setEnabled(n, false);
+            break;
+        case FileCoding::CheckZeroOne:
+            p.setChecked(n, false);
+            p.setEnabled(n, false);
+            break;
+        case FileCoding::Text:
+            if (f->kind == FieldKind::Text) { // the prefix; the lists keep their values
+                p.setText(n, QString());
+                p.setVisible(n, false);
+            }
+            break;
+        case FileCoding::Check:
+        case FileCoding::None:
+        case FileCoding::Option:
+            break;
+        }
+    }
+}
+
+} // namespace
+
+namespace settingsFile {
+
+QByteArray toBytes(const ParameterSet& params) {
+    QByteArray bytes;
+    bytes.reserve(kAllRecords * kRecordSize);
+    for (const FileRecordDef& def : fileRecords())
+        bytes += record(def, recordValue(params, def.number));
+    return bytes;
+}
+
+bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem) {
+    auto fail = [problem](const QString& text) {
+        if (problem)
+            *problem = text;
+        return false;
+    };
+    const qsizetype size = bytes.size();
+    int records = 0;
+    if (size >= qsizetype(kAllRecords) * kRecordSize) {
+        records = kAllRecords; // anything after the last record is never read
+    } else {
+        if (size % kRecordSize != 0)
+            return fail(QStringLiteral("the file is %1 bytes long, which is not a whole number of "
+                                       "%2-byte records (truncated or damaged)")
+                            .arg(size)
+                            .arg(kRecordSize));
+        records = int(size / kRecordSize);
+    }
+    if (records < kMandatoryRecords)
+        return fail(QStringLiteral("the file holds %1 records, a settings file has at least %2")
+                        .arg(records)
+                        .arg(kMandatoryRecords));
+
+    // Check every record before anything is applied.
+    std::vector<QString> values;
+    values.reserve(size_t(records));
+    for (int i = 0; i < records; ++i) {
+        const char* r = bytes.constData() + qsizetype(i) * kRecordSize;
+        const int nameLength = static_cast<unsigned char>(r[0]);
+        const int valueLength = static_cast<unsigned char>(r[kValueLengthOffset]);
+        if (nameLength != kNameLength)
+            return fail(QStringLiteral("record %1 is damaged: its name is %2 characters long "
+                                       "instead of %3")
+                            .arg(i + 1)
+                            .arg(nameLength)
+                            .arg(kNameLength));
+        if (valueLength > kMaxValueLength)
+            return fail(QStringLiteral("record %1 is damaged: its value is %2 characters long, "
+                                       "at most %3 are allowed")
+                            .arg(i + 1)
+                            .arg(valueLength)
+                            .arg(kMaxValueLength));
+        values.push_back(trimBlanks(cp1250::toUnicode(QByteArray(r + kValueOffset, valueLength))));
+    }
+
+    ParameterSet candidate = params;
+    for (int record = 1; record <= kAllRecords; ++record) {
+        if (record <= records)
+            applyRecord(candidate, record, values[size_t(record - 1)]);
+        else
+            applyMissingRecord(candidate, record);
+    }
+    params = candidate;
+    return true;
+}
+
+} // namespace settingsFile
+
+bool SaveSettingsFile(const ParameterSet& params, const QString& fileName, QString* error,
+                      const settingsFile::Writer& writer) {
+    QString reason;
+    const QByteArray bytes = settingsFile::toBytes(params);
+    const bool ok =
+        writer ? writer(fileName, bytes, &reason) : replaceFile(fileName, bytes, &reason);
+    if (!ok && error)
+        *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(fileName, reason);
+    return ok;
+}
+
+bool LoadSettingsFile(ParameterSet& params, const QString& fileName, QString* error) {
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = QStringLiteral("Cannot load the settings file \"%1\": %2").arg(fileName, what);
+        return false;
+    };
+    const QFileInfo info(fileName);
+    if (fileName.isEmpty() || !info.exists())
+        return fail(QStringLiteral("the file does not exist"));
+    if (info.isDir())
+        return fail(QStringLiteral("it is a folder, not a file"));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    // Never read more than a full file: whatever follows record 171 is ignored, and a device
+    // or a huge file must not be read whole.
+    const QByteArray bytes =
+        file.read(qint64(settingsFile::kAllRecords) * settingsFile::kRecordSize);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    QString problem;
+    if (!settingsFile::fromBytes(bytes, params, &problem))
+        return fail(problem);
+    return true;
+}
+
+} // namespace lumo

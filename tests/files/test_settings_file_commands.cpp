@@ -1,0 +1,220 @@
+// Open, Save, Save As and the settings file named on the command line.
+#include "files/SettingsFile.h"
+#include "files/SettingsFileCommands.h"
+#include "params/MainState.h"
+#include "platform/Messenger.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <deque>
+#include <gtest/gtest.h>
+
+using namespace lumo;
+
+namespace {
+
+class ScriptedDialogs : public FileDialogs {
+public:
+    std::deque<std::optional<QString>> answers; // nullopt: Cancel
+    std::vector<FileDialogRequest> requests;
+    std::optional<QString> run(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        if (answers.empty())
+            return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class ScriptedMessenger : public Messenger {
+public:
+    QStringList messages;
+    QStringList questions; // "title|text"
+    std::deque<bool> answers;
+    void message(const QString& text, const QString&) override { messages.append(text); }
+    bool ask(const QString& title, const QString& text, Icon, bool defaultNo) override {
+        EXPECT_TRUE(defaultNo);
+        questions.append(title + QLatin1Char('|') + text);
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class FileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() override { QDir::setCurrent(previousFolder); }
+
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString data(const char* name) const {
+        return QStringLiteral(LUMO_TEST_DATA_DIR "/files/") + QString::fromLatin1(name);
+    }
+    bool copyData(const char* from, const QString& to) const { return QFile::copy(data(from), to); }
+
+    QTemporaryDir dir;
+    QString previousFolder;
+    MainState state;
+    ScriptedDialogs dialogs;
+    ScriptedMessenger messenger;
+    SettingsFileCommands commands{state, messenger, dialogs};
+};
+
+} // namespace
+
+TEST_F(FileCommandsTest, OpenAsksWithTheTitleFilterAndFolderAndLoads) {
+    const QString file = path("site.ktf"); // lower-case extension
+    ASSERT_TRUE(copyData("records164.KTF", file));
+    dialogs.answers = {file};
+    EXPECT_TRUE(commands.open());
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    const FileDialogRequest& r = dialogs.requests.front();
+    EXPECT_EQ(r.kind, FileDialogRequest::Kind::Open);
+    EXPECT_EQ(r.title, QStringLiteral("Otevřít - soubory s nastavením Vexo"));
+    EXPECT_EQ(r.filter,
+              QStringLiteral("Soubory s nastavením Vexo|*.KTF|Všechny soubory    *.*|*.*"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("KTF"));
+    EXPECT_EQ(QDir(r.folder), QDir(dir.path()));
+    EXPECT_TRUE(r.fileName.isEmpty());
+    EXPECT_EQ(state.settingsFileName, file);
+    EXPECT_EQ(state.params.text(QStringLiteral("Edit144")), QStringLiteral("1234"));
+    EXPECT_TRUE(messenger.messages.isEmpty());
+}
+
+TEST_F(FileCommandsTest, CancelledOpenLeavesNoNameSoTheNextSaveAsksForOne) {
+    state.settingsFileName = path("before.KTF");
+    dialogs.answers = {std::nullopt};
+    EXPECT_FALSE(commands.open());
+    EXPECT_EQ(messenger.messages, QStringList{QStringLiteral("Nebyl vybrán žádný soubor")});
+    EXPECT_TRUE(state.settingsFileName.isEmpty());
+
+    const QString target = path("new.KTF");
+    dialogs.answers = {target};
+    EXPECT_TRUE(commands.save());
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_EQ(dialogs.requests[1].kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(readFile(target).size(), 8550);
+}
+
+TEST_F(FileCommandsTest, OpenRefusesOtherExtensionsAndKeepsTheParameters) {
+    const QString file = path("settings.txt");
+    ASSERT_TRUE(copyData("records164.KTF", file));
+    state.settingsFileName = path("old.KTF");
+    const ParameterSet before = state.params;
+    dialogs.answers = {file};
+    EXPECT_FALSE(commands.open());
+    EXPECT_EQ(messenger.messages,
+              QStringList{QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo")});
+    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(state.params.sameValues(before));
+}
+
+TEST_F(FileCommandsTest, ADamagedFileChangesNothingAndKeepsTheCurrentName) {
+    const QString file = path("bad.KTF");
+    ASSERT_TRUE(copyData("truncated.KTF", file));
+    state.settingsFileName = path("current.KTF");
+    state.params.setText(QStringLiteral("Edit1"), QStringLiteral("42"));
+    const ParameterSet before = state.params;
+    dialogs.answers = {file};
+    EXPECT_FALSE(commands.open());
+    ASSERT_EQ(messenger.messages.size(), 1);
+    EXPECT_TRUE(messenger.messages.front().contains(file));
+    EXPECT_TRUE(state.params.sameValues(before));
+    EXPECT_EQ(state.settingsFileName, path("current.KTF"));
+}
+
+TEST_F(FileCommandsTest, SaveWritesUnderTheCurrentNameWithoutADialog) {
+    state.settingsFileName = path("current.KTF");
+    state.params.setText(QStringLiteral("Edit1"), QStringLiteral("123"));
+    EXPECT_TRUE(commands.save());
+    EXPECT_TRUE(dialogs.requests.empty());
+    EXPECT_EQ(readFile(state.settingsFileName), settingsFile::toBytes(state.params));
+}
+
+TEST_F(FileCommandsTest, SaveAsOverwriteQuestionReopensTheDialogOnNo) {
+    const QString existing = path("exists.KTF");
+    ASSERT_TRUE(copyData("records164.KTF", existing));
+    const QByteArray original = readFile(existing);
+    dialogs.answers = {existing, std::nullopt};
+    messenger.answers = {false};
+    EXPECT_FALSE(commands.saveAs());
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    const FileDialogRequest& r = dialogs.requests.front();
+    EXPECT_EQ(r.title, QStringLiteral("Uložit nastavení vrátného Vexo do souboru"));
+    EXPECT_EQ(r.filter, QStringLiteral("Soubory s nastavením Vexo|*.KTF"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("KTF"));
+    EXPECT_EQ(messenger.questions,
+              QStringList{QStringLiteral("Dotaz systému|Soubor již existuje, chcete ho přepsat?")});
+    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_EQ(readFile(existing), original);
+
+    // Yes overwrites.
+    dialogs.answers = {existing};
+    messenger.answers = {true};
+    EXPECT_TRUE(commands.saveAs());
+    EXPECT_EQ(state.settingsFileName, existing);
+    EXPECT_EQ(readFile(existing), settingsFile::toBytes(state.params));
+}
+
+TEST_F(FileCommandsTest, SaveAsPrefillsTheCurrentNameOnlyWhenTheCloseSequenceAsks) {
+    state.settingsFileName = path("current.KTF");
+    dialogs.answers = {std::nullopt, std::nullopt};
+    commands.saveAs();
+    EXPECT_TRUE(dialogs.requests.back().fileName.isEmpty());
+    EXPECT_EQ(state.settingsFileName, path("current.KTF")); // Cancel keeps it
+    state.saveAsWithCurrentName = true;
+    commands.saveAs();
+    EXPECT_EQ(dialogs.requests.back().fileName, path("current.KTF"));
+}
+
+TEST_F(FileCommandsTest, SaveFailureIsReported) {
+    state.settingsFileName = path("no/such/folder/x.KTF");
+    EXPECT_FALSE(commands.save());
+    ASSERT_EQ(messenger.messages.size(), 1);
+    EXPECT_TRUE(messenger.messages.front().contains(state.settingsFileName));
+}
+
+TEST_F(FileCommandsTest, CommandLineArgumentChecks) {
+    EXPECT_FALSE(commands.loadFromCommandLine(QStringLiteral("a.ktf")));
+    EXPECT_EQ(messenger.messages.last(), QStringLiteral("Nebyl vybrán žádný soubor"));
+    EXPECT_EQ(state.settingsFileName, QStringLiteral("a.ktf")); // the argument stays
+
+    EXPECT_FALSE(commands.loadFromCommandLine(path("settings.txt")));
+    EXPECT_EQ(messenger.messages.last(),
+              QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo"));
+    EXPECT_TRUE(state.settingsFileName.isEmpty());
+
+    const QString blanks = path("site.KTF  "); // extension followed by blanks
+    ASSERT_TRUE(copyData("records165.KTF", blanks));
+    messenger.messages.clear();
+    EXPECT_TRUE(commands.loadFromCommandLine(blanks));
+    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_EQ(state.settingsFileName, blanks);
+    EXPECT_TRUE(state.params.isChecked(QStringLiteral("CheckBox4")));
+    EXPECT_FALSE(state.params.isChecked(QStringLiteral("CheckBox3")));
+
+    state.settingsFileName.clear();
+    EXPECT_FALSE(commands.loadFromCommandLine(path("missing.ktf")));
+    EXPECT_TRUE(state.settingsFileName.isEmpty());
+}
+
+TEST(SettingsExtension, AnyLetterCaseAndSurroundingBlanks) {
+    EXPECT_TRUE(SettingsFileCommands::hasSettingsExtension(QStringLiteral("/a/b.KTF")));
+    EXPECT_TRUE(SettingsFileCommands::hasSettingsExtension(QStringLiteral("/a/b.kTf ")));
+    EXPECT_TRUE(SettingsFileCommands::hasSettingsExtension(QStringLiteral("KTF")));
+    EXPECT_FALSE(SettingsFileCommands::hasSettingsExtension(QStringLiteral("/a/b.KTF.txt")));
+    EXPECT_FALSE(SettingsFileCommands::hasSettingsExtension(QStringLiteral("/a/b.KTFX")));
+    EXPECT_FALSE(SettingsFileCommands::hasSettingsExtension(QString()));
+}
