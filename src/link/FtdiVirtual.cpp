@@ -1,0 +1,305 @@
+#include "link/FtdiVirtual.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumo {
+
+VirtualFtdiDevice::VirtualFtdiDevice(QByteArray serialNumber, QByteArray description)
+    : m_serialNumber(std::move(serialNumber)), m_description(std::move(description)) {}
+
+void VirtualFtdiDevice::sendToHost(const QByteArray& bytes) {
+    std::lock_guard lock(m_mutex);
+    m_toHost.append(bytes);
+}
+
+QByteArray VirtualFtdiDevice::takeFromHost() {
+    std::lock_guard lock(m_mutex);
+    QByteArray out;
+    out.swap(m_fromHost);
+    return out;
+}
+
+void VirtualFtdiDevice::setHostWriteHandler(HostWriteHandler handler) {
+    std::lock_guard lock(m_mutex);
+    m_handler = std::move(handler);
+}
+
+void VirtualFtdiDevice::setHostReadHandler(std::function<void()> handler) {
+    std::lock_guard lock(m_mutex);
+    m_readHandler = std::move(handler);
+}
+
+void VirtualFtdiDevice::setFailWrites(bool fail) {
+    std::lock_guard lock(m_mutex);
+    m_failWrites = fail;
+}
+
+bool VirtualFtdiDevice::isOpen() const {
+    std::lock_guard lock(m_mutex);
+    return m_open;
+}
+
+int VirtualFtdiDevice::openCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_openCount;
+}
+
+quint32 VirtualFtdiDevice::baudRate() const {
+    std::lock_guard lock(m_mutex);
+    return m_baudRate;
+}
+
+bool VirtualFtdiDevice::dtr() const {
+    std::lock_guard lock(m_mutex);
+    return m_dtr;
+}
+
+bool VirtualFtdiDevice::rts() const {
+    std::lock_guard lock(m_mutex);
+    return m_rts;
+}
+
+quint8 VirtualFtdiDevice::bitMask() const {
+    std::lock_guard lock(m_mutex);
+    return m_bitMask;
+}
+
+quint8 VirtualFtdiDevice::bitMode() const {
+    std::lock_guard lock(m_mutex);
+    return m_bitMode;
+}
+
+int VirtualFtdiDevice::pendingToHost() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_toHost.size());
+}
+
+bool VirtualFtdiDevice::tryOpen() {
+    std::lock_guard lock(m_mutex);
+    if (m_open || !m_plugged)
+        return false;
+    m_open = true;
+    ++m_openCount;
+    // Opening resets the chip: what was waiting is dropped, the line is back at its defaults.
+    m_toHost.clear();
+    m_baudRate = 9600;
+    m_bitMask = 0;
+    m_bitMode = 0;
+    return true;
+}
+
+void VirtualFtdiDevice::close() {
+    std::lock_guard lock(m_mutex);
+    m_open = false;
+}
+
+bool VirtualFtdiDevice::plugged() const {
+    std::lock_guard lock(m_mutex);
+    return m_plugged;
+}
+
+void VirtualFtdiDevice::setPlugged(bool plugged) {
+    std::lock_guard lock(m_mutex);
+    m_plugged = plugged;
+}
+
+FT_STATUS VirtualFtdiDevice::hostWrite(const char* data, quint32 count, quint32* written) {
+    *written = 0;
+    HostWriteHandler handler;
+    const QByteArray bytes(data, static_cast<int>(count));
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_plugged || m_failWrites)
+            return FT_IO_ERROR;
+        *written = count;
+        if (m_handler)
+            handler = m_handler;
+        else
+            m_fromHost.append(bytes);
+    }
+    // Outside the lock: the handler answers through sendToHost.
+    if (handler)
+        handler(bytes);
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostRead(char* data, quint32 count, quint32* got) {
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(m_mutex);
+        *got = 0;
+        if (!m_plugged)
+            return FT_IO_ERROR;
+        const quint32 n = std::min<quint32>(count, static_cast<quint32>(m_toHost.size()));
+        std::memcpy(data, m_toHost.constData(), n);
+        m_toHost.remove(0, static_cast<int>(n));
+        *got = n;
+        handler = m_readHandler;
+    }
+    if (handler)
+        handler();
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostReceiveCount(quint32* count) const {
+    std::lock_guard lock(m_mutex);
+    *count = 0;
+    if (!m_plugged)
+        return FT_IO_ERROR;
+    *count = static_cast<quint32>(m_toHost.size());
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostSetBaudRate(quint32 rate) {
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return FT_IO_ERROR;
+    if (rate == 0)
+        return FT_INVALID_PARAMETER;
+    m_baudRate = rate;
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostSetBitMode(quint8 mask, quint8 mode) {
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return FT_IO_ERROR;
+    m_bitMask = mask;
+    m_bitMode = mode;
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostSetDtr(bool on) {
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return FT_IO_ERROR;
+    m_dtr = on;
+    return FT_OK;
+}
+
+FT_STATUS VirtualFtdiDevice::hostSetRts(bool on) {
+    std::lock_guard lock(m_mutex);
+    if (!m_plugged)
+        return FT_IO_ERROR;
+    m_rts = on;
+    return FT_OK;
+}
+
+namespace {
+
+class VirtualOpenDevice : public FtdiOpenDevice {
+public:
+    explicit VirtualOpenDevice(std::shared_ptr<VirtualFtdiDevice> device)
+        : m_device(std::move(device)) {}
+    ~VirtualOpenDevice() override { m_device->close(); }
+    FT_STATUS setBaudRate(quint32 rate) override { return m_device->hostSetBaudRate(rate); }
+    FT_STATUS setBitMode(quint8 mask, quint8 mode) override {
+        return m_device->hostSetBitMode(mask, mode);
+    }
+    FT_STATUS setDtr(bool on) override { return m_device->hostSetDtr(on); }
+    FT_STATUS setRts(bool on) override { return m_device->hostSetRts(on); }
+    FT_STATUS write(const char* data, quint32 count, quint32* written) override {
+        return m_device->hostWrite(data, count, written);
+    }
+    FT_STATUS read(char* data, quint32 count, quint32* got) override {
+        return m_device->hostRead(data, count, got);
+    }
+    FT_STATUS receiveCount(quint32* count) override { return m_device->hostReceiveCount(count); }
+
+private:
+    std::shared_ptr<VirtualFtdiDevice> m_device;
+};
+
+class VirtualBackend : public FtdiBackend {
+public:
+    explicit VirtualBackend(VirtualFtdiRegistry& registry) : m_registry(registry) {}
+
+    FT_STATUS list(std::vector<FtdiDeviceInfo>* devices) override {
+        devices->clear();
+        for (const auto& d : m_registry.devices())
+            devices->push_back({d->serialNumber(), d->description()});
+        return FT_OK;
+    }
+
+    FT_STATUS open(const QByteArray& key, bool bySerialNumber,
+                   std::unique_ptr<FtdiOpenDevice>* device) override {
+        for (const auto& d : m_registry.devices()) {
+            if ((bySerialNumber ? d->serialNumber() : d->description()) != key)
+                continue;
+            if (!d->tryOpen())
+                return FT_DEVICE_NOT_OPENED;
+            *device = std::make_unique<VirtualOpenDevice>(d);
+            return FT_OK;
+        }
+        return FT_DEVICE_NOT_FOUND;
+    }
+
+private:
+    VirtualFtdiRegistry& m_registry;
+};
+
+} // namespace
+
+VirtualFtdiRegistry::VirtualFtdiRegistry() : m_backend(std::make_unique<VirtualBackend>(*this)) {}
+
+VirtualFtdiRegistry& VirtualFtdiRegistry::instance() {
+    static VirtualFtdiRegistry registry;
+    return registry;
+}
+
+std::shared_ptr<VirtualFtdiDevice> VirtualFtdiRegistry::plug(const QByteArray& serialNumber,
+                                                             const QByteArray& description) {
+    auto device = std::make_shared<VirtualFtdiDevice>(serialNumber, description);
+    plug(device);
+    return device;
+}
+
+void VirtualFtdiRegistry::plug(std::shared_ptr<VirtualFtdiDevice> device) {
+    std::lock_guard lock(m_mutex);
+    for (auto& d : m_devices) {
+        if (d->serialNumber() == device->serialNumber()) {
+            d->setPlugged(false);
+            d = std::move(device);
+            return;
+        }
+    }
+    m_devices.push_back(std::move(device));
+}
+
+void VirtualFtdiRegistry::unplug(const QByteArray& serialNumber) {
+    std::lock_guard lock(m_mutex);
+    auto it = std::find_if(m_devices.begin(), m_devices.end(),
+                           [&](const auto& d) { return d->serialNumber() == serialNumber; });
+    if (it == m_devices.end())
+        return;
+    (*it)->setPlugged(false);
+    m_devices.erase(it);
+}
+
+void VirtualFtdiRegistry::unplugAll() {
+    std::lock_guard lock(m_mutex);
+    for (auto& d : m_devices)
+        d->setPlugged(false);
+    m_devices.clear();
+}
+
+std::shared_ptr<VirtualFtdiDevice> VirtualFtdiRegistry::find(const QByteArray& serialNumber) const {
+    std::lock_guard lock(m_mutex);
+    for (const auto& d : m_devices) {
+        if (d->serialNumber() == serialNumber)
+            return d;
+    }
+    return nullptr;
+}
+
+std::vector<std::shared_ptr<VirtualFtdiDevice>> VirtualFtdiRegistry::devices() const {
+    std::lock_guard lock(m_mutex);
+    return m_devices;
+}
+
+FtdiBackend& VirtualFtdiRegistry::backend() {
+    return *m_backend;
+}
+
+} // namespace lumo
