@@ -1,6 +1,55 @@
+#include "app/GuiMessenger.h"
+#include "app/TForm1.h"
+#include "app/TForm8.h"
+#include "params/MainState.h"
+#include "params/ui/TForm13.h"
+#include "platform/InstanceLock.h"
+#include "sim/Simulation.h"
 #include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
 
 int main(int argc, char** argv) {
+    // A second copy ends at once and silently; the lock is held until the process ends.
+    lumo::InstanceLock lock;
+    if (!lock.acquire())
+        return 0;
+
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Lumo"));
+
+    // Options begin with "--"; the first other argument names a settings file.
+    QStringList files;
+    bool simulate = false;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--simulate"))
+            simulate = true;
+        else if (!argument.startsWith(QLatin1String("--")))
+            files.append(argument);
+    }
+    if (simulate) {
+        QString error;
+        if (!lumo::sim::startSimulatedDevices(&error))
+            QMessageBox::warning(nullptr, lumo::GuiMessenger::defaultTitle(), error);
+    }
+
+    lumo::MainState state;
+    lumo::GuiMessenger messenger;
+    lumo::TForm1 form1(state, messenger);
+    messenger.setParent(&form1);
+    lumo::TForm8 form8;
+    lumo::TForm13 form13(&form1);
+    form1.attachToneDialog(&form13);
+
+    form1.setEnabled(false);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = form1.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        form1.move(frame.topLeft());
+    }
+    form1.show();
+    form1.startUp(files, &form8);
+    // Closing the main window (Konec included) ends the program: it is the last window shown.
+    return app.exec();
 }

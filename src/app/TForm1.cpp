@@ -1,0 +1,581 @@
+#include "app/TForm1.h"
+#include "app/ToolGlyphs.h"
+#include "files/ui/FileCommands.h"
+#include "params/FieldTable.h"
+#include "params/MainState.h"
+#include "params/ui/FieldBinder.h"
+#include "params/ui/TForm13.h"
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace lumo {
+
+namespace {
+
+constexpr int kClientWidth = 620;
+constexpr int kClientHeight = 419;
+constexpr int kRowHeight = 19;
+
+QGroupBox* makeGroup(QWidget* parent, const char* name) {
+    auto* box = new QGroupBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+// A group box's option buttons, one under the other, from the option group table.
+QGroupBox* makeOptionGroup(QWidget* parent, const char* name) {
+    QGroupBox* box = makeGroup(parent, name);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(6, 2, 6, 3);
+    layout->setSpacing(0);
+    for (const OptionGroupDef& group : optionGroups()) {
+        if (qstrcmp(group.groupBox, name) != 0)
+            continue;
+        for (const OptionDef& option : group.options) {
+            auto* radio = new QRadioButton(box);
+            radio->setObjectName(QString::fromLatin1(option.button));
+            layout->addWidget(radio);
+        }
+    }
+    layout->addStretch(1);
+    return box;
+}
+
+void tighten(QGridLayout* grid) {
+    grid->setContentsMargins(6, 2, 6, 4);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(1);
+}
+
+} // namespace
+
+TForm1::TForm1(MainState& state, Messenger& messenger, QWidget* parent)
+    : QMainWindow(parent), m_state(state), m_messenger(messenger) {
+    setObjectName(QStringLiteral("Form1"));
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    m_binder = new FieldBinder(m_state.params, m_state.texts, m_messenger, this);
+
+    buildMenus();
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Client"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(2, 2, 2, 0);
+    column->setSpacing(2);
+    auto* topRow = new QWidget(central);
+    buildTopRow(topRow);
+    column->addWidget(topRow);
+
+    m_pageControl1 = new QTabWidget(central);
+    m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
+    m_pageControl1->setUsesScrollButtons(false);
+    m_pageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+    m_pageControl1->addTab(buildBasicPage(), QString());
+    m_pageControl1->addTab(buildSwitchPage(), QString());
+    m_pageControl1->addTab(buildTimePage(), QString());
+    m_pageControl1->addTab(buildNumberPage("TabSheet1", 1, "GroupBox1", "GroupBox2"), QString());
+    m_pageControl1->addTab(buildNumberPage("TabSheet2", 17, "GroupBox4", "GroupBox5"), QString());
+    m_pageControl1->addTab(buildNumberPage("TabSheet6", 33, "GroupBox6", "GroupBox7"), QString());
+    m_pageControl1->addTab(buildNumberPage("TabSheet7", 49, "GroupBox8", "GroupBox9"), QString());
+    column->addWidget(m_pageControl1, 1);
+    setCentralWidget(central);
+
+    buildStatusBar();
+
+    m_binder->bind(this);
+    m_binder->addVisibilityFollower(QStringLiteral("Edit158"), findChild<QLabel*>("Label168"));
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(8000);
+    connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    applyTexts();
+    // Client area 620 x 419 below the menu bar, as the window was designed.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::useFileDialogs(FileDialogs* dialogs) {
+    m_files = std::make_unique<FileCommands>(this, m_state, m_messenger, dialogs);
+}
+
+QAction* TForm1::action(const QString& name) const {
+    return m_actions.value(name);
+}
+
+QMenu* TForm1::addMenu(const char* name) {
+    QMenu* menu = menuBar()->addMenu(QString());
+    menu->setObjectName(QString::fromLatin1(name));
+    menu->menuAction()->setObjectName(QString::fromLatin1(name));
+    m_actions.insert(QString::fromLatin1(name), menu->menuAction());
+    return menu;
+}
+
+QAction* TForm1::addCommand(QMenu* menu, const char* name) {
+    QAction* a = menu->addAction(QString());
+    a->setObjectName(QString::fromLatin1(name));
+    m_actions.insert(QString::fromLatin1(name), a);
+    return a;
+}
+
+void TForm1::buildMenus() {
+    QMenu* file = addMenu("Soubor1");
+    for (const char* n : {"Otevt1", "Uloit1", "Uloitjako1", "isknastaven1", "Konec1"})
+        addCommand(file, n);
+    connect(action("Konec1"), &QAction::triggered, this, &QWidget::close);
+    useFileDialogs(nullptr);
+    connect(action("Otevt1"), &QAction::triggered, this, [this] { m_files->open(); });
+    connect(action("Uloit1"), &QAction::triggered, this, [this] { m_files->save(); });
+    connect(action("Uloitjako1"), &QAction::triggered, this, [this] { m_files->saveAs(); });
+
+    QMenu* unit = addMenu("Vexovrtn1");
+    for (const char* n : {"Nastve1", "Nastnastaven1", "Nastpamtisel1", "Uloitve1", "Ulotnastaven1",
+                          "Uloitpamtisel1"})
+        addCommand(unit, n);
+
+    QMenu* tools = addMenu("est1");
+    for (const char* n : {"Ukzkytn1", "iskvizitek1", "Nastavenportu1"})
+        addCommand(tools, n);
+
+    QMenu* help = addMenu("Pomoc1");
+    for (const char* n : {"Npovda1", "Novinky1", "Oprogramu1"})
+        addCommand(help, n);
+    connect(action("Npovda1"), &QAction::triggered, this, &TForm1::Npovda1Click);
+    connect(action("Novinky1"), &QAction::triggered, this,
+            [this] { QDesktopServices::openUrl(QUrl::fromUserInput(m_state.texts.message(51))); });
+
+    QMenu* language = addMenu("Jazyk1");
+    static const char* const langNames[kLanguageItems] = {
+        "English1", "a11", "a21", "a31", "a41", "a51", "a61", "a71", "a81", "a91", "a01"};
+    for (int i = 0; i < kLanguageItems; ++i) {
+        m_langItems[size_t(i)] = addCommand(language, langNames[i]);
+        m_langItems[size_t(i)]->setVisible(false);
+        connect(m_langItems[size_t(i)], &QAction::triggered, this,
+                [this, i] { chooseLanguage(i); });
+    }
+    // The first item stands for "no pack" until the folder has been searched.
+    m_langItems[0]->setText(QStringLiteral("None"));
+    m_langItems[0]->setVisible(true);
+
+    QMenu* remote = addMenu("N5");
+    for (const char* n : {"Connect1", "Readdata1", "Writedata1", "Unconnect1"})
+        addCommand(remote, n);
+    for (const char* n : {"Readdata1", "Writedata1", "Unconnect1"})
+        action(QString::fromLatin1(n))->setEnabled(false);
+
+    // Connection status display driven by the remote connection.
+    QMenu* n6 = addMenu("N6");
+    n6->setTitle(QStringLiteral("   "));
+    n6->menuAction()->setEnabled(false);
+    QAction* n7 = n6->addSeparator();
+    n7->setObjectName(QStringLiteral("N7"));
+    m_actions.insert(QStringLiteral("N7"), n7);
+    QMenu* n8 = addMenu("N8");
+    n8->setTitle(QStringLiteral("|"));
+    n8->menuAction()->setEnabled(false);
+    addCommand(n8, "imeofconnection1");
+    QMenu* n9 = addMenu("N9");
+    n9->setTitle(QStringLiteral("  "));
+    QMenu* connect2 = addMenu("Connect2");
+    connect2->menuAction()->setVisible(false);
+    addCommand(connect2, "Numberofconnect1");
+}
+
+QLineEdit* TForm1::makeEdit(const QString& name, int width) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setFixedSize(width, kRowHeight);
+    return edit;
+}
+
+QLabel* TForm1::makeLabel(const char* name) {
+    auto* label = new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+void TForm1::buildTopRow(QWidget* row) {
+    row->setObjectName(QStringLiteral("TopRow"));
+    row->setFixedHeight(28);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    struct Tool {
+        const char* name;
+        const char* command;
+        std::optional<ToolGlyph> glyph;
+    };
+    const Tool tools[] = {
+        {"BitBtn1", "Otevt1", std::nullopt},
+        {"BitBtn2", "Uloit1", std::nullopt},
+        {"BitBtn3", "Nastve1", ToolGlyph::ReadAll},
+        {"BitBtn4", "Nastnastaven1", ToolGlyph::ReadSettings},
+        {"BitBtn5", "Nastpamtisel1", ToolGlyph::ReadNumbers},
+        {"BitBtn6", "Uloitve1", ToolGlyph::WriteAll},
+        {"BitBtn7", "Ulotnastaven1", ToolGlyph::WriteSettings},
+        {"BitBtn8", "Uloitpamtisel1", ToolGlyph::WriteNumbers},
+    };
+    for (const Tool& tool : tools) {
+        auto* button = new QPushButton(row);
+        button->setObjectName(QString::fromLatin1(tool.name));
+        button->setFocusPolicy(Qt::NoFocus); // tool buttons never take the focus from a field
+        if (tool.glyph) {
+            button->setIcon(toolGlyph(*tool.glyph));
+            button->setIconSize(QSize(20, 20));
+            button->setFixedSize(28, 28);
+        } else {
+            button->setFixedSize(72, 28);
+        }
+        QAction* command = action(QString::fromLatin1(tool.command));
+        connect(button, &QPushButton::clicked, command, &QAction::trigger);
+        layout->addWidget(button);
+        if (qstrcmp(tool.name, "BitBtn2") == 0)
+            layout->addSpacing(8);
+    }
+    layout->addSpacing(8);
+
+    m_label166 = new QLabel(row);
+    m_label166->setObjectName(QStringLiteral("Label166"));
+    m_label166->setFixedSize(18, 18);
+    m_label166->setFrameShape(QFrame::Panel);
+    m_label166->setFrameShadow(QFrame::Sunken);
+    m_label166->setAutoFillBackground(true);
+    layout->addWidget(m_label166);
+    layout->addStretch(1);
+
+    auto makePanel = [&](const char* panel, const char* label, const char* edit) {
+        auto* frame = new QFrame(row);
+        frame->setObjectName(QString::fromLatin1(panel));
+        frame->setFrameShape(QFrame::StyledPanel);
+        frame->setFrameShadow(QFrame::Raised);
+        auto* h = new QHBoxLayout(frame);
+        h->setContentsMargins(4, 1, 3, 1);
+        h->setSpacing(3);
+        QLabel* l = makeLabel(label);
+        QLineEdit* e = makeEdit(QString::fromLatin1(edit), 38);
+        e->setAlignment(Qt::AlignCenter);
+        // Display only: a click opens the action choice, the keyboard never enters it.
+        e->setFocusPolicy(Qt::NoFocus);
+        h->addWidget(l);
+        h->addWidget(e);
+        for (QWidget* w :
+             {static_cast<QWidget*>(frame), static_cast<QWidget*>(l), static_cast<QWidget*>(e)})
+            w->installEventFilter(this);
+        layout->addWidget(frame);
+    };
+    makePanel("Panel1", "Label1", "Edit156");
+    makePanel("Panel2", "Label2", "Edit157");
+}
+
+QWidget* TForm1::buildBasicPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet3"));
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(4, 4, 4, 4);
+    columns->setSpacing(4);
+    auto* c1 = new QVBoxLayout;
+    auto* c2 = new QVBoxLayout;
+    auto* c3 = new QVBoxLayout;
+    for (auto* c : {c1, c2, c3}) {
+        c->setSpacing(3);
+        columns->addLayout(c, 1);
+    }
+
+    c1->addWidget(makeOptionGroup(page, "GroupBox13"));
+    c1->addWidget(makeOptionGroup(page, "GroupBox14"));
+    c1->addWidget(makeOptionGroup(page, "GroupBox15"));
+    {
+        QGroupBox* box = makeGroup(page, "GroupBox20");
+        auto* grid = new QGridLayout(box);
+        tighten(grid);
+        QLabel* label = makeLabel("Label161");
+        label->setWordWrap(true);
+        grid->addWidget(label, 0, 0);
+        grid->addWidget(makeEdit(QStringLiteral("Edit151"), 24), 0, 1, Qt::AlignBottom);
+        c1->addWidget(box);
+    }
+    c1->addStretch(1);
+
+    c2->addWidget(makeOptionGroup(page, "GroupBox11"));
+    c2->addWidget(makeOptionGroup(page, "GroupBox12"));
+    c2->addWidget(makeOptionGroup(page, "GroupBox26"));
+    c2->addStretch(1);
+
+    auto codeGroup = [&](const char* name, const char* l1, const char* e1, const char* l2,
+                         const char* e2) {
+        QGroupBox* box = makeGroup(page, name);
+        auto* grid = new QGridLayout(box);
+        tighten(grid);
+        grid->addWidget(makeLabel(l1), 0, 0);
+        grid->addWidget(makeEdit(QString::fromLatin1(e1), 30), 0, 1);
+        grid->addWidget(makeLabel(l2), 1, 0);
+        grid->addWidget(makeEdit(QString::fromLatin1(e2), 30), 1, 1);
+        grid->setColumnStretch(0, 1);
+        c3->addWidget(box);
+    };
+    codeGroup("GroupBox16", "Label154", "Edit140", "Label155", "Edit141");
+    codeGroup("GroupBox17", "Label156", "Edit142", "Label157", "Edit143");
+    {
+        QGroupBox* box = makeGroup(page, "GroupBox23");
+        auto* grid = new QGridLayout(box);
+        tighten(grid);
+        QLabel* label = makeLabel("Label158");
+        label->setWordWrap(true);
+        grid->addWidget(label, 0, 0, 1, 3);
+        grid->addWidget(makeEdit(QStringLiteral("Edit144"), 48), 1, 1);
+        QLabel* hash = makeLabel("Label167");
+        hash->setText(QStringLiteral("#"));
+        grid->addWidget(hash, 1, 2);
+        grid->setColumnStretch(0, 1);
+        c3->addWidget(box);
+    }
+    c3->addStretch(1);
+    return page;
+}
+
+QWidget* TForm1::buildSwitchPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet4"));
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(4);
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(4);
+    outer->addLayout(columns);
+
+    auto switchGroup = [&](const char* name, const char* modeBox,
+                           const std::array<const char*, 5>& labels,
+                           const std::array<const char*, 5>& edits, const char* check) {
+        QGroupBox* box = makeGroup(page, name);
+        auto* grid = new QGridLayout(box);
+        tighten(grid);
+        grid->addWidget(makeOptionGroup(box, modeBox), 0, 0, 1, 2);
+        for (int i = 0; i < 5; ++i) {
+            grid->addWidget(makeLabel(labels[size_t(i)]), i + 1, 0);
+            const bool password = i < 3;
+            grid->addWidget(makeEdit(QString::fromLatin1(edits[size_t(i)]), password ? 56 : 30),
+                            i + 1, 1);
+        }
+        auto* box1 = new QCheckBox(box);
+        box1->setObjectName(QString::fromLatin1(check));
+        grid->addWidget(box1, 6, 0, 1, 2);
+        grid->setColumnStretch(0, 1);
+        columns->addWidget(box, 1);
+    };
+    switchGroup("GroupBox3", "GroupBox18",
+                {"Label140", "Label141", "Label142", "Label143", "Label144"},
+                {"Edit129", "Edit130", "Edit131", "Edit132", "Edit133"}, "CheckBox1");
+    switchGroup("GroupBox10", "GroupBox19",
+                {"Label139", "Label145", "Label146", "Label147", "Label148"},
+                {"Edit134", "Edit135", "Edit136", "Edit137", "Edit138"}, "CheckBox2");
+
+    auto* bottom = new QHBoxLayout;
+    QLabel* label = makeLabel("Label153");
+    label->setWordWrap(true);
+    bottom->addWidget(label, 1);
+    bottom->addWidget(makeEdit(QStringLiteral("Edit139"), 30));
+    outer->addLayout(bottom);
+    outer->addStretch(1);
+    return page;
+}
+
+QWidget* TForm1::buildTimePage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet5"));
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(4, 4, 4, 4);
+    columns->setSpacing(4);
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    left->setSpacing(3);
+    right->setSpacing(3);
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+
+    auto rows = [&](const char* name,
+                    std::initializer_list<std::pair<const char*, const char*>> r) {
+        QGroupBox* box = makeGroup(page, name);
+        auto* grid = new QGridLayout(box);
+        tighten(grid);
+        int i = 0;
+        for (const auto& [label, edit] : r) {
+            grid->addWidget(makeLabel(label), i, 0);
+            grid->addWidget(makeEdit(QString::fromLatin1(edit), 40), i, 1);
+            ++i;
+        }
+        grid->setColumnStretch(0, 1);
+        left->addWidget(box);
+    };
+    rows("GroupBox22", {{"Label149", "Edit145"},
+                        {"Label150", "Edit146"},
+                        {"Label151", "Edit147"},
+                        {"Label152", "Edit148"},
+                        {"Label159", "Edit149"},
+                        {"Label160", "Edit150"}});
+    rows("GroupBox21", {{"Label162", "Edit152"},
+                        {"Label163", "Edit153"},
+                        {"Label164", "Edit154"},
+                        {"Label165", "Edit155"}});
+    left->addStretch(1);
+
+    auto checks = [&](const char* name, std::initializer_list<const char*> boxes) {
+        QGroupBox* box = makeGroup(page, name);
+        auto* v = new QVBoxLayout(box);
+        v->setContentsMargins(6, 2, 6, 3);
+        v->setSpacing(0);
+        for (const char* b : boxes) {
+            auto* check = new QCheckBox(box);
+            check->setObjectName(QString::fromLatin1(b));
+            v->addWidget(check);
+        }
+        right->addWidget(box);
+    };
+    checks("GroupBox24", {"CheckBox3", "CheckBox4"});
+    checks("GroupBox25", {"CheckBox5"});
+
+    auto* prefix = new QHBoxLayout;
+    prefix->setContentsMargins(6, 4, 6, 4);
+    QLabel* label168 = makeLabel("Label168");
+    label168->setWordWrap(true);
+    prefix->addWidget(label168, 1);
+    prefix->addWidget(makeEdit(QStringLiteral("Edit158"), 44));
+    right->addLayout(prefix);
+
+    m_button1 = new QPushButton(page);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button1->setEnabled(false); // until a firmware version is known
+    right->addWidget(m_button1);
+    right->addStretch(1);
+    return page;
+}
+
+QWidget* TForm1::buildNumberPage(const char* pageName, int firstButton, const char* dayBox,
+                                 const char* nightBox) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(pageName));
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(4, 2, 4, 2);
+    columns->setSpacing(8);
+    for (int group = 0; group < 2; ++group) {
+        QGroupBox* box = makeGroup(page, group == 0 ? dayBox : nightBox);
+        auto* grid = new QGridLayout(box);
+        grid->setContentsMargins(10, 0, 10, 2);
+        grid->setHorizontalSpacing(8);
+        grid->setVerticalSpacing(0);
+        for (int row = 0; row < 16; ++row) {
+            const int button = firstButton + row;
+            const int field = button + group * 64;
+            auto* label = new QLabel(box);
+            label->setObjectName(QStringLiteral("ButtonLabel%1").arg(field));
+            label->setFixedHeight(kRowHeight);
+            grid->addWidget(label, row, 0);
+            grid->addWidget(makeEdit(QStringLiteral("Edit%1").arg(field), 150), row, 1);
+        }
+        grid->setColumnStretch(0, 1);
+        columns->addWidget(box, 1);
+    }
+    return page;
+}
+
+void TForm1::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(false);
+    // The designed widths were for a narrower font: the time and date panels get room for
+    // their eight and ten digits, taken from the blank spacers.
+    static const int widths[7] = {56, 210, 24, 140, 24, 64, 80};
+    static const char* const initial[7] = {"COM", "Soubor", "", "Firmware:", "", "Date", "Time"};
+    for (int i = 0; i < 7; ++i) {
+        auto* panel = new QLabel(QString::fromLatin1(initial[i]), bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        panel->setFixedWidth(widths[i]);
+        const bool spacer = i == 2 || i == 4;
+        panel->setFrameShape(spacer ? QFrame::NoFrame : QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        if (i == 3 || i >= 5)
+            panel->setAlignment(Qt::AlignCenter);
+        panel->installEventFilter(this);
+        bar->addWidget(panel);
+        m_panels[size_t(i)] = panel;
+    }
+    bar->installEventFilter(this);
+}
+
+void TForm1::attachToneDialog(TForm13* dialog) {
+    m_toneDialog = dialog;
+    m_binder->bind(dialog);
+    dialog->applyTexts(m_state.texts);
+    connect(m_button1, &QPushButton::clicked, dialog, &QDialog::exec);
+}
+
+void TForm1::fitPageTabs() {
+    // Seven captions must fit the fixed width without scroll arrows or clipped text: a font
+    // wider than the one the window was designed for gets a smaller size on the tabs.
+    QTabBar* bar = m_pageControl1->tabBar();
+    QFont tabFont = font();
+    for (qreal size = tabFont.pointSizeF(); size >= 6.0; size -= 0.5) {
+        tabFont.setPointSizeF(size);
+        bar->setFont(tabFont);
+        if (bar->sizeHint().width() <= kClientWidth - 8)
+            break;
+    }
+}
+
+void TForm1::setPortIndicator(const QColor& colour) {
+    QPalette pal = m_label166->palette();
+    pal.setColor(QPalette::Window, colour);
+    m_label166->setPalette(pal);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        const QString name = watched->objectName();
+        if (name == QLatin1String("Panel1") || name == QLatin1String("Label1") ||
+            name == QLatin1String("Edit156")) {
+            if (m_hooks.actionChoice)
+                m_hooks.actionChoice(QStringLiteral("rezim"));
+            return true;
+        }
+        if (name == QLatin1String("Panel2") || name == QLatin1String("Label2") ||
+            name == QLatin1String("Edit157")) {
+            if (m_hooks.actionChoice)
+                m_hooks.actionChoice(QStringLiteral("citac"));
+            return true;
+        }
+        if (name == QLatin1String("StatusBar1") || name.startsWith(QLatin1String("StatusPanel"))) {
+            statusBarClicked();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace lumo

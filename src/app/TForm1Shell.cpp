@@ -1,0 +1,237 @@
+#include "app/TForm1.h"
+#include "app/TForm8.h"
+#include "files/ui/FileCommands.h"
+#include "params/FieldRules.h"
+#include "params/MainState.h"
+#include "platform/AppConfig.h"
+#include "platform/Messenger.h"
+#include "platform/Version.h"
+#include "platform/WorkingFolder.h"
+#include "texts/LanguagePack.h"
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+
+namespace lumo {
+
+ArgumentCheck checkSettingsArgument(const QString& argument) {
+    if (argument.size() < 8)
+        return ArgumentCheck::TooShort;
+    const int dot = argument.lastIndexOf(QLatin1Char('.'));
+    const QString extension = (dot < 0 ? argument : argument.mid(dot + 1)).trimmed().toUpper();
+    return extension == QLatin1String("KTF") ? ArgumentCheck::SettingsFile
+                                             : ArgumentCheck::NotSettingsFile;
+}
+
+void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
+    m_warning = warning;
+    if (m_warning) {
+        m_warning->applyTexts(m_state.texts);
+        m_warning->centreOnScreen();
+        m_warning->show();
+        m_warning->raise();
+        QApplication::processEvents();
+    }
+
+    setWindowTitle(mainWindowCaption());
+    m_fileFromCommandLine = false;
+    m_state.saveAsWithCurrentName = false;
+    m_state.portCheckRequested = true;
+
+    const QString folder = workingFolder::current();
+    m_languageFile = folder + QLatin1Char('/') + language::kDefaultPack;
+    buildLanguageMenu();
+
+    const AppConfig config = readConfig(folder);
+    if (config.existed) {
+        m_state.link.comPort = config.com;
+        m_state.link.useUsbCable = config.usb;
+        m_languageFile = folder + QLatin1Char('/') + config.lang;
+        m_state.link.closePortMode = config.closePort;
+        m_state.link.serialTimeoutMs = config.timeOutRS;
+    } else {
+        m_state.link = LocalLinkSettings{};
+        createConfig(folder, m_state.link.comPort, m_languageFile);
+    }
+
+    // On a first start the Config.ini just created must not count as a remembered choice:
+    // a folder without packs starts with the built-in texts and no error message.
+    if (!config.existed && !QFileInfo::exists(m_languageFile))
+        applyTexts();
+    else if (m_languageFile.size() > 8)
+        loadLanguage();
+
+    m_timer1->setInterval(8000);
+    m_timer1->start();
+
+    m_state.settingsFileName.clear();
+    if (!arguments.isEmpty()) {
+        // The file commands check the name (messages 16 and 17) and load the file; a rejected
+        // name ends the sequence here.
+        const QString argument = arguments.first();
+        m_fileFromCommandLine = checkSettingsArgument(argument) == ArgumentCheck::SettingsFile;
+        m_files->loadFromCommandLine(argument);
+        if (!m_fileFromCommandLine)
+            return;
+    }
+
+    m_pageControl1->setCurrentIndex(0);
+    if (m_state.link.useUsbCable && m_hooks.openUsbAdapter)
+        m_hooks.openUsbAdapter();
+}
+
+void TForm1::buildLanguageMenu() {
+    const std::vector<language::MenuEntry> entries =
+        language::languageMenuEntries(workingFolder::current());
+    for (int i = 0; i < kLanguageItems; ++i) {
+        QAction* item = m_langItems[size_t(i)];
+        if (size_t(i) < entries.size()) {
+            item->setText(entries[size_t(i)].caption);
+            item->setVisible(true);
+            m_langPaths[size_t(i)] = entries[size_t(i)].path;
+        } else {
+            item->setVisible(i == 0);
+            m_langPaths[size_t(i)].clear();
+        }
+    }
+    if (entries.empty())
+        m_langItems[0]->setText(QStringLiteral("None"));
+    // The last item is listed but cannot be chosen.
+    m_langItems[kLanguageItems - 1]->setEnabled(false);
+}
+
+void TForm1::chooseLanguage(int item) {
+    if (item < 0 || item >= kLanguageItems)
+        return;
+    const QString& path = m_langPaths[size_t(item)];
+    // The first item without a pack behind it ("None") does nothing.
+    if ((item == 0 && path.size() <= 4) || path.isEmpty())
+        return;
+    m_languageFile = path;
+    loadLanguage();
+}
+
+void TForm1::loadLanguage() {
+    const QString requested = m_languageFile;
+    const language::PackChoice choice =
+        language::applyLanguage(workingFolder::current(), m_languageFile, m_state.texts);
+    m_languageFile = choice.languageFile;
+    if (choice.outcome == language::PackChoice::Outcome::Error) {
+        // The built-in texts are the Czech pack: its absence loses nothing, so it is not an
+        // error worth a message at every start in a folder without packs.
+        const bool czechRequested =
+            requested.endsWith(QLatin1Char('/') + language::kDefaultPack, Qt::CaseInsensitive) ||
+            requested.compare(language::kDefaultPack, Qt::CaseInsensitive) == 0;
+        if (!czechRequested)
+            m_messenger.message(language::kLanguageFileError);
+        return;
+    }
+    applyTexts();
+}
+
+void TForm1::Timer1Timer() {
+    // A port check or a question may run a nested event loop; a tick never runs inside a tick.
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    refreshStatusBar();
+    setPortIndicator(palette().color(QPalette::Window));
+    applyFirmwareRules();
+    if (m_state.portCheckRequested) {
+        if (m_warning && m_warning->isVisible())
+            finishStartUp();
+        if (m_hooks.portCheck)
+            m_hooks.portCheck();
+    }
+    m_inTick = false;
+}
+
+void TForm1::applyFirmwareRules() {
+    const FirmwareRuleStates states = lumo::applyFirmwareRules(m_state.params);
+    m_button1->setEnabled(states.toneDetectionEnabled);
+}
+
+void TForm1::finishStartUp() {
+    setEnabled(true);
+    m_warning->close();
+    m_timer1->setInterval(300);
+    if (!m_fileFromCommandLine &&
+        m_messenger.ask(m_state.texts.message(50), m_state.texts.message(49),
+                        Messenger::Icon::Question, true)) {
+        action(QStringLiteral("Otevt1"))->trigger();
+    }
+}
+
+void TForm1::refreshStatusBar() {
+    const LocalLinkSettings& link = m_state.link;
+    if (link.useUsbCable) {
+        const QString adapter =
+            m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
+        m_panels[0]->setText(QStringLiteral("USB:") + adapter);
+    } else {
+        m_panels[0]->setText(QStringLiteral("COM:") + QString::number(link.comPort));
+    }
+    const QString& path = m_state.settingsFileName;
+    const int slash =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    m_panels[1]->setText(m_fileLabel + path.mid(slash + 1));
+    m_panels[3]->setText(QStringLiteral("Firmware: ") + m_state.params.firmwareVersion());
+    m_panels[5]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    m_panels[6]->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+}
+
+void TForm1::statusBarClicked() {
+    const bool usb = m_state.link.useUsbCable;
+    if (usb && m_hooks.openUsbAdapter)
+        m_hooks.openUsbAdapter();
+    const QString adapter =
+        usb && m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
+    if (usb && adapter == QLatin1String("--"))
+        m_messenger.message(m_state.texts.message(35));
+    else
+        m_state.portCheckRequested = true;
+}
+
+void TForm1::Npovda1Click() {
+    const QString name = m_state.texts.get(TextSection::OTHER, 37);
+    if (!name.isEmpty() && workingFolder::exists(name))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(workingFolder::resolve(name)));
+    else
+        m_messenger.message(m_state.texts.get(TextSection::OTHER, 38));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // The close is never refused, and its questions are asked once.
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_timer1->stop();
+    if (m_hooks.remoteCancel)
+        m_hooks.remoteCancel();
+    if (m_messenger.ask(m_state.texts.message(48), m_state.texts.message(47),
+                        Messenger::Icon::Question, true)) {
+        m_state.saveAsWithCurrentName = true;
+        action(QStringLiteral("Uloitjako1"))->trigger();
+    }
+    writeConfig();
+}
+
+void TForm1::writeConfig() {
+    const QString folder = workingFolder::current();
+    QString error;
+    if (!writeConfigOnClose(folder, m_state.link.useUsbCable, m_state.link.comPort, m_languageFile,
+                            &error))
+        qWarning("Config.ini not written: %s", qUtf8Printable(error));
+}
+
+} // namespace lumo

@@ -1,0 +1,115 @@
+#pragma once
+#include "app/TForm1.h"
+#include "files/FileDialogs.h"
+#include "params/MainState.h"
+#include "platform/Messenger.h"
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace lumo::test {
+
+// Records every message and question; answers questions from a script (No when it runs out).
+class ScriptedMessenger : public Messenger {
+public:
+    struct Question {
+        QString title, text;
+        Icon icon;
+        bool defaultNo;
+    };
+    void message(const QString& text, const QString& title = {}) override {
+        messages.push_back(text);
+        (void)title;
+    }
+    bool ask(const QString& title, const QString& text, Icon icon, bool defaultNo) override {
+        questions.push_back({title, text, icon, defaultNo});
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::vector<QString> messages;
+    std::vector<Question> questions;
+    std::deque<bool> answers;
+};
+
+// File dialogs that are always cancelled, counting how often they were asked for.
+class CancelledDialogs : public FileDialogs {
+public:
+    std::optional<QString> run(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        return std::nullopt;
+    }
+    std::vector<FileDialogRequest> requests;
+};
+
+inline void pump() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+// Sends one typed character to a widget as the keyboard would.
+inline void typeChar(QWidget* w, QChar c) {
+    const int key = c == QChar(8) ? int(Qt::Key_Backspace) : int(c.toUpper().unicode());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(w, &release);
+}
+
+inline void typeText(QWidget* w, const QString& text) {
+    for (QChar c : text)
+        typeChar(w, c);
+}
+
+// A main window in a fresh working folder, shown and active so that focus moves as for a user.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        form = std::make_unique<TForm1>(state, messenger);
+        form->useFileDialogs(&dialogs);
+        form->show();
+        form->activateWindow();
+        QApplication::setActiveWindow(form.get());
+        pump();
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(previousFolder);
+    }
+
+    template <class T = QWidget> T* child(const QString& name) const {
+        return form->findChild<T*>(name);
+    }
+    QLineEdit* edit(const QString& name) const { return child<QLineEdit>(name); }
+
+    // Gives a field the focus the way a click would.
+    void focus(const QString& name) {
+        QWidget* w = child(name);
+        ASSERT_NE(w, nullptr) << name.toStdString();
+        // The page of the field comes to front first, as the user would switch to it.
+        for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+            if (p->objectName().startsWith(QLatin1String("TabSheet")))
+                child<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentWidget(p);
+        w->setFocus(Qt::MouseFocusReason);
+        pump();
+    }
+
+    QTemporaryDir folder;
+    QString previousFolder;
+    MainState state;
+    ScriptedMessenger messenger;
+    CancelledDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace lumo::test
