@@ -1,11 +1,30 @@
 #include "sim/Simulation.h"
+#include "link/FtdiApi.h"
+#include "link/TransferPorts.h"
+#include "sim/UnitServer.h"
+#include "sim/UnitUsbDevice.h"
 
 namespace lumo::sim {
 
 bool startSimulatedDevices(QString* error) {
-    if (error)
-        *error = QStringLiteral("The simulated devices are not available in this build.");
-    return false;
+    // One unit for the whole run: on a pseudo-terminal that COM1 opens, and behind the
+    // virtual cable "Vexo-USB". Both live until the process ends.
+    static UnitServer* server = nullptr;
+    if (server)
+        return true;
+    auto* started = new UnitServer;
+    UnitServer::Options options;
+    options.baudPacing = qEnvironmentVariableIsSet("LUMO_SIM_BAUD_PACING");
+    options.memoryFile = qEnvironmentVariable("LUMO_SIM_UNIT_MEMORY");
+    if (!started->start(options, error)) {
+        delete started;
+        return false;
+    }
+    server = started;
+    setTransferPortDevice(1, server->devicePath());
+    selectFtdiBackend(FtdiBackendKind::Virtual);
+    static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex());
+    return true;
 }
 
 } // namespace lumo::sim

@@ -1,15 +1,125 @@
 #include "platform/Version.h"
+#include "sim/UnitServer.h"
 #include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
-// lumo-sim: serves a virtual unit or line box on a pseudo-terminal until stopped.
+// lumo-sim: serves a virtual unit on a pseudo-terminal until stopped (SIGINT, SIGTERM or end
+// of standard input is not needed: it runs until a signal).
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+void usage(FILE* to) {
+    std::fprintf(to, "Usage: lumo-sim unit [--pty-link PATH] [--memory FILE] [--baud-pacing]\n"
+                     "                     [--unit-delay MS] [--silent] [--status-delta N]\n"
+                     "                     [--settings-delta N] [--number-delta N]\n"
+                     "                     [--read-error BLOCK[:TIMES]] [--write-error BLOCK]\n"
+                     "                     [--settings-no-end] [--garbage HEX [--garbage-always]]\n"
+                     "       lumo-sim --help | --version\n"
+                     "Serves a virtual Vexo unit on a pseudo-terminal and prints its device path.\n"
+                     "--read-error answers number reads of BLOCK with \"E\" TIMES times (default: "
+                     "always).\n");
+}
+
+bool toInt(const QString& text, int* value) {
+    bool ok = false;
+    *value = text.toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
     if (args.value(0) == QLatin1String("--version")) {
         std::printf("lumo-sim %s\n", qPrintable(lumo::programVersionText()));
         return 0;
     }
-    std::printf("Usage: lumo-sim unit --pty-link PATH [--memory FILE] [--baud-pacing]\n");
-    return args.value(0) == QLatin1String("--help") ? 0 : 2;
+    if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
+        usage(stdout);
+        return 0;
+    }
+    if (args.value(0) != QLatin1String("unit")) {
+        usage(stderr);
+        return 2;
+    }
+    args.removeFirst();
+
+    lumo::sim::UnitServer::Options options;
+    auto& f = options.faults;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        const QString value = hasValue ? args[i + 1] : QString();
+        bool ok = true;
+        if (a == QLatin1String("--pty-link") && hasValue)
+            options.linkPath = value, ++i;
+        else if (a == QLatin1String("--memory") && hasValue)
+            options.memoryFile = value, ++i;
+        else if (a == QLatin1String("--baud-pacing"))
+            options.baudPacing = true;
+        else if (a == QLatin1String("--unit-delay") && hasValue)
+            ok = toInt(value, &options.unitDelayMs) && options.unitDelayMs >= 0, ++i;
+        else if (a == QLatin1String("--silent"))
+            f.silent = true;
+        else if (a == QLatin1String("--status-delta") && hasValue)
+            ok = toInt(value, &f.statusDelta), ++i;
+        else if (a == QLatin1String("--settings-delta") && hasValue)
+            ok = toInt(value, &f.settingsDelta), ++i;
+        else if (a == QLatin1String("--number-delta") && hasValue)
+            ok = toInt(value, &f.numberDelta), ++i;
+        else if (a == QLatin1String("--read-error") && hasValue) {
+            const QStringList parts = value.split(QLatin1Char(':'));
+            ok = toInt(parts[0], &f.readErrorBlock);
+            f.readErrorTimes = -1;
+            if (ok && parts.size() > 1)
+                ok = toInt(parts[1], &f.readErrorTimes);
+            ++i;
+        } else if (a == QLatin1String("--write-error") && hasValue)
+            ok = toInt(value, &f.writeErrorBlock), ++i;
+        else if (a == QLatin1String("--settings-no-end"))
+            f.settingsWriteNoEnd = true;
+        else if (a == QLatin1String("--garbage") && hasValue) {
+            f.garbage = QByteArray::fromHex(value.toLatin1());
+            ok = !f.garbage.isEmpty();
+            ++i;
+        } else if (a == QLatin1String("--garbage-always"))
+            f.garbageOnce = false;
+        else
+            ok = false;
+        if (!ok) {
+            std::fprintf(stderr, "lumo-sim: bad argument '%s'\n", qPrintable(a));
+            usage(stderr);
+            return 2;
+        }
+    }
+
+    lumo::sim::UnitServer server;
+    QString error;
+    if (!server.start(options, &error)) {
+        std::fprintf(stderr, "lumo-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(server.devicePath()));
+    std::fflush(stdout);
+
+    if (::pipe(g_signalPipe) != 0)
+        return 1;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    const int status = app.exec();
+    server.stop();
+    return status;
 }

@@ -1,0 +1,191 @@
+#include "sim/UnitServer.h"
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace lumo::sim {
+
+namespace {
+using SteadyClock = std::chrono::steady_clock;
+// One byte of 8N1 at 2400 Bd: start bit, 8 data bits, stop bit.
+constexpr auto kByteTime = std::chrono::microseconds(10 * 1000000 / 2400);
+
+QString systemError(const char* what) {
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
+}
+} // namespace
+
+UnitServer::UnitServer() = default;
+
+UnitServer::~UnitServer() {
+    stop();
+}
+
+bool UnitServer::start(const Options& options, QString* error) {
+    if (running())
+        return true;
+    m_options = options;
+    m_unit.faults() = options.faults;
+    if (!options.memoryFile.isEmpty() && QFileInfo::exists(options.memoryFile)) {
+        if (!m_unit.load(options.memoryFile, error))
+            return false;
+    }
+
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        if (error)
+            *error = systemError("pseudo-terminal");
+        stop();
+        return false;
+    }
+    m_slaveName = QString::fromLocal8Bit(ptsname(m_master));
+    m_slaveKeep = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
+    if (m_slaveKeep >= 0) {
+        // Raw from the start, so nothing the host sends is echoed or translated.
+        termios tio{};
+        tcgetattr(m_slaveKeep, &tio);
+        cfmakeraw(&tio);
+        cfsetispeed(&tio, B2400);
+        cfsetospeed(&tio, B2400);
+        tcsetattr(m_slaveKeep, TCSANOW, &tio);
+    }
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+
+    if (!options.linkPath.isEmpty()) {
+        QFile::remove(options.linkPath);
+        if (!QFile::link(m_slaveName, options.linkPath)) {
+            if (error)
+                *error = QStringLiteral("cannot create the link %1").arg(options.linkPath);
+            stop();
+            return false;
+        }
+    }
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        if (error)
+            *error = systemError("pipe");
+        stop();
+        return false;
+    }
+    m_wakeRead = pipeFds[0];
+    m_wakeWrite = pipeFds[1];
+    m_stop = false;
+    m_thread = std::thread([this] { run(); });
+    return true;
+}
+
+void UnitServer::stop() {
+    m_stop = true;
+    if (m_wakeWrite >= 0) {
+        const char c = 0;
+        [[maybe_unused]] const ssize_t n = ::write(m_wakeWrite, &c, 1);
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    for (int* fd : {&m_master, &m_slaveKeep, &m_wakeRead, &m_wakeWrite}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+    if (!m_options.linkPath.isEmpty() && QFileInfo(m_options.linkPath).isSymLink())
+        QFile::remove(m_options.linkPath);
+}
+
+QString UnitServer::devicePath() const {
+    return m_options.linkPath.isEmpty() ? m_slaveName : m_options.linkPath;
+}
+
+void UnitServer::run() {
+    // Bytes from the host waiting to "arrive" at the unit, and answers waiting to go out,
+    // each with the time it is due (now for an unpaced line).
+    std::deque<std::pair<SteadyClock::time_point, char>> inbound;
+    std::deque<std::pair<SteadyClock::time_point, char>> outbound;
+    SteadyClock::time_point rxFree = SteadyClock::now();
+    SteadyClock::time_point txFree = SteadyClock::now();
+    const bool paced = m_options.baudPacing;
+    const auto delay = std::chrono::milliseconds(m_options.unitDelayMs);
+
+    while (!m_stop) {
+        const auto now = SteadyClock::now();
+        int timeoutMs = 200;
+        auto nextDue = SteadyClock::time_point::max();
+        if (!inbound.empty())
+            nextDue = inbound.front().first;
+        if (!outbound.empty())
+            nextDue = std::min(nextDue, outbound.front().first);
+        if (nextDue != SteadyClock::time_point::max()) {
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::microseconds>(nextDue - now).count();
+            timeoutMs = wait <= 0 ? 0 : int((wait + 999) / 1000);
+        }
+        pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        const int ready = ::poll(fds, 2, timeoutMs);
+        if (m_stop)
+            break;
+        if (ready > 0 && (fds[0].revents & POLLIN)) {
+            char buffer[512];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            const auto at = SteadyClock::now();
+            for (ssize_t i = 0; i < n; ++i) {
+                if (paced) {
+                    rxFree = std::max(rxFree, at) + kByteTime;
+                    inbound.emplace_back(rxFree, buffer[i]);
+                } else {
+                    inbound.emplace_back(at, buffer[i]);
+                }
+            }
+        } else if (ready > 0 && (fds[0].revents & (POLLHUP | POLLERR))) {
+            // No host holds the terminal; avoid spinning on the hang-up.
+            ::usleep(5000);
+        }
+
+        const auto t = SteadyClock::now();
+        while (!inbound.empty() && inbound.front().first <= t) {
+            const char byte = inbound.front().second;
+            inbound.pop_front();
+            QByteArray answer;
+            {
+                std::lock_guard lock(m_mutex);
+                answer = m_unit.feedByte(static_cast<unsigned char>(byte));
+                if (m_unit.takeMemoryChanged() && !m_options.memoryFile.isEmpty())
+                    m_unit.save(m_options.memoryFile);
+            }
+            for (char c : answer) {
+                if (paced) {
+                    txFree = std::max(txFree, t + delay) + kByteTime;
+                    outbound.emplace_back(txFree, c);
+                } else {
+                    outbound.emplace_back(t + delay, c);
+                }
+            }
+        }
+        QByteArray out;
+        while (!outbound.empty() && outbound.front().first <= t) {
+            out += outbound.front().second;
+            outbound.pop_front();
+        }
+        if (!out.isEmpty()) {
+            int written = 0;
+            while (written < out.size() && !m_stop) {
+                const ssize_t n =
+                    ::write(m_master, out.constData() + written, size_t(out.size() - written));
+                if (n > 0)
+                    written += int(n);
+                else if (errno == EAGAIN)
+                    ::usleep(1000);
+                else
+                    break;
+            }
+        }
+    }
+}
+
+} // namespace lumo::sim

@@ -1,0 +1,222 @@
+#include "link/LocalTransferCommands.h"
+#include "platform/Messenger.h"
+#include <utility>
+
+namespace lumo {
+
+namespace {
+constexpr int kMessageCommunicationError = 35;
+constexpr int kMessageWrongPort = 39;
+constexpr int kMessageNumberWriteRefused = 55;
+} // namespace
+
+CodecTransferData::CodecTransferData(MainState& state, Messenger* messenger)
+    : m_state(state), m_codec(state.params, state.buffer, state.texts, messenger) {}
+
+void CodecTransferData::decodeStatus(const QByteArray& image, bool toSnapshot) {
+    m_codec.DecodeStatus(image, toSnapshot, m_state.snapshot);
+}
+void CodecTransferData::decodeSettings(const QByteArray& image) {
+    m_codec.DecodeSettings(image);
+}
+void CodecTransferData::decodeNumberMemory(const QByteArray& image, int memory) {
+    m_codec.DecodeNumberMemory(image, memory);
+}
+void CodecTransferData::encodeSettings() {
+    m_codec.EncodeSettings();
+}
+void CodecTransferData::encodeNumberMemory(int memory) {
+    m_codec.EncodeNumberMemory(memory);
+}
+char CodecTransferData::bufferByte(int slot) const {
+    return m_state.buffer.byteAt(slot);
+}
+
+LocalTransferCommands::LocalTransferCommands(TransferEngine& engine, MainState& state,
+                                             Messenger& messenger)
+    : m_engine(engine), m_state(state), m_messenger(messenger) {
+    m_engine.setPortCheckFlag(&m_state.portCheckRequested);
+    applySettings();
+}
+
+void LocalTransferCommands::applySettings() {
+    TransferEngine::Texts texts;
+    texts.communicationError = m_state.texts.message(kMessageCommunicationError);
+    texts.wrongPort = m_state.texts.message(kMessageWrongPort);
+    const QString refused = m_state.texts.message(kMessageNumberWriteRefused);
+    if (!refused.isEmpty())
+        texts.numberWriteRefused = refused;
+    m_engine.setTexts(texts);
+    m_engine.setClosePortMode(m_state.link.closePortMode);
+    m_engine.setSerialTimeout(m_state.link.serialTimeoutMs);
+}
+
+bool LocalTransferCommands::snapshotDiffers(const UnitSnapshot& unit, const ParameterSet& params) {
+    return unit.mode != params.text(QStringLiteral("Edit156")) ||
+           unit.unfitted != params.text(QStringLiteral("Edit151")) ||
+           unit.counter != params.text(QStringLiteral("Edit157"));
+}
+
+bool LocalTransferCommands::prepareLink() {
+    TransferLink* link = m_engine.link();
+    if (!link)
+        return false;
+    if (link->isUsb()) {
+        // The cable is opened afresh for every command.
+        link->open(nullptr);
+        if (!link->isOpen()) {
+            m_messenger.message(m_state.texts.message(kMessageCommunicationError));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool LocalTransferCommands::validate() {
+    if (!m_validator)
+        return true;
+    const QString problem = m_validator(m_state.params);
+    if (problem.isEmpty())
+        return true;
+    m_messenger.message(problem);
+    return false;
+}
+
+bool LocalTransferCommands::stopped() const {
+    return m_engine.failed || m_engine.lastOutcome() == TransferEngine::State::Aborted;
+}
+
+void LocalTransferCommands::finish(bool ok) {
+    m_busy = false;
+    if (auto done = std::exchange(m_done, nullptr))
+        done(ok);
+}
+
+bool LocalTransferCommands::portCheck(std::function<void()> done) {
+    if (busy() || !m_state.portCheckRequested || !m_engine.link())
+        return false;
+    TransferLink* link = m_engine.link();
+    // On the cable the check waits (the request stays raised) until the adapter is open.
+    if (link->isUsb() && !link->isOpen())
+        return false;
+    applySettings();
+    return m_engine.start({TransferKind::None, 8, 0}, std::move(done));
+}
+
+void LocalTransferCommands::statusRead(Next next) {
+    m_engine.requestPortCheck(true);
+    TransferLink* link = m_engine.link();
+    if (link->isUsb() && !link->isOpen()) {
+        next();
+        return;
+    }
+    m_engine.start({TransferKind::None, 8, 0}, std::move(next));
+}
+
+void LocalTransferCommands::settingsRead(Next next) {
+    m_engine.start({TransferKind::SettingsRead, 128, 0}, std::move(next));
+}
+
+void LocalTransferCommands::numbersRead(Next next) {
+    m_engine.start({TransferKind::NumbersRead, 16, 0}, std::move(next));
+}
+
+void LocalTransferCommands::preWriteCheck(Next next) {
+    m_engine.preWriteCheck = true;
+    m_engine.start({TransferKind::None, 8, 0}, [this, next = std::move(next)] {
+        m_engine.preWriteCheck = false;
+        m_engine.requestPortCheck(false);
+        next();
+    });
+}
+
+bool LocalTransferCommands::confirmWrite() {
+    if (!snapshotDiffers(m_state.snapshot, m_state.params))
+        return true;
+    if (!m_confirmation)
+        return true;
+    if (m_confirmation->confirm(m_state.snapshot, m_state.params) ==
+        WriteConfirmation::Answer::Storno)
+        m_engine.failed = true;
+    return !m_engine.failed;
+}
+
+void LocalTransferCommands::settingsWrite(Next next) {
+    m_engine.start({TransferKind::SettingsWrite, 128, 0}, std::move(next));
+}
+
+void LocalTransferCommands::numbersWrite(Next next) {
+    m_engine.start({TransferKind::NumbersWrite, 128, 0}, std::move(next));
+}
+
+bool LocalTransferCommands::run(Command command, Done done) {
+    if (busy())
+        return false;
+    applySettings();
+    if (!prepareLink()) {
+        if (done)
+            done(false);
+        return true;
+    }
+    const bool writes = command == Command::WriteAll || command == Command::WriteSettings ||
+                        command == Command::WriteNumbers;
+    // Nothing goes to the unit from a parameter set that breaks its rules.
+    if (writes && !validate()) {
+        if (done)
+            done(false);
+        return true;
+    }
+    m_busy = true;
+    m_done = std::move(done);
+    m_engine.failed = false;
+
+    switch (command) {
+    case Command::ReadAll:
+        statusRead([this] {
+            if (stopped())
+                return finish(false);
+            settingsRead([this] {
+                // The settings read's failure does not stop the number read.
+                if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
+                    return finish(false);
+                numbersRead([this] { finish(!stopped()); });
+            });
+        });
+        break;
+    case Command::ReadSettings:
+        statusRead([this] {
+            if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
+                return finish(false);
+            // The status read's result is not tested.
+            m_engine.failed = false;
+            settingsRead([this] { finish(!stopped()); });
+        });
+        break;
+    case Command::ReadNumbers:
+        statusRead([this] {
+            if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
+                return finish(false);
+            m_engine.failed = false;
+            numbersRead([this] { finish(!stopped()); });
+        });
+        break;
+    case Command::WriteSettings:
+    case Command::WriteAll:
+        preWriteCheck([this, command] {
+            if (stopped() || !confirmWrite())
+                return finish(false);
+            settingsWrite([this, command] {
+                if (command == Command::WriteSettings || stopped())
+                    return finish(!stopped());
+                numbersWrite([this] { finish(!stopped()); });
+            });
+        });
+        break;
+    case Command::WriteNumbers:
+        numbersWrite([this] { finish(!stopped()); });
+        break;
+    }
+    return true;
+}
+
+} // namespace lumo

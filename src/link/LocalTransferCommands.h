@@ -1,0 +1,105 @@
+#pragma once
+#include "link/TransferEngine.h"
+#include "params/Codec.h"
+#include "params/MainState.h"
+#include <functional>
+#include <memory>
+
+namespace lumo {
+
+class Messenger;
+
+// The transfer data of real runs: the codec over the main state's parameter set, transfer
+// buffer and unit snapshot.
+class CodecTransferData : public TransferData {
+public:
+    CodecTransferData(MainState& state, Messenger* messenger);
+    void decodeStatus(const QByteArray& image, bool toSnapshot) override;
+    void decodeSettings(const QByteArray& image) override;
+    void decodeNumberMemory(const QByteArray& image, int memory) override;
+    void encodeSettings() override;
+    void encodeNumberMemory(int memory) override;
+    char bufferByte(int slot) const override;
+
+private:
+    MainState& m_state;
+    Codec m_codec;
+};
+
+// The write confirmation asked before a settings write when the unit's mode, unfitted-button
+// count or power-on count differ from the parameter set (the TForm9 decision). On Ok it has
+// updated Edit151, Edit156 and Edit157 as chosen; Storno stops the write; Closed goes on with
+// the fields unchanged.
+class WriteConfirmation {
+public:
+    enum class Answer { Ok, Storno, Closed };
+    virtual ~WriteConfirmation() = default;
+    virtual Answer confirm(const UnitSnapshot& unit, ParameterSet& params) = 0;
+};
+
+// The six commands of the local link and the port check, as sequences of transfers on one
+// engine. GUI-free: the main window's menu items and lumo-cli run the same sequences. Each
+// command runs asynchronously on the engine's clock and reports once through `done`.
+class LocalTransferCommands {
+public:
+    enum class Command {
+        ReadAll,
+        ReadSettings,
+        ReadNumbers,
+        WriteAll,
+        WriteSettings,
+        WriteNumbers
+    };
+    // Checks a parameter set before anything is written; returns the message naming the
+    // wrong field, or an empty text when the set may be sent.
+    using Validator = std::function<QString(const ParameterSet&)>;
+    using Done = std::function<void(bool ok)>;
+
+    LocalTransferCommands(TransferEngine& engine, MainState& state, Messenger& messenger);
+
+    void setConfirmation(WriteConfirmation* confirmation) { m_confirmation = confirmation; }
+    void setValidator(Validator validator) { m_validator = std::move(validator); }
+
+    // Takes the engine's texts and the link settings from the main state (language packs and
+    // Config.ini may change them between commands).
+    void applySettings();
+
+    // Runs a command; false (nothing started) while another exchange runs. `ok` is false when
+    // the command failed or stopped (communication error, Storno, wrong port, invalid set).
+    bool run(Command command, Done done = {});
+    // The port timer's status read: runs when the port check is requested and the link is
+    // usable (on the USB cable only while the adapter is open); false when nothing started.
+    bool portCheck(std::function<void()> done = {});
+    bool busy() const { return m_busy || m_engine.isShowing(); }
+
+    // Whether the unit's values differ from the parameter set (the write confirmation is due).
+    static bool snapshotDiffers(const UnitSnapshot& unit, const ParameterSet& params);
+
+    TransferEngine& engine() { return m_engine; }
+
+private:
+    using Next = std::function<void()>;
+    bool prepareLink();
+    bool validate();
+    void statusRead(Next next);
+    void settingsRead(Next next);
+    void numbersRead(Next next);
+    void preWriteCheck(Next next);
+    bool confirmWrite();
+    void settingsWrite(Next next);
+    void numbersWrite(Next next);
+    // After a transfer: whether the sequence stops (failed, or the link could not be opened).
+    bool stopped() const;
+    void finish(bool ok);
+
+    TransferEngine& m_engine;
+    MainState& m_state;
+    Messenger& m_messenger;
+    WriteConfirmation* m_confirmation = nullptr;
+    Validator m_validator;
+    bool m_busy = false;
+    bool m_aborted = false;
+    Done m_done;
+};
+
+} // namespace lumo

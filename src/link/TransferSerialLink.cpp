@@ -1,0 +1,77 @@
+#include "link/TransferSerialLink.h"
+#include "link/TransferPorts.h"
+
+namespace lumo {
+
+TransferSerialLink::TransferSerialLink(TAfComPort& port) : m_port(port) {
+    m_port.SetBaudRate(TAfBaudrate::br2400);
+    m_port.SetDatabits(TAfDatabits::db8);
+    m_port.SetParity(TAfParity::paNone);
+    m_port.SetStopbits(TAfStopbits::sbOne);
+    m_port.SetFlowControl(TAfFlowControl::fwNone);
+    m_port.SetDTR(false);
+    m_port.SetRTS(true);
+    m_port.SetEventThreadPriority(TThreadPriority::tpHighest);
+}
+
+TransferSerialLink::~TransferSerialLink() {
+    m_port.OnDataRecived = nullptr;
+}
+
+bool TransferSerialLink::open(QString* error) {
+    const QString simulated = transferPortDevice(m_port.ComNumber());
+    if (!m_port.PortIsOpen() && !simulated.isEmpty())
+        m_port.SetDevicePath(simulated);
+    try {
+        m_port.PortOpen();
+    } catch (const EAfError& e) {
+        if (error)
+            *error = e.Message();
+        return false;
+    } catch (const std::exception& e) {
+        if (error)
+            *error = QString::fromLocal8Bit(e.what());
+        return false;
+    }
+    m_lastWriteOk = true;
+    m_writeError.clear();
+    return m_port.PortIsOpen();
+}
+
+void TransferSerialLink::close() {
+    m_port.PortClose();
+}
+
+int TransferSerialLink::bytesWaiting() {
+    return m_port.PortIsOpen() ? m_port.BytesWaiting() : 0;
+}
+
+QByteArray TransferSerialLink::readAll() {
+    return m_port.PortIsOpen() ? m_port.ReadAllWaiting() : QByteArray();
+}
+
+bool TransferSerialLink::writeByte(char byte) {
+    // A write the component refuses (ring buffer full, port gone) would otherwise escape a
+    // timer callback; it is kept and ends the transfer at the next tick instead.
+    try {
+        m_port.WriteText(QByteArray(1, byte));
+    } catch (const EAfError& e) {
+        m_lastWriteOk = false;
+        m_writeError = e.Message();
+        return false;
+    }
+    return true;
+}
+
+void TransferSerialLink::setDataHandler(DataHandler handler) {
+    m_handler = std::move(handler);
+    if (m_handler)
+        m_port.OnDataRecived = [this](TAfCustomSerialPort*, int count) {
+            if (m_handler)
+                m_handler(count);
+        };
+    else
+        m_port.OnDataRecived = nullptr;
+}
+
+} // namespace lumo

@@ -1,0 +1,38 @@
+#pragma once
+#include "link/AfComPort.h"
+#include "link/TransferLink.h"
+
+namespace lumo {
+
+// The serial port component as the transfer engine's link. Sets the component up as the
+// transfer window does: 2400 Bd, 8N1, no flow control, DTR off, RTS on, event thread at the
+// highest priority. The component is not owned.
+class TransferSerialLink : public TransferLink {
+public:
+    explicit TransferSerialLink(TAfComPort& port);
+    ~TransferSerialLink() override;
+
+    TAfComPort& port() { return m_port; }
+
+    Kind kind() const override { return Kind::Serial; }
+    bool isOpen() const override { return m_port.PortIsOpen(); }
+    bool open(QString* error) override;
+    void close() override;
+    bool hasDevice() const override { return true; }
+    int bytesWaiting() override;
+    QByteArray readAll() override;
+    bool writeByte(char byte) override;
+    bool lastWriteOk() const override { return m_lastWriteOk; }
+    void setDataHandler(DataHandler handler) override;
+
+    // The component's text of the last failed write, if any.
+    const QString& writeError() const { return m_writeError; }
+
+private:
+    TAfComPort& m_port;
+    DataHandler m_handler;
+    bool m_lastWriteOk = true;
+    QString m_writeError;
+};
+
+} // namespace lumo

@@ -1,0 +1,36 @@
+#pragma once
+#include "link/TransferLink.h"
+#include "link/UsbCable.h"
+#include "platform/Clock.h"
+#include <memory>
+
+namespace lumo {
+
+// The USB cable ("Vexo-USB") as the transfer engine's link: opened afresh by OpenUsbCable,
+// polled at every tick (ReceiveCount, ReadUsbReply), one WriteByte per byte.
+class TransferUsbLink : public TransferLink {
+public:
+    explicit TransferUsbLink(std::unique_ptr<UsbCable> cable = std::make_unique<UsbCable>());
+
+    UsbCable& cable() { return *m_cable; }
+
+    Kind kind() const override { return Kind::Usb; }
+    bool isOpen() const override { return m_cable->AdapterOpen(); }
+    bool open(QString* error) override;
+    void close() override { m_cable->ReleaseLink(); }
+    bool hasDevice() const override { return m_cable->HasLink(); }
+    int bytesWaiting() override;
+    QByteArray readAll() override { return m_cable->ReadUsbReply(); }
+    bool writeByte(char byte) override;
+    bool lastWriteOk() const override { return m_cable->LastWriteOk(); }
+    void setDataHandler(DataHandler) override {} // polled, never called back
+
+private:
+    std::unique_ptr<UsbCable> m_cable;
+};
+
+// The cable link of the program. Never fails on this platform: a missing cable shows as an
+// adapter that does not open.
+std::unique_ptr<TransferLink> makeUsbTransferLink(Clock& clock, QString* error);
+
+} // namespace lumo

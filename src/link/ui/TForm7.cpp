@@ -1,0 +1,62 @@
+#include "link/ui/TForm7.h"
+#include "params/MainState.h"
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace lumo {
+
+TForm7::TForm7(MainState& state, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      m_state(state) {
+    setObjectName(QStringLiteral("Form7"));
+    setFixedSize(382, 47);
+    auto* layout = new QHBoxLayout(this);
+    m_button1 = new QPushButton(this);
+    m_button1->setObjectName(QStringLiteral("Button1"));
+    m_button2 = new QPushButton(this);
+    m_button2->setObjectName(QStringLiteral("Button2"));
+    m_button3 = new QPushButton(this);
+    m_button3->setObjectName(QStringLiteral("Button3"));
+    layout->addWidget(m_button1);
+    layout->addWidget(m_button2);
+    layout->addWidget(m_button3);
+    connect(m_button1, &QPushButton::clicked, this, &TForm7::Button1Click);
+    connect(m_button2, &QPushButton::clicked, this, &TForm7::Button2Click);
+    connect(m_button3, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TForm7::setAction(const QString& kind) {
+    const Texts& t = m_state.texts;
+    m_kind = kind;
+    setWindowTitle(t.message(37));
+    m_button1->setText(t.message(32));
+    m_button2->setText(t.message(kind == QLatin1String("rezim") ? 33 : 34));
+    m_button3->setText(t.message(31));
+}
+
+void TForm7::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QWidget* owner = parentWidget())
+        move(owner->geometry().center() - rect().center());
+    m_button3->setFocus();
+}
+
+void TForm7::Button1Click() {
+    m_state.portCheckRequested = true;
+    accept();
+}
+
+void TForm7::Button2Click() {
+    if (m_kind == QLatin1String("rezim")) {
+        const QString day = m_state.texts.message(45);
+        const QString current = m_state.params.text(QStringLiteral("Edit156"));
+        m_state.params.setText(QStringLiteral("Edit156"),
+                               current == day ? m_state.texts.message(46) : day);
+    } else if (m_kind == QLatin1String("citac")) {
+        m_state.params.setText(QStringLiteral("Edit157"), QStringLiteral("0"));
+    }
+    accept();
+}
+
+} // namespace lumo

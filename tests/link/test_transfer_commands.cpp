@@ -1,0 +1,196 @@
+// The command sequences of the local link on the real codec and parameter set, against the
+// virtual unit in virtual time: what goes on the wire, what ends in the fields and in the
+// unit's memory, when the write confirmation is asked and what its answers do.
+#include "link/LocalTransferCommands.h"
+#include "params/FieldTable.h"
+#include "platform/Messenger.h"
+#include "test_transfer_support.h"
+#include <gtest/gtest.h>
+
+using namespace lumo;
+using Command = LocalTransferCommands::Command;
+using Kind = TransferLink::Kind;
+
+namespace {
+
+struct RecordingMessenger : Messenger {
+    QStringList messages;
+    void message(const QString& text, const QString&) override { messages << text; }
+    bool ask(const QString&, const QString&, Icon, bool) override { return false; }
+};
+
+struct ScriptedConfirmation : WriteConfirmation {
+    Answer answer = Answer::Ok;
+    int asked = 0;
+    QString setMode; // applied on Ok when not empty
+    Answer confirm(const UnitSnapshot&, ParameterSet& params) override {
+        ++asked;
+        if (answer == Answer::Ok && !setMode.isEmpty())
+            params.setText("Edit156", setMode);
+        return answer;
+    }
+};
+
+struct CommandRig {
+    explicit CommandRig(Kind kind)
+        : data(state, &messenger), link(clock, unit, kind), engine(clock, data, view),
+          commands(engine, state, messenger) {
+        engine.setLink(&link);
+        commands.setConfirmation(&confirmation);
+    }
+    bool run(Command command) {
+        bool ok = false;
+        bool finished = false;
+        EXPECT_TRUE(commands.run(command, [&](bool result) {
+            ok = result;
+            finished = true;
+        }));
+        clock.runUntilIdle(3600000);
+        EXPECT_TRUE(finished);
+        return ok;
+    }
+    VirtualClock clock;
+    MainState state;
+    RecordingMessenger messenger;
+    CodecTransferData data;
+    sim::VirtualUnit unit;
+    sim::UnitLink link;
+    lumo::testing::RecordingView view;
+    TransferEngine engine;
+    LocalTransferCommands commands;
+    ScriptedConfirmation confirmation;
+};
+
+class CommandsBothLinks : public ::testing::TestWithParam<Kind> {
+protected:
+    CommandRig rig{GetParam()};
+};
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Links, CommandsBothLinks, ::testing::Values(Kind::Serial, Kind::Usb),
+                         [](const auto& info) {
+                             return info.param == Kind::Serial ? "Serial" : "Usb";
+                         });
+
+TEST_P(CommandsBothLinks, ReadAllFillsTheParameterSetFromTheUnit) {
+    QByteArray number(16, char(0xFF));
+    number[0] = 1, number[1] = 10, number[2] = 11; // "10*"
+    rig.unit.setNumberMemory(64, number);
+    rig.unit.setMode(1);
+    rig.unit.setCounter(12);
+    ASSERT_TRUE(rig.run(Command::ReadAll));
+    EXPECT_EQ(rig.link.sent().left(3), QByteArray("VRP"));
+    EXPECT_EQ(rig.link.requestedBlocks().size(), 128);
+    EXPECT_EQ(rig.state.params.text("Edit65"), "10*");
+    EXPECT_EQ(rig.state.params.text("Edit156"), "NOC");
+    EXPECT_EQ(rig.state.params.text("Edit157"), "12");
+    EXPECT_EQ(rig.state.params.text("Edit144"), "7850");
+    EXPECT_EQ(rig.state.params.firmwareVersion(), "1.7");
+    EXPECT_TRUE(rig.view.messages.isEmpty());
+}
+
+TEST_P(CommandsBothLinks, WriteAllThenReadAllGivesTheSameParameters) {
+    ASSERT_TRUE(rig.run(Command::ReadAll));
+    rig.state.params.setText("Edit1", "123456789");
+    rig.state.params.setText("Edit128", "0P*#F");
+    rig.state.params.setText("Edit144", "1234");
+    rig.state.params.setChecked("RadioButton7", true);
+    const ParameterSet written = rig.state.params;
+    ASSERT_TRUE(rig.run(Command::WriteAll));
+    EXPECT_EQ(rig.confirmation.asked, 0); // the unit's values match: no question
+    EXPECT_EQ(rig.unit.settingsWrites(), 1);
+    EXPECT_EQ(rig.unit.numberWrites(), 128);
+
+    rig.state.params.resetToDefaults();
+    ASSERT_TRUE(rig.run(Command::ReadAll));
+    EXPECT_TRUE(rig.state.params.sameValues(written));
+}
+
+TEST_P(CommandsBothLinks, WriteNumbersAloneSendsNoStatusRequest) {
+    rig.state.params.setText("Edit1", "5");
+    ASSERT_TRUE(rig.run(Command::WriteNumbers));
+    EXPECT_EQ(rig.link.sent().left(3), QByteArray("WT\0", 3));
+    EXPECT_EQ(rig.link.sent().size(), 128 * 19); // the blocks and nothing else
+    EXPECT_EQ(rig.confirmation.asked, 0);
+    EXPECT_EQ(rig.unit.numberMemory(0)[0], char(5));
+}
+
+TEST_P(CommandsBothLinks, ConfirmationOnlyWhenTheUnitDiffersAndStornoStops) {
+    rig.unit.setCounter(3); // the window shows 0
+    rig.confirmation.answer = WriteConfirmation::Answer::Storno;
+    EXPECT_FALSE(rig.run(Command::WriteAll));
+    EXPECT_EQ(rig.confirmation.asked, 1);
+    EXPECT_EQ(rig.link.sent(), QByteArray("V")); // nothing after the pre-write check
+    EXPECT_EQ(rig.state.snapshot.counter, "3");
+    EXPECT_EQ(rig.state.params.text("Edit157"), "0"); // the check fills the snapshot only
+
+    rig.link.clearSent();
+    rig.confirmation.answer = WriteConfirmation::Answer::Ok;
+    rig.confirmation.setMode = "NOC";
+    EXPECT_TRUE(rig.run(Command::WriteSettings));
+    EXPECT_EQ(rig.confirmation.asked, 2);
+    EXPECT_EQ(rig.link.sent().left(3), QByteArray("VWP"));
+    EXPECT_EQ(rig.unit.mode(), 1); // the changed field went to the unit
+    EXPECT_EQ(rig.unit.numberWrites(), 0);
+}
+
+TEST_P(CommandsBothLinks, InvalidParameterSetSendsNothing) {
+    rig.commands.setValidator([](const ParameterSet& p) {
+        return p.text("Edit146").isEmpty() ? QString("Edit146 is empty") : QString();
+    });
+    rig.state.params.setText("Edit146", "");
+    EXPECT_FALSE(rig.run(Command::WriteAll));
+    EXPECT_TRUE(rig.link.sent().isEmpty());
+    EXPECT_EQ(rig.messenger.messages, QStringList{"Edit146 is empty"});
+}
+
+TEST_P(CommandsBothLinks, ReadAllStopsAfterAFailedStatusRead) {
+    rig.unit.faults().statusDelta = 1;
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    EXPECT_EQ(rig.link.sent(), QByteArray("V"));
+    EXPECT_EQ(rig.view.messages.size(), 1);
+}
+
+TEST(LocalTransferCommands, ReadAllReportsBothSettingsAndNumberFailures) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.faults().settingsDelta = -1;
+    rig.unit.faults().numberDelta = 1;
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    EXPECT_EQ(rig.view.messages.size(), 2); // no test between the two reads
+}
+
+TEST(LocalTransferCommands, MissingCableShowsCommunicationErrorAndSendsNothing) {
+    CommandRig rig(Kind::Usb);
+    rig.link.setCableMissing(true);
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    EXPECT_TRUE(rig.link.sent().isEmpty());
+    EXPECT_EQ(rig.messenger.messages, QStringList{"Chyba komunikace"});
+}
+
+TEST(LocalTransferCommands, MissingSerialPortStopsTheSequenceAfterOneMessage) {
+    CommandRig rig(Kind::Serial);
+    rig.link.setPortMissing(true);
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    EXPECT_EQ(rig.view.messages, QStringList{"Chybné číslo portu, prosím nastavte správné"});
+}
+
+TEST(LocalTransferCommands, PortCheckWaitsForAnOpenAdapterAndIsConsumed) {
+    CommandRig rig(Kind::Usb);
+    rig.state.portCheckRequested = true;
+    EXPECT_FALSE(rig.commands.portCheck()); // adapter not open: the request stays raised
+    EXPECT_TRUE(rig.state.portCheckRequested);
+    rig.link.open(nullptr);
+    EXPECT_TRUE(rig.commands.portCheck());
+    rig.clock.runUntilIdle(100000);
+    EXPECT_FALSE(rig.state.portCheckRequested);
+    EXPECT_EQ(rig.link.sent(), QByteArray("V"));
+}
+
+TEST(LocalTransferCommands, SnapshotComparisonIsTextual) {
+    ParameterSet params;
+    UnitSnapshot unit{params.text("Edit156"), params.text("Edit151"), params.text("Edit157")};
+    EXPECT_FALSE(LocalTransferCommands::snapshotDiffers(unit, params));
+    unit.counter = "00";
+    EXPECT_TRUE(LocalTransferCommands::snapshotDiffers(unit, params));
+}
