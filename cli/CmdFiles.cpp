@@ -1,7 +1,7 @@
 // Commands on parameter sets kept in files: new, convert, show, image encode/decode.
 #include "cli/CommandTable.h"
 #include "files/ParameterJson.h"
-#include "files/ReplaceFile.h"
+#include "platform/AtomicFile.h"
 #include "files/SettingsFile.h"
 #include "params/Codec.h"
 #include "params/FieldTable.h"
@@ -88,7 +88,7 @@ bool save(const QString& path, const ParameterSet& params, QString* error) {
         return SaveSettingsFile(params, path, error);
     case Format::Json: {
         QString reason;
-        if (replaceFile(path, parameterJson::toJson(params), &reason))
+        if (writeFileAtomically(path, parameterJson::toJson(params), &reason))
             return true;
         *error = QStringLiteral("Cannot save \"%1\": %2").arg(path, reason);
         return false;

@@ -1,6 +1,6 @@
 #include "sim/Simulation.h"
 #include "link/FtdiApi.h"
-#include "link/TransferPorts.h"
+#include "platform/AppConfig.h"
 #include "sim/UnitServer.h"
 #include "sim/UnitUsbDevice.h"
 
@@ -21,7 +21,7 @@ bool startSimulatedDevices(QString* error) {
         return false;
     }
     server = started;
-    setTransferPortDevice(1, server->devicePath());
+    setPortDeviceOverride(1, server->devicePath());
     selectFtdiBackend(FtdiBackendKind::Virtual);
     static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex());
     return true;

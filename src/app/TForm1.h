@@ -39,6 +39,9 @@ struct ShellHooks {
     std::function<void()> remoteCancel;
     // The action-choice dialog for the mode panel ("rezim") or the counter panel ("citac").
     std::function<void(const QString& kind)> actionChoice;
+    // Config.ini has been read into MainState::link: the local link takes its port, cable
+    // choice and timer interval from there.
+    std::function<void()> linkConfigured;
 };
 
 // The main window: the whole parameter set on seven pages, the menu tree and tool buttons, the

@@ -62,6 +62,8 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
         m_state.link = LocalLinkSettings{};
         createConfig(folder, m_state.link.comPort, m_languageFile);
     }
+    if (m_hooks.linkConfigured)
+        m_hooks.linkConfigured();
 
     // On a first start the Config.ini just created must not count as a remembered choice:
     // a folder without packs starts with the built-in texts and no error message.

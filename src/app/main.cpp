@@ -1,6 +1,7 @@
 #include "app/GuiMessenger.h"
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "link/ui/LocalTransferUi.h"
 #include "params/MainState.h"
 #include "params/ui/TForm13.h"
 #include "platform/InstanceLock.h"
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
     lumo::TForm8 form8;
     lumo::TForm13 form13(&form1);
     form1.attachToneDialog(&form13);
+    // Before start-up: it raises the quiet flag of the first port check and takes the link
+    // settings as soon as Config.ini has been read.
+    lumo::LocalTransferUi::attach(&form1, state, messenger);
 
     form1.setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -1,5 +1,5 @@
 #include "files/SettingsFile.h"
-#include "files/ReplaceFile.h"
+#include "platform/AtomicFile.h"
 #include "params/FieldTable.h"
 #include "platform/Cp1250.h"
 #include <QFile>
@@ -230,7 +230,7 @@ bool SaveSettingsFile(const ParameterSet& params, const QString& fileName, QStri
     QString reason;
     const QByteArray bytes = settingsFile::toBytes(params);
     const bool ok =
-        writer ? writer(fileName, bytes, &reason) : replaceFile(fileName, bytes, &reason);
+        writer ? writer(fileName, bytes, &reason) : writeFileAtomically(fileName, bytes, &reason);
     if (!ok && error)
         *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(fileName, reason);
     return ok;

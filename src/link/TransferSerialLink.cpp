@@ -1,5 +1,4 @@
 #include "link/TransferSerialLink.h"
-#include "link/TransferPorts.h"
 
 namespace lumo {
 
@@ -19,9 +18,6 @@ TransferSerialLink::~TransferSerialLink() {
 }
 
 bool TransferSerialLink::open(QString* error) {
-    const QString simulated = transferPortDevice(m_port.ComNumber());
-    if (!m_port.PortIsOpen() && !simulated.isEmpty())
-        m_port.SetDevicePath(simulated);
     try {
         m_port.PortOpen();
     } catch (const EAfError& e) {

@@ -1,4 +1,5 @@
 #include "platform/AppConfig.h"
+#include <QHash>
 
 #include "platform/AtomicFile.h"
 #include "platform/IniDocument.h"
@@ -101,9 +102,25 @@ bool writeConfigOnClose(const QString& folder, bool usb, int com, const QString&
     return saveConfig(folder, document, usb, com, language, error);
 }
 
+namespace {
+QHash<int, QString>& portOverrides() {
+    static QHash<int, QString> overrides;
+    return overrides;
+}
+} // namespace
+
+void setPortDeviceOverride(int port, const QString& devicePath) {
+    if (devicePath.isEmpty())
+        portOverrides().remove(port);
+    else
+        portOverrides().insert(port, devicePath);
+}
+
 QString portDevicePath(const QString& folder, int port) {
     if (port < 1)
         return {};
+    if (const auto it = portOverrides().constFind(port); it != portOverrides().cend())
+        return it.value();
     IniDocument document;
     IniDocument::load(config::configPath(folder), &document);
     const QString path = document.readString("Ports", QStringLiteral("COM%1").arg(port));

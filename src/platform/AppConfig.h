@@ -50,8 +50,13 @@ bool createConfig(const QString& folder, int com, const QString& language,
 bool writeConfigOnClose(const QString& folder, bool usb, int com, const QString& language,
                         QString* error = nullptr);
 
-// The device behind COM port `port`: the value of Ports/COM<port> in Config.ini, else
-// "/dev/ttyS<port-1>". Empty for port numbers below 1.
+// The device behind COM port `port`: an in-process override, else the value of Ports/COM<port>
+// in Config.ini, else "/dev/ttyS<port-1>". Empty for port numbers below 1.
 QString portDevicePath(const QString& folder, int port);
+
+// Maps a COM port to a device for this process only, ahead of Config.ini: `lumo --simulate`
+// puts the virtual unit's pseudo-terminal behind COM1 this way without touching the user's
+// file. An empty path removes the override. Set before any port is opened.
+void setPortDeviceOverride(int port, const QString& devicePath);
 
 } // namespace lumo

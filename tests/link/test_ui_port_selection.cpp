@@ -3,6 +3,7 @@
 #include "link/ui/TForm5.h"
 #include "params/MainState.h"
 #include <QCheckBox>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -35,4 +36,18 @@ TEST(TForm5, ThePortNumberIsHeldByTheGroup) {
     form.portGroup()->SetPortNumber(5);
     EXPECT_EQ(form.portGroup()->PortNumber(), 5);
     EXPECT_EQ(form.portGroup()->ItemIndex(), 4);
+}
+
+TEST(TForm5, SixteenPortsInTwoColumns) {
+    MainState state;
+    TForm5 form(state, {});
+    form.show();
+    QRadioButton* first = form.portGroup()->Button(0);
+    QRadioButton* eighth = form.portGroup()->Button(7);
+    QRadioButton* ninth = form.portGroup()->Button(8);
+    ASSERT_TRUE(first && eighth && ninth);
+    EXPECT_EQ(ninth->x(), form.portGroup()->Button(15)->x());
+    EXPECT_GT(ninth->x(), first->x());
+    EXPECT_EQ(eighth->x(), first->x());
+    EXPECT_EQ(ninth->y(), first->y());
 }

@@ -4,12 +4,12 @@
 #include <QEvent>
 #include <QPalette>
 #include <QRadioButton>
-#include <QVBoxLayout>
+#include <QGridLayout>
 
 namespace lumo {
 
 TAfPortRadioGroup::TAfPortRadioGroup(QWidget* parent)
-    : QGroupBox(parent), m_group(new QButtonGroup(this)), m_layout(new QVBoxLayout(this)) {
+    : QGroupBox(parent), m_group(new QButtonGroup(this)), m_layout(new QGridLayout(this)) {
     m_group->setExclusive(true);
     connect(m_group, &QButtonGroup::idClicked, this, &TAfPortRadioGroup::ItemClicked);
     Rebuild();
@@ -17,6 +17,11 @@ TAfPortRadioGroup::TAfPortRadioGroup(QWidget* parent)
 
 void TAfPortRadioGroup::SetMaxComPorts(int count) {
     m_maxComPorts = qMax(count, 0);
+    Rebuild();
+}
+
+void TAfPortRadioGroup::SetColumns(int columns) {
+    m_columns = qMax(columns, 1);
     Rebuild();
 }
 
@@ -58,10 +63,12 @@ void TAfPortRadioGroup::Rebuild() {
     }
     m_buttons.clear();
     m_items = BuildPortItems(m_maxComPorts, m_options, m_availability);
-    for (int i = 0; i < static_cast<int>(m_items.size()); ++i) {
+    const int count = static_cast<int>(m_items.size());
+    const int rows = (count + m_columns - 1) / m_columns;
+    for (int i = 0; i < count; ++i) {
         auto* b = new QRadioButton(m_items[i].caption, this);
         m_group->addButton(b, i);
-        m_layout->addWidget(b);
+        m_layout->addWidget(b, i % qMax(rows, 1), i / qMax(rows, 1));
         m_buttons.append(b);
     }
     ShowItems();

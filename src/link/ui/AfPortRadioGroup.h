@@ -6,7 +6,7 @@
 
 class QButtonGroup;
 class QRadioButton;
-class QVBoxLayout;
+class QGridLayout;
 
 namespace lumo {
 
@@ -22,6 +22,9 @@ public:
     void SetComPort(TAfComPort* port) { m_comPort = port; }
     int MaxComPorts() const { return m_maxComPorts; }
     void SetMaxComPorts(int count);
+    // Items fill the columns top to bottom, then left to right, like a radio group's.
+    int Columns() const { return m_columns; }
+    void SetColumns(int columns);
     TAfPortCtlOptions Options() const { return m_options; }
     void SetOptions(TAfPortCtlOptions options);
 
@@ -54,13 +57,14 @@ private:
 
     TAfComPort* m_comPort = nullptr;
     int m_maxComPorts = 4;
+    int m_columns = 1;
     TAfPortCtlOptions m_options = pcCheckExist;
     int m_portNumber = 0;
     std::function<SerialAvailability(int)> m_availability = PortAvailability;
     std::vector<TAfPortItem> m_items;
     QList<QRadioButton*> m_buttons;
     QButtonGroup* m_group;
-    QVBoxLayout* m_layout;
+    QGridLayout* m_layout;
 };
 
 } // namespace lumo

@@ -86,9 +86,11 @@ LocalTransferUi* LocalTransferUi::attach(QWidget* form1, MainState& state, Messe
         hooks.openUsbAdapter = [ui] { ui->openUsbAdapter(); };
         hooks.usbAdapterState = [ui] { return ui->usbAdapterState(); };
         hooks.actionChoice = [ui](const QString& kind) { ui->actionChoice(kind); };
+        // The box follows the link choice that Config.ini gave.
+        hooks.linkConfigured = [ui, &state] { ui->form5().setUsbChosen(state.link.useUsbCable); };
+    } else {
+        ui->form5().setUsbChosen(state.link.useUsbCable);
     }
-    // The box follows the link choice that Config.ini gave.
-    ui->form5().setUsbChosen(state.link.useUsbCable);
     // Only the automatic first port check at start-up fails silently.
     ui->engine().quiet = true;
     return ui;

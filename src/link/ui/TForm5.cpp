@@ -15,6 +15,7 @@ TForm5::TForm5(MainState& state, std::function<void(bool)> usbChanged, QWidget* 
     auto* layout = new QVBoxLayout(this);
     m_group = new TAfPortRadioGroup(this);
     m_group->setObjectName(QStringLiteral("AfPortRadioGroup1"));
+    m_group->SetColumns(2);
     m_group->SetMaxComPorts(16);
     m_group->SetOptions(pcCheckExist | pcDisableOpen | pcHighlightOpen);
     m_checkBox1 = new QCheckBox(QStringLiteral("USB cable"), this);
