@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-multimedia-dev libftdi1-dev libgl-dev
+    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libftdi1-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils locales
 )

@@ -7,6 +7,8 @@
 #include "platform/InstanceLock.h"
 #include "sim/Simulation.h"
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -18,6 +20,12 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumo"));
+    // The standard dialogs and message-box buttons speak Czech like the built-in texts
+    // ("Ano"/"Ne", as the questions themselves refer to them).
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_cs"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     // Options begin with "--"; the first other argument names a settings file.
     QStringList files;
