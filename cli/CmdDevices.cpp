@@ -27,10 +27,8 @@ QString availabilityText(SerialAvailability a) {
 }
 
 int runPorts(const QStringList& args) {
-    if (!args.isEmpty()) {
-        printErr(QStringLiteral("usage: lumo-cli ports"));
-        return Usage;
-    }
+    if (!args.isEmpty())
+        return usage(QStringLiteral("ports"));
     for (int n = 1; n <= kListedPorts; ++n) {
         const QString path = comPortDevicePath(n);
         printOut(QStringLiteral("COM%1 %2 %3")
@@ -41,10 +39,8 @@ int runPorts(const QStringList& args) {
 }
 
 int runUsb(const QStringList& args) {
-    if (!args.isEmpty()) {
-        printErr(QStringLiteral("usage: lumo-cli usb"));
-        return Usage;
-    }
+    if (!args.isEmpty())
+        return usage(QStringLiteral("usb"));
     FT_STATUS status = GetFTDeviceCount();
     if (status != FT_OK) {
         const QString text = FTDeviceErrorText(QStringLiteral("GetFTDeviceCount"), status);

@@ -1,8 +1,6 @@
 // Commands on parameter sets kept in files: new, convert, show, image encode/decode.
 #include "cli/CommandTable.h"
-#include "files/ParameterJson.h"
-#include "platform/AtomicFile.h"
-#include "files/SettingsFile.h"
+#include "files/ParameterFiles.h"
 #include "params/Codec.h"
 #include "params/FieldTable.h"
 #include "params/Validation.h"
@@ -16,100 +14,6 @@ namespace lumo::cli {
 
 namespace {
 
-// Messages of the engines go to standard error; questions are never answered Yes.
-class ErrorStreamMessenger : public Messenger {
-public:
-    void message(const QString& text, const QString& title) override {
-        printErr(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
-    }
-    bool ask(const QString& title, const QString& text, Icon, bool) override {
-        printErr(title + QStringLiteral(": ") + text);
-        return false;
-    }
-};
-
-enum class Format { Unknown, Ktf, Json };
-
-Format formatOf(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("ktf"))
-        return Format::Ktf;
-    if (suffix == QLatin1String("json"))
-        return Format::Json;
-    return Format::Unknown;
-}
-
-QString unknownFormat(const QString& path) {
-    return QStringLiteral("\"%1\": the file name must end in .KTF or .json").arg(path);
-}
-
-bool load(const QString& path, ParameterSet& params, QString* error) {
-    switch (formatOf(path)) {
-    case Format::Ktf:
-        return LoadSettingsFile(params, path, error);
-    case Format::Json: {
-        const QFileInfo info(path);
-        if (!info.exists() || info.isDir()) {
-            *error = QStringLiteral("Cannot load \"%1\": %2")
-                         .arg(path, info.isDir() ? QStringLiteral("it is a folder, not a file")
-                                                 : QStringLiteral("the file does not exist"));
-            return false;
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("Cannot load \"%1\": %2").arg(path, file.errorString());
-            return false;
-        }
-        // A parameter set is a few kilobytes; never read a huge file or a device whole.
-        constexpr qint64 kLargest = 1 << 20;
-        const QByteArray json = file.read(kLargest + 1);
-        if (json.size() > kLargest) {
-            *error = QStringLiteral("Cannot load \"%1\": the file is too large for a parameter set")
-                         .arg(path);
-            return false;
-        }
-        QString problem;
-        if (!parameterJson::fromJson(json, params, &problem)) {
-            *error = QStringLiteral("Cannot load \"%1\": %2").arg(path, problem);
-            return false;
-        }
-        return true;
-    }
-    case Format::Unknown:
-        break;
-    }
-    *error = unknownFormat(path);
-    return false;
-}
-
-bool save(const QString& path, const ParameterSet& params, QString* error) {
-    switch (formatOf(path)) {
-    case Format::Ktf:
-        return SaveSettingsFile(params, path, error);
-    case Format::Json: {
-        QString reason;
-        if (writeFileAtomically(path, parameterJson::toJson(params), &reason))
-            return true;
-        *error = QStringLiteral("Cannot save \"%1\": %2").arg(path, reason);
-        return false;
-    }
-    case Format::Unknown:
-        break;
-    }
-    *error = unknownFormat(path);
-    return false;
-}
-
-int usage(const QString& synopsis) {
-    printErr(QStringLiteral("usage: lumo-cli ") + synopsis);
-    return Usage;
-}
-
-int fail(const QString& message) {
-    printErr(message);
-    return Failure;
-}
-
 const QString kNewSynopsis = QStringLiteral("new OUT");
 const QString kConvertSynopsis = QStringLiteral("convert IN OUT");
 const QString kShowSynopsis = QStringLiteral("show IN");
@@ -120,9 +24,9 @@ int runNew(const QStringList& args) {
     if (args.size() != 1)
         return usage(kNewSynopsis);
     QString error;
-    if (formatOf(args[0]) == Format::Unknown)
-        return fail(unknownFormat(args[0]));
-    if (!save(args[0], ParameterSet(), &error))
+    if (parameterFileFormat(args[0]) == ParameterFileFormat::Unknown)
+        return fail(unknownParameterFileMessage(args[0]));
+    if (!saveParameterFile(args[0], ParameterSet(), &error))
         return fail(error);
     return Success;
 }
@@ -130,11 +34,11 @@ int runNew(const QStringList& args) {
 int runConvert(const QStringList& args) {
     if (args.size() != 2)
         return usage(kConvertSynopsis);
-    if (formatOf(args[1]) == Format::Unknown)
-        return fail(unknownFormat(args[1]));
+    if (parameterFileFormat(args[1]) == ParameterFileFormat::Unknown)
+        return fail(unknownParameterFileMessage(args[1]));
     ParameterSet params;
     QString error;
-    if (!load(args[0], params, &error) || !save(args[1], params, &error))
+    if (!loadParameterFile(args[0], params, &error) || !saveParameterFile(args[1], params, &error))
         return fail(error);
     return Success;
 }
@@ -144,7 +48,7 @@ int runShow(const QStringList& args) {
         return usage(kShowSynopsis);
     ParameterSet params;
     QString error;
-    if (!load(args[0], params, &error))
+    if (!loadParameterFile(args[0], params, &error))
         return fail(error);
     for (const QString& name : allParameterNames()) {
         const bool boolean = name.startsWith(QLatin1String("RadioButton")) ||
@@ -188,13 +92,13 @@ int runImageEncode(const QStringList& args) {
 
     ParameterSet params;
     QString error;
-    if (!load(in, params, &error))
+    if (!loadParameterFile(in, params, &error))
         return fail(error);
     if (haveFirmware)
         params.setFirmwareVersion(firmware);
 
     Texts texts;
-    ErrorStreamMessenger messenger;
+    ConsoleMessenger messenger;
     if (!checkBeforeTransfer(params, texts, messenger))
         return Failure;
 
@@ -234,20 +138,20 @@ int runImageDecode(const QStringList& args) {
         return fail(QStringLiteral("the settings image must be 256 hexadecimal digits (128 "
                                    "bytes), got %1 characters")
                         .arg(hex.size()));
-    if (formatOf(out) == Format::Unknown)
-        return fail(unknownFormat(out));
+    if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
+        return fail(unknownParameterFileMessage(out));
 
     ParameterSet params;
     QString error;
-    if (!base.isEmpty() && !load(base, params, &error))
+    if (!base.isEmpty() && !loadParameterFile(base, params, &error))
         return fail(error);
 
     Texts texts;
-    ErrorStreamMessenger messenger;
+    ConsoleMessenger messenger;
     TransferBuffer buffer;
     Codec codec(params, buffer, texts, &messenger);
     codec.DecodeSettings(QByteArray::fromHex(hex.toLatin1()));
-    if (!save(out, params, &error))
+    if (!saveParameterFile(out, params, &error))
         return fail(error);
     return Success;
 }

@@ -2,15 +2,13 @@
 // device path (a pseudo-terminal included) or the USB cable. They run the same command
 // sequences as the main window's menu items.
 #include "cli/CommandTable.h"
-#include "files/ParameterJson.h"
-#include "files/SettingsFile.h"
+#include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
 #include "params/MainState.h"
 #include "params/Validation.h"
-#include "platform/AtomicFile.h"
 #include "platform/Messenger.h"
 #include "platform/SystemClock.h"
 #include <QEventLoop>
@@ -28,18 +26,6 @@ const QString kReadSynopsis = QStringLiteral("read all|settings|numbers --port P
 const QString kWriteSynopsis =
     QStringLiteral("write all|settings|numbers --port P IN [--mode DEN|NOC] "
                    "[--counter keep|set] [--unfitted keep|set]");
-
-class ConsoleMessenger : public Messenger {
-public:
-    using Messenger::message;
-    void message(const QString& text, const QString& title) override {
-        printErr(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
-    }
-    bool ask(const QString& title, const QString& text, Icon, bool) override {
-        printErr(title + QStringLiteral(": ") + text);
-        return false;
-    }
-};
 
 // The transfer window on a console: only the messages are shown.
 class ConsoleView : public TransferView {
@@ -84,52 +70,6 @@ public:
         return Answer::Ok;
     }
 };
-
-enum class Format { Unknown, Ktf, Json };
-
-Format formatOf(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("ktf"))
-        return Format::Ktf;
-    if (suffix == QLatin1String("json"))
-        return Format::Json;
-    return Format::Unknown;
-}
-
-bool loadSet(const QString& path, ParameterSet& params, QString* error) {
-    if (formatOf(path) == Format::Ktf)
-        return LoadSettingsFile(params, path, error);
-    if (formatOf(path) == Format::Json) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("Cannot load \"%1\": %2").arg(path, file.errorString());
-            return false;
-        }
-        QString problem;
-        if (!parameterJson::fromJson(file.readAll(), params, &problem)) {
-            *error = QStringLiteral("Cannot load \"%1\": %2").arg(path, problem);
-            return false;
-        }
-        return true;
-    }
-    *error = QStringLiteral("\"%1\": the file name must end in .KTF or .json").arg(path);
-    return false;
-}
-
-bool saveSet(const QString& path, const ParameterSet& params, QString* error) {
-    if (formatOf(path) == Format::Ktf)
-        return SaveSettingsFile(params, path, error);
-    QString reason;
-    if (writeFileAtomically(path, parameterJson::toJson(params), &reason))
-        return true;
-    *error = QStringLiteral("Cannot save \"%1\": %2").arg(path, reason);
-    return false;
-}
-
-int usage(const QString& synopsis) {
-    printErr(QStringLiteral("usage: lumo-cli ") + synopsis);
-    return Usage;
-}
 
 // Options in any order: `--name value` pairs and plain arguments.
 struct Arguments {
@@ -284,12 +224,12 @@ int runRead(const QStringList& args) {
         !scopeOf(a.plain[0], true, &command))
         return usage(kReadSynopsis);
     const QString out = a.plain[1];
-    if (formatOf(out) == Format::Unknown)
+    if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
         return usage(kReadSynopsis);
     Bench bench;
     QString error;
     if (a.options.contains(QStringLiteral("base")) &&
-        !loadSet(a.options.value(QStringLiteral("base")), bench.state().params, &error)) {
+        !loadParameterFile(a.options.value(QStringLiteral("base")), bench.state().params, &error)) {
         printErr(error);
         return Failure;
     }
@@ -299,7 +239,7 @@ int runRead(const QStringList& args) {
     }
     if (!bench.run(command))
         return Failure;
-    if (!saveSet(out, bench.state().params, &error)) {
+    if (!saveParameterFile(out, bench.state().params, &error)) {
         printErr(error);
         return Failure;
     }
@@ -323,7 +263,7 @@ int runWrite(const QStringList& args) {
 
     Bench bench;
     QString error;
-    if (!loadSet(a.plain[1], bench.state().params, &error)) {
+    if (!loadParameterFile(a.plain[1], bench.state().params, &error)) {
         printErr(error);
         return Failure;
     }

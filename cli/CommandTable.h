@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Messenger.h"
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -24,5 +25,17 @@ const std::vector<Command>& commands();
 // Output helpers that write UTF-8 to the standard streams.
 void printOut(const QString& text); // a line on standard output
 void printErr(const QString& text); // a line on standard error
+
+// Prints "usage: lumo-cli SYNOPSIS" on standard error and returns Usage.
+int usage(const QString& synopsis);
+// Prints the message on standard error and returns Failure.
+int fail(const QString& message);
+
+// Messages of the engines go to standard error; questions are never answered Yes.
+class ConsoleMessenger : public Messenger {
+public:
+    void message(const QString& text, const QString& title) override;
+    bool ask(const QString& title, const QString& text, Icon, bool) override;
+};
 
 } // namespace lumo::cli

@@ -192,25 +192,27 @@ void SerialFile::close() {
     m_pseudoTerminal = false;
 }
 
-bool SerialFile::makeRaw() {
-    termios tio{};
-    if (tcgetattr(m_fd, &tio) != 0)
+// The current settings in raw mode: every byte passes untouched and reads return at once.
+static bool rawSettings(int fd, termios* tio) {
+    *tio = termios{};
+    if (tcgetattr(fd, tio) != 0)
         return false;
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    return tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    cfmakeraw(tio);
+    tio->c_cflag |= CLOCAL | CREAD;
+    tio->c_cc[VMIN] = 0;
+    tio->c_cc[VTIME] = 0;
+    return true;
+}
+
+bool SerialFile::makeRaw() {
+    termios tio;
+    return rawSettings(m_fd, &tio) && tcsetattr(m_fd, TCSANOW, &tio) == 0;
 }
 
 bool SerialFile::applyDcb(const SerialDcb& dcb) {
-    termios tio{};
-    if (tcgetattr(m_fd, &tio) != 0)
+    termios tio;
+    if (!rawSettings(m_fd, &tio))
         return false;
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
 
     tio.c_cflag &= ~CSIZE;
     switch (dcb.byteSize) {
