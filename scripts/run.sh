@@ -7,9 +7,15 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh release
 exe="$PWD/build/release/src/lumo"
+cli="$PWD/build/release/cli/lumo-cli"
 args=("$@")
+# Without arguments: real devices when a USB-serial port or an FTDI device is attached
+# (or LUMO_REAL_DEVICES is set), otherwise the simulated unit and line box.
 if [ ${#args[@]} -eq 0 ] && [ -z "${LUMO_REAL_DEVICES:-}" ]; then
-    args=(--simulate)
+    if ! compgen -G "/dev/ttyUSB*" >/dev/null && ! compgen -G "/dev/ttyACM*" >/dev/null &&
+        [ -z "$("$cli" usb 2>/dev/null)" ]; then
+        args=(--simulate)
+    fi
 fi
 workdir="${LUMO_WORKDIR:-$HOME/Lumo}"
 mkdir -p "$workdir"
