@@ -123,7 +123,7 @@ public:
         m_engine->setLink(m_link.get());
         m_commands = std::make_unique<LocalTransferCommands>(*m_engine, m_state, m_messenger);
         m_commands->setValidator([this](const ParameterSet& params) {
-            return invalidValuesMessage(validateForUnit(params, m_state.texts));
+            return invalidValuesMessage(validateForUnit(params, m_state.texts), m_state.texts);
         });
         return true;
     }

@@ -1,7 +1,8 @@
 #include "files/SettingsFile.h"
-#include "platform/AtomicFile.h"
 #include "params/FieldTable.h"
+#include "platform/AtomicFile.h"
 #include "platform/Cp1250.h"
+#include "texts/Texts.h"
 #include <QFile>
 #include <QFileInfo>
 
@@ -167,7 +168,10 @@ QByteArray toBytes(const ParameterSet& params) {
     return bytes;
 }
 
-bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem) {
+bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem,
+               const Texts* texts) {
+    const Texts builtIn;
+    const Texts& t = texts ? *texts : builtIn;
     auto fail = [problem](const QString& text) {
         if (problem)
             *problem = text;
@@ -179,16 +183,11 @@ bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem) 
         records = kAllRecords; // anything after the last record is never read
     } else {
         if (size % kRecordSize != 0)
-            return fail(QStringLiteral("the file is %1 bytes long, which is not a whole number of "
-                                       "%2-byte records (truncated or damaged)")
-                            .arg(size)
-                            .arg(kRecordSize));
+            return fail(t.message(60).arg(size).arg(kRecordSize));
         records = int(size / kRecordSize);
     }
     if (records < kMandatoryRecords)
-        return fail(QStringLiteral("the file holds %1 records, a settings file has at least %2")
-                        .arg(records)
-                        .arg(kMandatoryRecords));
+        return fail(t.message(61).arg(records).arg(kMandatoryRecords));
 
     // Check every record before anything is applied.
     std::vector<QString> values;
@@ -198,17 +197,9 @@ bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem) 
         const int nameLength = static_cast<unsigned char>(r[0]);
         const int valueLength = static_cast<unsigned char>(r[kValueLengthOffset]);
         if (nameLength != kNameLength)
-            return fail(QStringLiteral("record %1 is damaged: its name is %2 characters long "
-                                       "instead of %3")
-                            .arg(i + 1)
-                            .arg(nameLength)
-                            .arg(kNameLength));
+            return fail(t.message(62).arg(i + 1).arg(nameLength).arg(kNameLength));
         if (valueLength > kMaxValueLength)
-            return fail(QStringLiteral("record %1 is damaged: its value is %2 characters long, "
-                                       "at most %3 are allowed")
-                            .arg(i + 1)
-                            .arg(valueLength)
-                            .arg(kMaxValueLength));
+            return fail(t.message(63).arg(i + 1).arg(valueLength).arg(kMaxValueLength));
         values.push_back(trimBlanks(cp1250::toUnicode(QByteArray(r + kValueOffset, valueLength))));
     }
 
@@ -226,27 +217,32 @@ bool fromBytes(const QByteArray& bytes, ParameterSet& params, QString* problem) 
 } // namespace settingsFile
 
 bool SaveSettingsFile(const ParameterSet& params, const QString& fileName, QString* error,
-                      const settingsFile::Writer& writer) {
+                      const settingsFile::Writer& writer, const Texts* texts) {
+    const Texts builtIn;
+    const Texts& t = texts ? *texts : builtIn;
     QString reason;
     const QByteArray bytes = settingsFile::toBytes(params);
     const bool ok =
         writer ? writer(fileName, bytes, &reason) : writeFileAtomically(fileName, bytes, &reason);
     if (!ok && error)
-        *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(fileName, reason);
+        *error = t.message(57).arg(fileName, reason);
     return ok;
 }
 
-bool LoadSettingsFile(ParameterSet& params, const QString& fileName, QString* error) {
+bool LoadSettingsFile(ParameterSet& params, const QString& fileName, QString* error,
+                      const Texts* texts) {
+    const Texts builtIn;
+    const Texts& t = texts ? *texts : builtIn;
     auto fail = [&](const QString& what) {
         if (error)
-            *error = QStringLiteral("Cannot load the settings file \"%1\": %2").arg(fileName, what);
+            *error = t.message(56).arg(fileName, what);
         return false;
     };
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists())
-        return fail(QStringLiteral("the file does not exist"));
+        return fail(t.message(58));
     if (info.isDir())
-        return fail(QStringLiteral("it is a folder, not a file"));
+        return fail(t.message(59));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
@@ -257,7 +253,7 @@ bool LoadSettingsFile(ParameterSet& params, const QString& fileName, QString* er
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     QString problem;
-    if (!settingsFile::fromBytes(bytes, params, &problem))
+    if (!settingsFile::fromBytes(bytes, params, &problem, &t))
         return fail(problem);
     return true;
 }

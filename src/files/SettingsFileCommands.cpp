@@ -24,7 +24,7 @@ bool SettingsFileCommands::hasSettingsExtension(const QString& fileName) {
 
 bool SettingsFileCommands::load(const QString& fileName) {
     QString error;
-    if (LoadSettingsFile(m_state.params, fileName, &error))
+    if (LoadSettingsFile(m_state.params, fileName, &error, &m_state.texts))
         return true;
     m_messenger.message(error);
     return false;
@@ -32,7 +32,7 @@ bool SettingsFileCommands::load(const QString& fileName) {
 
 bool SettingsFileCommands::write() {
     QString error;
-    if (SaveSettingsFile(m_state.params, m_state.settingsFileName, &error))
+    if (SaveSettingsFile(m_state.params, m_state.settingsFileName, &error, {}, &m_state.texts))
         return true;
     m_messenger.message(error);
     return false;

@@ -114,11 +114,10 @@ std::vector<InvalidValue> validateForUnit(const ParameterSet& params, const Text
     return invalid;
 }
 
-QString invalidValuesMessage(const std::vector<InvalidValue>& invalid) {
+QString invalidValuesMessage(const std::vector<InvalidValue>& invalid, const Texts& texts) {
     if (invalid.empty())
         return {};
-    QString text =
-        QStringLiteral("Nastavení nelze zapsat do vrátného, tyto hodnoty nejsou platné:");
+    QString text = texts.message(64);
     for (const InvalidValue& v : invalid)
         text += QStringLiteral("\n%1: \"%2\"").arg(v.caption, v.value);
     return text;
@@ -128,7 +127,7 @@ bool checkBeforeTransfer(const ParameterSet& params, const Texts& texts, Messeng
     const std::vector<InvalidValue> invalid = validateForUnit(params, texts);
     if (invalid.empty())
         return true;
-    messenger.message(invalidValuesMessage(invalid));
+    messenger.message(invalidValuesMessage(invalid, texts));
     return false;
 }
 

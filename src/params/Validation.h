@@ -24,7 +24,7 @@ struct InvalidValue {
 std::vector<InvalidValue> validateForUnit(const ParameterSet& params, const Texts& texts);
 
 // The message that names every invalid value by caption and value (empty when none).
-QString invalidValuesMessage(const std::vector<InvalidValue>& invalid);
+QString invalidValuesMessage(const std::vector<InvalidValue>& invalid, const Texts& texts);
 
 // Runs the check and shows the message when something fails; returns true when the set may
 // be sent. Transfers call it before their first byte.

@@ -1,6 +1,7 @@
 // Settings files against the record table: writing, reading, and damaged input.
 #include "files/SettingsFile.h"
 #include "params/FieldTable.h"
+#include "texts/Texts.h"
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -240,6 +241,21 @@ TEST(SettingsFileRead, DamagedInputIsRefusedWholeAndNamed) {
         EXPECT_TRUE(p.sameValues(before)) << qPrintable(path);
         EXPECT_TRUE(error.contains(path)) << qPrintable(error);
     }
+}
+
+TEST(SettingsFileRead, ProblemsAreTextsOfTheActiveLanguage) {
+    ParameterSet p;
+    QString error;
+    ASSERT_FALSE(LoadSettingsFile(p, dataPath(QStringLiteral("short163.KTF")), &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Soubor s nastavením"))) << qPrintable(error);
+    EXPECT_TRUE(error.contains(QStringLiteral("obsahuje 163 záznamů"))) << qPrintable(error);
+
+    Texts english;
+    english.set(TextSection::MESSAGE, 56, QStringLiteral("Cannot load \"%1\": %2"));
+    english.set(TextSection::MESSAGE, 61, QStringLiteral("%1 records, at least %2 needed"));
+    ASSERT_FALSE(LoadSettingsFile(p, dataPath(QStringLiteral("short163.KTF")), &error, &english));
+    EXPECT_EQ(error, QStringLiteral("Cannot load \"%1\": 163 records, at least 164 needed")
+                         .arg(dataPath(QStringLiteral("short163.KTF"))));
 }
 
 TEST(SettingsFileRead, BytesAfterRecord171AreIgnored) {

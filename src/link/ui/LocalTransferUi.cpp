@@ -31,7 +31,7 @@ LocalTransferUi::LocalTransferUi(MainState& state, Messenger& messenger, QWidget
     m_commands = std::make_unique<LocalTransferCommands>(*m_engine, state, messenger);
     m_commands->setConfirmation(m_form9);
     m_commands->setValidator([this](const ParameterSet& params) {
-        return invalidValuesMessage(validateForUnit(params, m_state.texts));
+        return invalidValuesMessage(validateForUnit(params, m_state.texts), m_state.texts);
     });
     if (auto* main = qobject_cast<TForm1*>(form1)) {
         m_form6->setIndicatorSink(
