@@ -23,7 +23,8 @@ bool startSimulatedDevices(QString* error) {
     server = started;
     setPortDeviceOverride(1, server->devicePath());
     selectFtdiBackend(FtdiBackendKind::Virtual);
-    static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex());
+    static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex(),
+                               {options.baudPacing, options.unitDelayMs});
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +16,7 @@ namespace lumo::sim {
 namespace {
 using SteadyClock = std::chrono::steady_clock;
 // One byte of 8N1 at 2400 Bd: start bit, 8 data bits, stop bit.
-constexpr auto kByteTime = std::chrono::microseconds(10 * 1000000 / 2400);
+constexpr auto kByteTime = std::chrono::nanoseconds(10LL * 1000000000 / 2400);
 
 QString systemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
@@ -115,19 +116,19 @@ void UnitServer::run() {
 
     while (!m_stop) {
         const auto now = SteadyClock::now();
-        int timeoutMs = 200;
-        auto nextDue = SteadyClock::time_point::max();
+        auto nextDue = now + std::chrono::milliseconds(200);
         if (!inbound.empty())
-            nextDue = inbound.front().first;
+            nextDue = std::min(nextDue, inbound.front().first);
         if (!outbound.empty())
             nextDue = std::min(nextDue, outbound.front().first);
-        if (nextDue != SteadyClock::time_point::max()) {
-            const auto wait =
-                std::chrono::duration_cast<std::chrono::microseconds>(nextDue - now).count();
-            timeoutMs = wait <= 0 ? 0 : int((wait + 999) / 1000);
-        }
+        // Wait to the microsecond: a wait rounded up to whole milliseconds makes every paced
+        // byte up to a millisecond late, which is a quarter of a byte time at 2400 Bd.
+        const auto wait = std::max<std::chrono::nanoseconds::rep>(
+            0, std::chrono::duration_cast<std::chrono::nanoseconds>(nextDue - now).count());
+        const timespec timeout{static_cast<time_t>(wait / 1000000000),
+                               static_cast<long>(wait % 1000000000)};
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, timeoutMs);
+        const int ready = ::ppoll(fds, 2, &timeout, nullptr);
         if (m_stop)
             break;
         if (ready > 0 && (fds[0].revents & POLLIN)) {

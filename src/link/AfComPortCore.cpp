@@ -2,6 +2,7 @@
 
 #include "link/AfComPortErrors.h"
 #include <chrono>
+#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,7 +13,8 @@ namespace {
 constexpr int kThreadStartMs = 3000;
 constexpr int kPurgeAckMs = 2000;
 constexpr int kIdleWakeMs = 200;
-// While unread input sits in the driver, new bytes cannot wake poll(); look this often.
+// While the input queue is full, bytes left in the driver keep the device readable and poll()
+// cannot wait on it; look this often instead.
 constexpr int kPendingInputPollMs = 5;
 
 qint64 nowMs() {
@@ -84,37 +86,42 @@ void TAfComPortEventThread::Execute() {
     TAfComPortCore& core = m_core;
     core.m_threadsStarted.set();
 
-    int seen = 0; // bytes waiting when the last input was reported
     qint64 lastEvent = nowMs();
-    bool quietInput = false;
+    bool wokeForInput = false;
+    quint64 ownerReads = core.OwnerReads(); // as seen before the last wait
     const WakeEvent* extra[] = {&m_stop, &core.m_outputEmpty};
-
-    auto reportInput = [&] {
-        core.RaiseEvent(TAfCoreEvent::ceLineEvent, afEvent::EV_RXCHAR);
-        seen = qMax(core.BytesWaiting(), 0);
-        lastEvent = nowMs();
-    };
 
     // Prime the modem-line and error baselines, so only changes raise events.
     CheckStatus(false);
     while (!Terminated()) {
-        const int waiting = core.BytesWaiting();
-        if (waiting < 0) {
+        // Input is taken from the driver as it arrives and kept in the core's queue: a device
+        // with unread input stays readable, so only an emptied driver lets poll() wake at the
+        // very next byte. Every batch taken is one received-character event; bytes that come
+        // while the owner handles it are taken and reported on the next round, never lost
+        // between a count and its report.
+        const int taken = core.DrainInput(wokeForInput, ownerReads);
+        if (taken < 0) {
             core.MarkLost();
             return;
         }
-        if (waiting < seen)
-            seen = waiting;
-        if (waiting > seen) {
-            reportInput();
+        if (taken > 0) {
+            core.RaiseEvent(TAfCoreEvent::ceLineEvent, afEvent::EV_RXCHAR);
+            lastEvent = nowMs();
+            wokeForInput = false;
             continue;
         }
+        // Readable with nothing to take, no hang-up and no read of the owner in between:
+        // spurious, do not spin on it.
+        const bool quietInput = wokeForInput && core.OwnerReads() == ownerReads;
+        wokeForInput = false;
+        ownerReads = core.OwnerReads();
+        // With the queue full new bytes stay in the driver, which keeps the device readable;
+        // look now and then instead.
+        const bool pollInput = !quietInput && !core.InputQueueFull();
         const qint64 remaining = qMax<qint64>(0, kIdleWakeMs - (nowMs() - lastEvent));
-        const bool pollInput = waiting == 0 && !quietInput;
         const int timeout =
             static_cast<int>(pollInput ? remaining : qMin<qint64>(remaining, kPendingInputPollMs));
         const SerialFile::WaitResult r = core.m_file.waitFor(pollInput, false, extra, 2, timeout);
-        quietInput = false;
         if (Terminated() || (r.woken & 1))
             break;
         if (r.hangup) {
@@ -128,26 +135,7 @@ void TAfComPortEventThread::Execute() {
             continue;
         }
         if (r.input) {
-            if (core.BytesWaiting() > 0)
-                continue; // reported at the top of the loop
-            // Readable with nothing queued: either a hang-up (end of file) or a race. Take
-            // one byte to tell, keeping it for the next read.
-            bool gone = false;
-            {
-                std::lock_guard lock(core.m_inputLock);
-                char byte = 0;
-                int got = 0;
-                if (core.m_file.read(&byte, 1, &got) == SerialFile::IoResult::Gone)
-                    gone = true;
-                else if (got == 1)
-                    core.m_pushback.append(byte);
-                else
-                    quietInput = true; // spurious: do not spin on it
-            }
-            if (gone) {
-                core.MarkLost();
-                return;
-            }
+            wokeForInput = true; // taken at the top of the loop
             continue;
         }
         if (nowMs() - lastEvent >= kIdleWakeMs) {
@@ -304,7 +292,7 @@ void TAfComPortCore::OpenComPort(int comNumber, const QString& devicePath) {
 
         m_errors = 0;
         m_lost = false;
-        m_pushback.clear();
+        m_input.clear();
         m_outputEmpty.reset();
         m_threadsStarted.reset();
         m_ring = std::make_unique<TAfCircularBuffer>(OutBuffSize);
@@ -341,6 +329,7 @@ void TAfComPortCore::CloseHandles() {
     {
         std::lock_guard lock(m_inputLock);
         m_file.purge(true, true);
+        m_input.clear();
     }
     // The threads are stopped outside the input lock: the event thread takes it for its
     // status reads, and the handle stays valid until both have ended.
@@ -362,7 +351,7 @@ void TAfComPortCore::CloseHandles() {
     std::lock_guard lock(m_inputLock);
     m_file.purge(true, false);
     m_file.close();
-    m_pushback.clear();
+    m_input.clear();
     m_open = false;
     std::lock_guard outLock(m_outputLock);
     m_ring.reset();
@@ -386,7 +375,48 @@ int TAfComPortCore::BytesWaitingLocked() const {
     if (!m_file.isOpen())
         return 0;
     const int n = m_file.bytesWaiting();
-    return n < 0 ? -1 : n + static_cast<int>(m_pushback.size());
+    return n < 0 ? -1 : n + static_cast<int>(m_input.size());
+}
+
+int TAfComPortCore::DrainInput(bool readable, quint64 ownerReadsBefore) {
+    std::lock_guard lock(m_inputLock);
+    if (!m_file.isOpen())
+        return 0;
+    // The owner may have read the bytes poll() woke for; then there is nothing to tell.
+    if (m_ownerReads != ownerReadsBefore)
+        readable = false;
+    const int available = m_file.bytesWaiting();
+    if (available < 0)
+        return -1;
+    const int room = qMax(InBuffSize, 1) - static_cast<int>(m_input.size());
+    int want = qMin(available, room);
+    // A raw read with nothing waiting returns 0 exactly as at end of file, so read only what
+    // the driver counts, except to tell a hang-up from a race when poll() said readable.
+    if (want == 0 && readable && room > 0)
+        want = 1;
+    int taken = 0;
+    char buffer[512];
+    while (taken < want) {
+        int got = 0;
+        const int size = qMin(want - taken, static_cast<int>(sizeof buffer));
+        if (m_file.read(buffer, size, &got) == SerialFile::IoResult::Gone)
+            return taken > 0 ? taken : -1; // what came before the end still counts
+        if (got == 0)
+            break;
+        m_input.append(buffer, got);
+        taken += got;
+    }
+    return taken;
+}
+
+bool TAfComPortCore::InputQueueFull() {
+    std::lock_guard lock(m_inputLock);
+    return static_cast<int>(m_input.size()) >= qMax(InBuffSize, 1);
+}
+
+quint64 TAfComPortCore::OwnerReads() {
+    std::lock_guard lock(m_inputLock);
+    return m_ownerReads;
 }
 
 int TAfComPortCore::BytesWaiting() {
@@ -398,10 +428,11 @@ int TAfComPortCore::ReadData(char* buffer, int count) {
     std::lock_guard lock(m_inputLock);
     if (!m_file.isOpen() || count <= 0)
         return 0;
-    int total = 0;
-    while (total < count && !m_pushback.isEmpty()) {
-        buffer[total++] = m_pushback.at(0);
-        m_pushback.remove(0, 1);
+    // The queue holds the oldest bytes; the driver's follow.
+    int total = qMin(count, static_cast<int>(m_input.size()));
+    if (total > 0) {
+        std::memcpy(buffer, m_input.constData(), static_cast<size_t>(total));
+        m_input.remove(0, total);
     }
     while (total < count) {
         int got = 0;
@@ -410,6 +441,7 @@ int TAfComPortCore::ReadData(char* buffer, int count) {
         if (got == 0)
             break;
         total += got;
+        ++m_ownerReads;
     }
     return total;
 }

@@ -72,7 +72,8 @@ private:
     std::atomic<int> m_tid{0};
 };
 
-// Waits for line events and for input that arrived without one; wakes every 200 ms.
+// Takes input from the driver as it arrives and reports it; wakes at least every 200 ms to
+// report input still unread and line-status changes.
 class TAfComPortEventThread : public TAfComPortCoreThread {
 public:
     using TAfComPortCoreThread::TAfComPortCoreThread;
@@ -177,7 +178,17 @@ private:
     WakeEvent m_outputEmpty;
     std::mutex m_inputLock;
     std::mutex m_outputLock;
-    QByteArray m_pushback; // a byte taken while telling a hang-up from input; under input lock
+    // Moves what the driver holds into the input queue (at most InBuffSize bytes in all);
+    // returns the number taken, or -1 when the device is gone. `readable`: poll() said so
+    // while the owner's reads stood at `ownerReadsBefore`. Event thread.
+    int DrainInput(bool readable, quint64 ownerReadsBefore);
+    bool InputQueueFull();
+    // Reads of the owner that took bytes straight from the driver.
+    quint64 OwnerReads();
+
+    // Input taken from the driver and not yet read, oldest first; under the input lock.
+    QByteArray m_input;
+    quint64 m_ownerReads = 0; // under the input lock
 
     std::unique_ptr<TAfCircularBuffer> m_ring;
     std::unique_ptr<TAfComPortWriteThread> m_writeThread;

@@ -61,8 +61,18 @@ void TransferEngine::setState(State state) {
 }
 
 void TransferEngine::scheduleTick() {
+    // The window's timer is periodic: each tick is due one interval after the previous one
+    // was due, not after it ran, so the lateness of a timer does not add up over the hundreds
+    // of ticks of a transfer. A tick that came more than an interval late does not bring a
+    // burst of catch-up ticks; the next one keeps the phase.
+    if (m_timerOn)
+        m_clock.cancel(m_timer);
+    const qint64 now = m_clock.nowMs();
+    m_nextTickAt += tickInterval();
+    if (m_nextTickAt <= now)
+        m_nextTickAt += ((now - m_nextTickAt) / tickInterval() + 1) * tickInterval();
     m_timerOn = true;
-    m_timer = m_clock.runAfter(tickInterval(), [this] {
+    m_timer = m_clock.runAfter(int(m_nextTickAt - now), [this] {
         m_timerOn = false;
         tick();
     });
@@ -103,6 +113,7 @@ bool TransferEngine::start(const Request& request, std::function<void()> closed)
     m_blockIndex = request.blockIndex;
     m_byteIndex = 0;
     m_tickCounter = 0;
+    m_countSeen = 0;
     m_requestNextBlock = false;
     m_sendNextBlock = false;
     m_sendNextByte = false;
@@ -115,6 +126,7 @@ bool TransferEngine::start(const Request& request, std::function<void()> closed)
     m_retryCount = 0;
     setProgress(0);
     m_view.transferShown();
+    m_nextTickAt = m_clock.nowMs();
     scheduleTick();
 
     if (usb()) {
@@ -122,7 +134,7 @@ bool TransferEngine::start(const Request& request, std::function<void()> closed)
             m_link->open(nullptr);
         if (!m_link->hasDevice())
             return true; // the first tick closes the window
-        m_reply = m_link->readAll();
+        m_reply = takeInput();
     } else {
         if (!m_link->isOpen()) {
             QString error;
@@ -132,7 +144,7 @@ bool TransferEngine::start(const Request& request, std::function<void()> closed)
                 return true; // the first tick closes the window with the port message
             }
         }
-        m_reply = m_link->readAll();
+        m_reply = takeInput();
     }
 
     if (*m_portCheck || preWriteCheck) {
@@ -175,12 +187,23 @@ void TransferEngine::dataReceived(int count) {
     handleReply(count);
 }
 
+QByteArray TransferEngine::takeInput() {
+    m_countSeen = 0;
+    return m_link->readAll();
+}
+
 void TransferEngine::handleReply(int count) {
+    // Bytes coming in are a sign of life before the reply is complete, and the time-out
+    // counts silence: the 128-byte settings reply alone is on the wire for 533 ms at 2400 Bd,
+    // longer than the 100 ticks of 5 ms of the USB cable.
+    if (count > m_countSeen)
+        m_tickCounter = 0;
+    m_countSeen = count;
     switch (m_kind) {
     case TransferKind::Status:
         indicate(TransferIndicator::StatusReply);
         if (count == m_expectedSize) {
-            m_reply = m_link->readAll();
+            m_reply = takeInput();
             m_active = false;
             m_data.decodeStatus(m_reply, preWriteCheck);
             finishTransfer();
@@ -191,7 +214,7 @@ void TransferEngine::handleReply(int count) {
     case TransferKind::SettingsRead:
         indicate(TransferIndicator::SettingsReply);
         if (count == m_expectedSize) {
-            m_reply = m_link->readAll();
+            m_reply = takeInput();
             m_active = false;
             m_data.decodeSettings(m_reply);
             finishTransfer();
@@ -202,7 +225,7 @@ void TransferEngine::handleReply(int count) {
     case TransferKind::NumbersRead:
         indicate(TransferIndicator::NumberReply);
         if (count == m_expectedSize) {
-            m_reply = m_link->readAll();
+            m_reply = takeInput();
             m_tickCounter = 0;
             m_data.decodeNumberMemory(m_reply, m_blockIndex);
             m_requestNextBlock = true;
@@ -213,14 +236,14 @@ void TransferEngine::handleReply(int count) {
         if (count != 1)
             break;
         m_tickCounter = 0;
-        m_reply = m_link->readAll();
+        m_reply = takeInput();
         if (m_reply == "D") {
             setProgress(m_progress + 1);
             m_sendNextByte = true;
             setState(State::NextStep);
         } else if (m_reply == "Z") {
             indicate(TransferIndicator::Completed);
-            m_link->readAll();
+            takeInput();
             m_active = false;
             m_sendNextByte = false;
             finishTransfer();
@@ -230,7 +253,7 @@ void TransferEngine::handleReply(int count) {
         if (count != 1)
             break;
         m_tickCounter = 0;
-        m_reply = m_link->readAll();
+        m_reply = takeInput();
         if (m_reply == "Z") {
             setProgress(m_progress + 1);
             indicate(TransferIndicator::NumberAcked);
@@ -238,7 +261,7 @@ void TransferEngine::handleReply(int count) {
             setState(State::NextStep);
         } else if (m_reply == "E") {
             indicate(TransferIndicator::Error);
-            m_link->readAll();
+            takeInput();
             m_active = false;
             m_sendNextBlock = false;
             // The unit refused this block and the write ends here: the memories from this
@@ -365,7 +388,7 @@ void TransferEngine::tick() {
 
 void TransferEngine::timeOut() {
     indicate(TransferIndicator::Error);
-    m_reply = m_link->readAll();
+    m_reply = takeInput();
     const QString replyText = cp1250::toUnicode(m_reply);
     QString message;
     if (m_reply.startsWith('E') && m_kind == TransferKind::NumbersRead) {

@@ -117,6 +117,7 @@ private:
     void sendNumberBlock();
     void setProgress(int position);
     void indicate(TransferIndicator indicator);
+    QByteArray takeInput(); // reads every waiting byte
     void handleReply(int count);
     void finishTransfer(); // "ending the transfer" of a complete reply
     void completeNumbers();
@@ -138,6 +139,7 @@ private:
     std::function<void()> m_closed;
     Clock::TaskId m_timer = 0;
     bool m_timerOn = false;
+    qint64 m_nextTickAt = 0; // when the pending tick is due
 
     // Transfer state, named as the main window keeps it.
     TransferKind m_kind = TransferKind::None;
@@ -145,6 +147,7 @@ private:
     int m_blockIndex = 0;
     int m_byteIndex = 0;
     int m_tickCounter = 0;
+    int m_countSeen = 0; // bytes waiting at the last reply handling
     bool m_active = false;
     bool m_requestNextBlock = false;
     bool m_sendNextBlock = false;
