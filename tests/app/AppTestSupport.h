@@ -3,6 +3,7 @@
 #include "files/FileDialogs.h"
 #include "params/MainState.h"
 #include "platform/Messenger.h"
+#include "support/ScriptedMessenger.h"
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -13,31 +14,6 @@
 #include <memory>
 
 namespace lumo::test {
-
-// Records every message and question; answers questions from a script (No when it runs out).
-class ScriptedMessenger : public Messenger {
-public:
-    struct Question {
-        QString title, text;
-        Icon icon;
-        bool defaultNo;
-    };
-    void message(const QString& text, const QString& title = {}) override {
-        messages.push_back(text);
-        (void)title;
-    }
-    bool ask(const QString& title, const QString& text, Icon icon, bool defaultNo) override {
-        questions.push_back({title, text, icon, defaultNo});
-        if (answers.empty())
-            return false;
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<QString> messages;
-    std::vector<Question> questions;
-    std::deque<bool> answers;
-};
 
 // File dialogs that are always cancelled, counting how often they were asked for.
 class CancelledDialogs : public FileDialogs {

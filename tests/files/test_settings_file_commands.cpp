@@ -3,6 +3,7 @@
 #include "files/SettingsFileCommands.h"
 #include "params/MainState.h"
 #include "platform/Messenger.h"
+#include "support/ScriptedMessenger.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,22 +28,7 @@ public:
     }
 };
 
-class ScriptedMessenger : public Messenger {
-public:
-    QStringList messages;
-    QStringList questions; // "title|text"
-    std::deque<bool> answers;
-    void message(const QString& text, const QString&) override { messages.append(text); }
-    bool ask(const QString& title, const QString& text, Icon, bool defaultNo) override {
-        EXPECT_TRUE(defaultNo);
-        questions.append(title + QLatin1Char('|') + text);
-        if (answers.empty())
-            return false;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
+using test::ScriptedMessenger;
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -90,14 +76,15 @@ TEST_F(FileCommandsTest, OpenAsksWithTheTitleFilterAndFolderAndLoads) {
     EXPECT_TRUE(r.fileName.isEmpty());
     EXPECT_EQ(state.settingsFileName, file);
     EXPECT_EQ(state.params.text(QStringLiteral("Edit144")), QStringLiteral("1234"));
-    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
 }
 
 TEST_F(FileCommandsTest, CancelledOpenLeavesNoNameSoTheNextSaveAsksForOne) {
     state.settingsFileName = path("before.KTF");
     dialogs.answers = {std::nullopt};
     EXPECT_FALSE(commands.open());
-    EXPECT_EQ(messenger.messages, QStringList{QStringLiteral("Nebyl vybrán žádný soubor")});
+    EXPECT_EQ(messenger.messages,
+              std::vector<QString>{QStringLiteral("Nebyl vybrán žádný soubor")});
     EXPECT_TRUE(state.settingsFileName.isEmpty());
 
     const QString target = path("new.KTF");
@@ -115,8 +102,8 @@ TEST_F(FileCommandsTest, OpenRefusesOtherExtensionsAndKeepsTheParameters) {
     const ParameterSet before = state.params;
     dialogs.answers = {file};
     EXPECT_FALSE(commands.open());
-    EXPECT_EQ(messenger.messages,
-              QStringList{QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo")});
+    EXPECT_EQ(messenger.messages, std::vector<QString>{QStringLiteral(
+                                      "Vybraný soubor není soubor pro nastavení Vexo")});
     EXPECT_TRUE(state.settingsFileName.isEmpty());
     EXPECT_TRUE(state.params.sameValues(before));
 }
@@ -129,7 +116,7 @@ TEST_F(FileCommandsTest, ADamagedFileChangesNothingAndKeepsTheCurrentName) {
     const ParameterSet before = state.params;
     dialogs.answers = {file};
     EXPECT_FALSE(commands.open());
-    ASSERT_EQ(messenger.messages.size(), 1);
+    ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_TRUE(messenger.messages.front().contains(file));
     EXPECT_TRUE(state.params.sameValues(before));
     EXPECT_EQ(state.settingsFileName, path("current.KTF"));
@@ -155,8 +142,11 @@ TEST_F(FileCommandsTest, SaveAsOverwriteQuestionReopensTheDialogOnNo) {
     EXPECT_EQ(r.title, QStringLiteral("Uložit nastavení vrátného Vexo do souboru"));
     EXPECT_EQ(r.filter, QStringLiteral("Soubory s nastavením Vexo|*.KTF"));
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("KTF"));
-    EXPECT_EQ(messenger.questions,
-              QStringList{QStringLiteral("Dotaz systému|Soubor již existuje, chcete ho přepsat?")});
+    ASSERT_EQ(messenger.questions.size(), 1u);
+    EXPECT_EQ(messenger.questions[0].title, QStringLiteral("Dotaz systému"));
+    EXPECT_EQ(messenger.questions[0].text,
+              QStringLiteral("Soubor již existuje, chcete ho přepsat?"));
+    EXPECT_TRUE(messenger.questions[0].defaultNo);
     EXPECT_TRUE(state.settingsFileName.isEmpty());
     EXPECT_EQ(readFile(existing), original);
 
@@ -182,17 +172,17 @@ TEST_F(FileCommandsTest, SaveAsPrefillsTheCurrentNameOnlyWhenTheCloseSequenceAsk
 TEST_F(FileCommandsTest, SaveFailureIsReported) {
     state.settingsFileName = path("no/such/folder/x.KTF");
     EXPECT_FALSE(commands.save());
-    ASSERT_EQ(messenger.messages.size(), 1);
+    ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_TRUE(messenger.messages.front().contains(state.settingsFileName));
 }
 
 TEST_F(FileCommandsTest, CommandLineArgumentChecks) {
     EXPECT_FALSE(commands.loadFromCommandLine(QStringLiteral("a.ktf")));
-    EXPECT_EQ(messenger.messages.last(), QStringLiteral("Nebyl vybrán žádný soubor"));
+    EXPECT_EQ(messenger.messages.back(), QStringLiteral("Nebyl vybrán žádný soubor"));
     EXPECT_EQ(state.settingsFileName, QStringLiteral("a.ktf")); // the argument stays
 
     EXPECT_FALSE(commands.loadFromCommandLine(path("settings.txt")));
-    EXPECT_EQ(messenger.messages.last(),
+    EXPECT_EQ(messenger.messages.back(),
               QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo"));
     EXPECT_TRUE(state.settingsFileName.isEmpty());
 
@@ -200,7 +190,7 @@ TEST_F(FileCommandsTest, CommandLineArgumentChecks) {
     ASSERT_TRUE(copyData("records165.KTF", blanks));
     messenger.messages.clear();
     EXPECT_TRUE(commands.loadFromCommandLine(blanks));
-    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
     EXPECT_EQ(state.settingsFileName, blanks);
     EXPECT_TRUE(state.params.isChecked(QStringLiteral("CheckBox4")));
     EXPECT_FALSE(state.params.isChecked(QStringLiteral("CheckBox3")));

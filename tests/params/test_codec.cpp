@@ -2,6 +2,7 @@
 #include "params/Codec.h"
 #include "params/FieldTable.h"
 #include "platform/Messenger.h"
+#include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QLocale>
 #include <QStringList>
@@ -11,12 +12,7 @@ using namespace lumo;
 
 namespace {
 
-class RecordingMessenger : public Messenger {
-public:
-    QStringList messages;
-    void message(const QString& text, const QString&) override { messages.append(text); }
-    bool ask(const QString&, const QString&, Icon, bool) override { return false; }
-};
+using RecordingMessenger = test::ScriptedMessenger;
 
 QByteArray bytes(std::initializer_list<int> values) {
     QByteArray b;
@@ -109,14 +105,14 @@ TEST_F(CodecTest, EveryParameterSurvivesAnEncodeAndDecode) {
             EXPECT_EQ(decoded.text(name), params.text(name)) << qPrintable(name);
     }
     EXPECT_EQ(decoded.firmwareVersion(), QStringLiteral("7.4"));
-    EXPECT_TRUE(messenger.messages.isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
 }
 
 TEST_F(CodecTest, WrongMarkerIsReportedOnceAndTheImageStillDecodes) {
     QByteArray image = imageWith(1, 0x54);
     image[1] = 7; // Edit146
     codec.DecodeSettings(image);
-    ASSERT_EQ(messenger.messages.size(), 1);
+    ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_EQ(messenger.messages.front(), QStringLiteral("Obsah paměti není správný"));
     EXPECT_EQ(params.text(QStringLiteral("Edit146")), QStringLiteral("7"));
 }

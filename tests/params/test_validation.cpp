@@ -1,6 +1,7 @@
 // The check that runs before anything is encoded for a unit.
 #include "params/Validation.h"
 #include "platform/Messenger.h"
+#include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -9,12 +10,7 @@ using namespace lumo;
 
 namespace {
 
-class RecordingMessenger : public Messenger {
-public:
-    QStringList messages;
-    void message(const QString& text, const QString&) override { messages.append(text); }
-    bool ask(const QString&, const QString&, Icon, bool) override { return false; }
-};
+using RecordingMessenger = test::ScriptedMessenger;
 
 class ValidationTest : public ::testing::Test {
 protected:
@@ -106,7 +102,7 @@ TEST_F(ValidationTest, FailuresAreNamedByCaptionAndValueAndNothingPasses) {
     p.setText(QStringLiteral("Edit65"), QStringLiteral("12x"));
     RecordingMessenger messenger;
     EXPECT_FALSE(checkBeforeTransfer(p, texts, messenger));
-    ASSERT_EQ(messenger.messages.size(), 1);
+    ASSERT_EQ(messenger.messages.size(), 1u);
     const QString m = messenger.messages.front();
     EXPECT_TRUE(m.contains(QStringLiteral("\"78\""))) << qPrintable(m);
     EXPECT_TRUE(m.contains(QStringLiteral("Edit144"))) << qPrintable(m);
@@ -120,5 +116,5 @@ TEST_F(ValidationTest, FailuresAreNamedByCaptionAndValueAndNothingPasses) {
 
     RecordingMessenger quiet;
     EXPECT_TRUE(checkBeforeTransfer(ParameterSet(), texts, quiet));
-    EXPECT_TRUE(quiet.messages.isEmpty());
+    EXPECT_TRUE(quiet.messages.empty());
 }
