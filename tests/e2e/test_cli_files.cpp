@@ -1,4 +1,5 @@
 // lumo-cli's file and image commands, run as a program.
+#include "support/FileHelpers.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using lumo::test::readFile;
+using lumo::test::writeFile;
 
 struct CliResult {
     int status = -1;
@@ -31,16 +35,6 @@ CliResult cli(const QStringList& args, const QString& locale = QStringLiteral("C
 
 QString data(const char* name) {
     return QStringLiteral(LUMO_TEST_DATA_DIR "/files/") + QString::fromLatin1(name);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // The default set as a settings image, position by position from the table: 1..38, the unused

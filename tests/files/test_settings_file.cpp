@@ -1,6 +1,7 @@
 // Settings files against the record table: writing, reading, and damaged input.
 #include "files/SettingsFile.h"
 #include "params/FieldTable.h"
+#include "support/FileHelpers.h"
 #include "texts/Texts.h"
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,9 @@ using namespace lumo;
 
 namespace {
 
+using test::readFile;
+using test::writeFile;
+
 QByteArray readData(const QString& name) {
     QFile f(QStringLiteral(LUMO_TEST_DATA_DIR "/files/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << qPrintable(name);
@@ -22,16 +26,6 @@ QByteArray readData(const QString& name) {
 
 QString dataPath(const QString& name) {
     return QStringLiteral(LUMO_TEST_DATA_DIR "/files/") + name;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 bool isBoolean(const QString& name) {

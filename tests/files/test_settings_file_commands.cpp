@@ -3,6 +3,7 @@
 #include "files/SettingsFileCommands.h"
 #include "params/MainState.h"
 #include "platform/Messenger.h"
+#include "support/FileHelpers.h"
 #include "support/ScriptedMessenger.h"
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@
 using namespace lumo;
 
 namespace {
+
+using test::readFile;
 
 class ScriptedDialogs : public FileDialogs {
 public:
@@ -29,11 +32,6 @@ public:
 };
 
 using test::ScriptedMessenger;
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class FileCommandsTest : public ::testing::Test {
 protected:
