@@ -5,14 +5,16 @@
 // the ratio to the 2400 Bd wire limit and to the least time the tick rules allow.
 #include "link/AfComPort.h"
 #include "link/FtdiApi.h"
+#include "link/LocalLinkSettings.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "platform/Messenger.h"
 #include "platform/SystemClock.h"
 #include "sim/UnitServer.h"
 #include "sim/UnitUsbDevice.h"
+#include "texts/Texts.h"
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
@@ -123,14 +125,16 @@ void runCommand(benchmark::State& st, Cable cable, Command command, bool paced) 
         return;
     }
     SystemClock clock;
-    MainState state;
+    ParameterModel model;
+    LocalLinkState link;
+    Texts texts;
     QuietMessenger messenger;
     NoView view;
     Yes yes;
-    CodecTransferData data(state, &messenger);
+    CodecTransferData data(model, texts, &messenger);
     TransferEngine engine(clock, data, view);
     engine.setLink(rig.link());
-    LocalTransferCommands commands(engine, state, messenger);
+    LocalTransferCommands commands(engine, model, link, texts, messenger);
     commands.setConfirmation(&yes);
 
     double totalSeconds = 0;

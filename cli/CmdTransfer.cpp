@@ -4,13 +4,15 @@
 #include "cli/CommandTable.h"
 #include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
+#include "link/LocalLinkSettings.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "params/Validation.h"
 #include "platform/Messenger.h"
 #include "platform/SystemClock.h"
+#include "texts/Texts.h"
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -95,7 +97,7 @@ Arguments parse(const QStringList& args, const QStringList& known) {
     return a;
 }
 
-// One bench session: the main state, the chosen link, the engine and the command sequences.
+// One bench session: the parameter model, the chosen link, the engine and the command sequences.
 class Bench {
 public:
     bool open(const QString& port, QString* error) {
@@ -121,9 +123,10 @@ public:
         }
         m_engine = std::make_unique<TransferEngine>(m_clock, *m_data, m_view);
         m_engine->setLink(m_link.get());
-        m_commands = std::make_unique<LocalTransferCommands>(*m_engine, m_state, m_messenger);
+        m_commands = std::make_unique<LocalTransferCommands>(*m_engine, m_model, m_linkState,
+                                                             m_texts, m_messenger);
         m_commands->setValidator([this](const ParameterSet& params) {
-            return invalidValuesMessage(validateForUnit(params, m_state.texts), m_state.texts);
+            return invalidValuesMessage(validateForUnit(params, m_texts), m_texts);
         });
         return true;
     }
@@ -144,14 +147,14 @@ public:
     }
 
     bool status() {
-        m_state.portCheckRequested = true;
+        m_linkState.portCheckRequested = true;
         QEventLoop loop;
         bool finished = false;
         if (!m_commands->portCheck([&] {
                 finished = true;
                 loop.quit();
             })) {
-            m_messenger.message(m_state.texts.message(35), {});
+            m_messenger.message(m_texts.message(35), {});
             return false;
         }
         if (!finished)
@@ -159,7 +162,8 @@ public:
         return !m_engine->failed && m_engine->lastOutcome() == TransferEngine::State::Done;
     }
 
-    MainState& state() { return m_state; }
+    ParameterModel& model() { return m_model; }
+    const Texts& texts() const { return m_texts; }
     LocalTransferCommands& commands() { return *m_commands; }
     ~Bench() {
         m_commands.reset();
@@ -170,11 +174,13 @@ public:
 
 private:
     SystemClock m_clock;
-    MainState m_state;
+    ParameterModel m_model;
+    LocalLinkState m_linkState;
+    Texts m_texts;
     ConsoleMessenger m_messenger;
     ConsoleView m_view;
     std::unique_ptr<CodecTransferData> m_data =
-        std::make_unique<CodecTransferData>(m_state, &m_messenger);
+        std::make_unique<CodecTransferData>(m_model, m_texts, &m_messenger);
     std::unique_ptr<TAfComPort> m_port;
     std::unique_ptr<TransferLink> m_link;
     std::unique_ptr<TransferEngine> m_engine;
@@ -193,9 +199,9 @@ int runStatus(const QStringList& args) {
     }
     if (!bench.status())
         return Failure;
-    const ParameterSet& p = bench.state().params;
+    const ParameterSet& p = bench.model().params();
     printOut(QStringLiteral("Firmware: ") + p.firmwareVersion());
-    const QString mode = p.text(QStringLiteral("Edit156")) == bench.state().texts.message(46)
+    const QString mode = p.text(QStringLiteral("Edit156")) == bench.texts().message(46)
                              ? QStringLiteral("NOC")
                              : QStringLiteral("DEN");
     printOut(QStringLiteral("Mode: ") + mode);
@@ -229,7 +235,8 @@ int runRead(const QStringList& args) {
     Bench bench;
     QString error;
     if (a.options.contains(QStringLiteral("base")) &&
-        !loadParameterFile(a.options.value(QStringLiteral("base")), bench.state().params, &error)) {
+        !loadParameterFile(a.options.value(QStringLiteral("base")), bench.model().params(),
+                           &error)) {
         printErr(error);
         return Failure;
     }
@@ -239,7 +246,7 @@ int runRead(const QStringList& args) {
     }
     if (!bench.run(command))
         return Failure;
-    if (!saveParameterFile(out, bench.state().params, &error)) {
+    if (!saveParameterFile(out, bench.model().params(), &error)) {
         printErr(error);
         return Failure;
     }
@@ -263,7 +270,7 @@ int runWrite(const QStringList& args) {
 
     Bench bench;
     QString error;
-    if (!loadParameterFile(a.plain[1], bench.state().params, &error)) {
+    if (!loadParameterFile(a.plain[1], bench.model().params(), &error)) {
         printErr(error);
         return Failure;
     }
@@ -272,7 +279,7 @@ int runWrite(const QStringList& args) {
         return Failure;
     }
     OptionConfirmation confirmation;
-    const Texts& texts = bench.state().texts;
+    const Texts& texts = bench.texts();
     confirmation.mode = mode.isEmpty()                 ? QString()
                         : mode == QLatin1String("NOC") ? texts.message(46)
                                                        : texts.message(45);

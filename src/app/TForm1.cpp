@@ -1,10 +1,12 @@
 #include "app/TForm1.h"
 #include "app/ToolGlyphs.h"
 #include "files/ui/FileCommands.h"
+#include "link/LocalLinkSettings.h"
 #include "params/FieldTable.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "params/ui/FieldBinder.h"
 #include "params/ui/TForm13.h"
+#include "texts/Texts.h"
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -67,8 +69,9 @@ void tighten(QGridLayout* grid) {
 
 } // namespace
 
-TForm1::TForm1(MainState& state, Messenger& messenger, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_messenger(messenger) {
+TForm1::TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
+               QWidget* parent)
+    : QMainWindow(parent), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger) {
     setObjectName(QStringLiteral("Form1"));
     QFont small = font();
     small.setPointSize(8);
@@ -77,7 +80,7 @@ TForm1::TForm1(MainState& state, Messenger& messenger, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    m_binder = new FieldBinder(m_state.params, m_state.texts, m_messenger, this);
+    m_binder = new FieldBinder(m_model.params(), m_texts, m_messenger, this);
 
     buildMenus();
 
@@ -122,7 +125,7 @@ TForm1::TForm1(MainState& state, Messenger& messenger, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::useFileDialogs(FileDialogs* dialogs) {
-    m_files = std::make_unique<FileCommands>(this, m_state, m_messenger, dialogs);
+    m_files = std::make_unique<FileCommands>(this, m_model, m_texts, m_messenger, dialogs);
 }
 
 QAction* TForm1::action(const QString& name) const {
@@ -168,7 +171,7 @@ void TForm1::buildMenus() {
         addCommand(help, n);
     connect(action("Npovda1"), &QAction::triggered, this, &TForm1::Npovda1Click);
     connect(action("Novinky1"), &QAction::triggered, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromUserInput(m_state.texts.message(51))); });
+            [this] { QDesktopServices::openUrl(QUrl::fromUserInput(m_texts.message(51))); });
 
     QMenu* language = addMenu("Jazyk1");
     static const char* const langNames[kLanguageItems] = {
@@ -531,7 +534,7 @@ void TForm1::buildStatusBar() {
 void TForm1::attachToneDialog(TForm13* dialog) {
     m_toneDialog = dialog;
     m_binder->bind(dialog);
-    dialog->applyTexts(m_state.texts);
+    dialog->applyTexts(m_texts);
     connect(m_button1, &QPushButton::clicked, dialog, &QDialog::exec);
 }
 

@@ -24,7 +24,9 @@ class FileDialogs;
 class Messenger;
 class TForm8;
 class TForm13;
-struct MainState;
+struct LocalLinkState;
+class ParameterModel;
+class Texts;
 
 // Calls into subsystems that the main window starts but does not implement. Each may be left
 // empty; the window then skips that step.
@@ -39,7 +41,7 @@ struct ShellHooks {
     std::function<void()> remoteCancel;
     // The action-choice dialog for the mode panel ("rezim") or the counter panel ("citac").
     std::function<void(const QString& kind)> actionChoice;
-    // Config.ini has been read into MainState::link: the local link takes its port, cable
+    // Config.ini has been read into the link state: the local link takes its port, cable
     // choice and timer interval from there.
     std::function<void()> linkConfigured;
 };
@@ -47,16 +49,19 @@ struct ShellHooks {
 // The main window: the whole parameter set on seven pages, the menu tree and tool buttons, the
 // status bar and the port timer, and the start-up and close sequences of the program. Menu
 // commands are QActions named after their menu items (Otevt1, Nastve1, ...); the subsystems
-// connect to them. Every parameter widget is bound to MainState::params by its objectName.
+// connect to them. Every parameter widget is bound to the parameter model by its objectName.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kLanguageItems = 11;
 
-    TForm1(MainState& state, Messenger& messenger, QWidget* parent = nullptr);
+    TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
-    MainState& state() { return m_state; }
+    ParameterModel& model() { return m_model; }
+    LocalLinkState& link() { return m_link; }
+    Texts& texts() { return m_texts; }
     ShellHooks& hooks() { return m_hooks; }
     FieldBinder& binder() { return *m_binder; }
     QAction* action(const QString& name) const;
@@ -72,7 +77,7 @@ public:
     // pack, command-line argument). `warning` is closed by the first port-timer tick.
     void startUp(const QStringList& arguments, TForm8* warning);
 
-    // Sets every caption, hint and the mode and counter texts from MainState::texts.
+    // Sets every caption, hint and the mode and counter texts from the texts table.
     void applyTexts();
 
     // One tick of the port timer: status bar, activity indicator, firmware rules, start-up
@@ -127,7 +132,9 @@ private:
     void setHint(const char* objectName, const QString& text);
     void setGroupCaption(const char* objectName, const QString& text);
 
-    MainState& m_state;
+    ParameterModel& m_model;
+    LocalLinkState& m_link;
+    Texts& m_texts;
     Messenger& m_messenger;
     ShellHooks m_hooks;
     FieldBinder* m_binder;

@@ -1,13 +1,15 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
 #include "files/ui/FileCommands.h"
+#include "link/LocalLinkSettings.h"
 #include "params/FieldRules.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
 #include "platform/Version.h"
 #include "platform/WorkingFolder.h"
 #include "texts/LanguagePack.h"
+#include "texts/Texts.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,7 +37,7 @@ ArgumentCheck checkSettingsArgument(const QString& argument) {
 void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     m_warning = warning;
     if (m_warning) {
-        m_warning->applyTexts(m_state.texts);
+        m_warning->applyTexts(m_texts);
         m_warning->centreOnScreen();
         m_warning->show();
         m_warning->raise();
@@ -44,8 +46,8 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
 
     setWindowTitle(mainWindowCaption());
     m_fileFromCommandLine = false;
-    m_state.saveAsWithCurrentName = false;
-    m_state.portCheckRequested = true;
+    m_model.setSaveAsWithCurrentName(false);
+    m_link.portCheckRequested = true;
 
     const QString folder = workingFolder::current();
     m_languageFile = folder + QLatin1Char('/') + language::kDefaultPack;
@@ -53,14 +55,14 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
 
     const AppConfig config = readConfig(folder);
     if (config.existed) {
-        m_state.link.comPort = config.com;
-        m_state.link.useUsbCable = config.usb;
+        m_link.settings.comPort = config.com;
+        m_link.settings.useUsbCable = config.usb;
         m_languageFile = folder + QLatin1Char('/') + config.lang;
-        m_state.link.closePortMode = config.closePort;
-        m_state.link.serialTimeoutMs = config.timeOutRS;
+        m_link.settings.closePortMode = config.closePort;
+        m_link.settings.serialTimeoutMs = config.timeOutRS;
     } else {
-        m_state.link = LocalLinkSettings{};
-        createConfig(folder, m_state.link.comPort, m_languageFile);
+        m_link.settings = LocalLinkSettings{};
+        createConfig(folder, m_link.settings.comPort, m_languageFile);
     }
     if (m_hooks.linkConfigured)
         m_hooks.linkConfigured();
@@ -75,7 +77,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     m_timer1->setInterval(8000);
     m_timer1->start();
 
-    m_state.settingsFileName.clear();
+    m_model.setSettingsFileName(QString());
     if (!arguments.isEmpty()) {
         // The file commands check the name (messages 16 and 17) and load the file; a rejected
         // name ends the sequence here.
@@ -87,7 +89,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     }
 
     m_pageControl1->setCurrentIndex(0);
-    if (m_state.link.useUsbCable && m_hooks.openUsbAdapter)
+    if (m_link.settings.useUsbCable && m_hooks.openUsbAdapter)
         m_hooks.openUsbAdapter();
 }
 
@@ -125,7 +127,7 @@ void TForm1::chooseLanguage(int item) {
 void TForm1::loadLanguage() {
     const QString requested = m_languageFile;
     const language::PackChoice choice =
-        language::applyLanguage(workingFolder::current(), m_languageFile, m_state.texts);
+        language::applyLanguage(workingFolder::current(), m_languageFile, m_texts);
     m_languageFile = choice.languageFile;
     if (choice.outcome == language::PackChoice::Outcome::Error) {
         // The built-in texts are the Czech pack: its absence loses nothing, so it is not an
@@ -148,7 +150,7 @@ void TForm1::Timer1Timer() {
     refreshStatusBar();
     setPortIndicator(palette().color(QPalette::Window));
     applyFirmwareRules();
-    if (m_state.portCheckRequested) {
+    if (m_link.portCheckRequested) {
         if (m_warning && m_warning->isVisible())
             finishStartUp();
         if (m_hooks.portCheck)
@@ -158,7 +160,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::applyFirmwareRules() {
-    const FirmwareRuleStates states = lumo::applyFirmwareRules(m_state.params);
+    const FirmwareRuleStates states = lumo::applyFirmwareRules(m_model.params());
     m_button1->setEnabled(states.toneDetectionEnabled);
 }
 
@@ -166,15 +168,14 @@ void TForm1::finishStartUp() {
     setEnabled(true);
     m_warning->close();
     m_timer1->setInterval(300);
-    if (!m_fileFromCommandLine &&
-        m_messenger.ask(m_state.texts.message(50), m_state.texts.message(49),
-                        Messenger::Icon::Question, true)) {
+    if (!m_fileFromCommandLine && m_messenger.ask(m_texts.message(50), m_texts.message(49),
+                                                  Messenger::Icon::Question, true)) {
         action(QStringLiteral("Otevt1"))->trigger();
     }
 }
 
 void TForm1::refreshStatusBar() {
-    const LocalLinkSettings& link = m_state.link;
+    const LocalLinkSettings& link = m_link.settings;
     if (link.useUsbCable) {
         const QString adapter =
             m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
@@ -182,33 +183,33 @@ void TForm1::refreshStatusBar() {
     } else {
         m_panels[0]->setText(QStringLiteral("COM:") + QString::number(link.comPort));
     }
-    const QString& path = m_state.settingsFileName;
+    const QString& path = m_model.settingsFileName();
     const int slash =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     m_panels[1]->setText(m_fileLabel + path.mid(slash + 1));
-    m_panels[3]->setText(QStringLiteral("Firmware: ") + m_state.params.firmwareVersion());
+    m_panels[3]->setText(QStringLiteral("Firmware: ") + m_model.params().firmwareVersion());
     m_panels[5]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
     m_panels[6]->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 void TForm1::statusBarClicked() {
-    const bool usb = m_state.link.useUsbCable;
+    const bool usb = m_link.settings.useUsbCable;
     if (usb && m_hooks.openUsbAdapter)
         m_hooks.openUsbAdapter();
     const QString adapter =
         usb && m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
     if (usb && adapter == QLatin1String("--"))
-        m_messenger.message(m_state.texts.message(35));
+        m_messenger.message(m_texts.message(35));
     else
-        m_state.portCheckRequested = true;
+        m_link.portCheckRequested = true;
 }
 
 void TForm1::Npovda1Click() {
-    const QString name = m_state.texts.get(TextSection::OTHER, 37);
+    const QString name = m_texts.get(TextSection::OTHER, 37);
     if (!name.isEmpty() && workingFolder::exists(name))
         QDesktopServices::openUrl(QUrl::fromLocalFile(workingFolder::resolve(name)));
     else
-        m_messenger.message(m_state.texts.get(TextSection::OTHER, 38));
+        m_messenger.message(m_texts.get(TextSection::OTHER, 38));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -220,9 +221,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     m_timer1->stop();
     if (m_hooks.remoteCancel)
         m_hooks.remoteCancel();
-    if (m_messenger.ask(m_state.texts.message(48), m_state.texts.message(47),
-                        Messenger::Icon::Question, true)) {
-        m_state.saveAsWithCurrentName = true;
+    if (m_messenger.ask(m_texts.message(48), m_texts.message(47), Messenger::Icon::Question,
+                        true)) {
+        m_model.setSaveAsWithCurrentName(true);
         action(QStringLiteral("Uloitjako1"))->trigger();
     }
     writeConfig();
@@ -231,8 +232,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::writeConfig() {
     const QString folder = workingFolder::current();
     QString error;
-    if (!writeConfigOnClose(folder, m_state.link.useUsbCable, m_state.link.comPort, m_languageFile,
-                            &error))
+    if (!writeConfigOnClose(folder, m_link.settings.useUsbCable, m_link.settings.comPort,
+                            m_languageFile, &error))
         qWarning("Config.ini not written: %s", qUtf8Printable(error));
 }
 

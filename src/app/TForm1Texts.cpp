@@ -1,8 +1,10 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "link/LocalLinkSettings.h"
 #include "params/FieldTable.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "params/ui/TForm13.h"
+#include "texts/Texts.h"
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -46,7 +48,7 @@ void TForm1::setGroupCaption(const char* objectName, const QString& text) {
 }
 
 void TForm1::applyTexts() {
-    const Texts& t = m_state.texts;
+    const Texts& t = m_texts;
 
     // Menu section: menus, tool buttons, the top panels.
     setText("Soubor1", t.get(S::Menu, 1));
@@ -66,8 +68,8 @@ void TForm1::applyTexts() {
         setText(name, t.get(S::Menu, key));
     // The mode and counter fields take their texts from the pack, replacing what a read put
     // there.
-    m_state.params.setText(QStringLiteral("Edit156"), t.get(S::Menu, 63));
-    m_state.params.setText(QStringLiteral("Edit157"), t.get(S::Menu, 64));
+    m_model.params().setText(QStringLiteral("Edit156"), t.get(S::Menu, 63));
+    m_model.params().setText(QStringLiteral("Edit157"), t.get(S::Menu, 64));
 
     // Page captions.
     setText("TabSheet3", t.get(S::TAB1, 1));

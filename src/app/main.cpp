@@ -1,16 +1,18 @@
 #include "app/GuiMessenger.h"
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "link/LocalLinkSettings.h"
 #include "link/ui/LocalTransferUi.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "params/ui/TForm13.h"
 #include "platform/InstanceLock.h"
 #include "sim/Simulation.h"
+#include "texts/Texts.h"
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
     // A second copy ends at once and silently; the lock is held until the process ends.
@@ -43,16 +45,18 @@ int main(int argc, char** argv) {
             QMessageBox::warning(nullptr, lumo::GuiMessenger::defaultTitle(), error);
     }
 
-    lumo::MainState state;
+    lumo::ParameterModel model;
+    lumo::LocalLinkState link;
+    lumo::Texts texts;
     lumo::GuiMessenger messenger;
-    lumo::TForm1 form1(state, messenger);
+    lumo::TForm1 form1(model, link, texts, messenger);
     messenger.setParent(&form1);
     lumo::TForm8 form8;
     lumo::TForm13 form13(&form1);
     form1.attachToneDialog(&form13);
     // Before start-up: it raises the quiet flag of the first port check and takes the link
     // settings as soon as Config.ini has been read.
-    lumo::LocalTransferUi::attach(&form1, state, messenger);
+    lumo::LocalTransferUi::attach(&form1, model, link, texts, messenger);
 
     form1.setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -1,8 +1,9 @@
 #include "files/SettingsFileCommands.h"
 #include "files/SettingsFile.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "platform/Messenger.h"
 #include "platform/WorkingFolder.h"
+#include "texts/Texts.h"
 #include <QFileInfo>
 
 namespace lumo {
@@ -12,9 +13,9 @@ namespace {
 constexpr int kShortestName = 7;
 } // namespace
 
-SettingsFileCommands::SettingsFileCommands(MainState& state, Messenger& messenger,
-                                           FileDialogs& dialogs)
-    : m_state(state), m_messenger(messenger), m_dialogs(dialogs) {}
+SettingsFileCommands::SettingsFileCommands(ParameterModel& model, const Texts& texts,
+                                           Messenger& messenger, FileDialogs& dialogs)
+    : m_model(model), m_texts(texts), m_messenger(messenger), m_dialogs(dialogs) {}
 
 bool SettingsFileCommands::hasSettingsExtension(const QString& fileName) {
     const int dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -24,7 +25,7 @@ bool SettingsFileCommands::hasSettingsExtension(const QString& fileName) {
 
 bool SettingsFileCommands::load(const QString& fileName) {
     QString error;
-    if (LoadSettingsFile(m_state.params, fileName, &error, &m_state.texts))
+    if (LoadSettingsFile(m_model.params(), fileName, &error, &m_texts))
         return true;
     m_messenger.message(error);
     return false;
@@ -32,14 +33,14 @@ bool SettingsFileCommands::load(const QString& fileName) {
 
 bool SettingsFileCommands::write() {
     QString error;
-    if (SaveSettingsFile(m_state.params, m_state.settingsFileName, &error, {}, &m_state.texts))
+    if (SaveSettingsFile(m_model.params(), m_model.settingsFileName(), &error, {}, &m_texts))
         return true;
     m_messenger.message(error);
     return false;
 }
 
 bool SettingsFileCommands::open() {
-    const Texts& t = m_state.texts;
+    const Texts& t = m_texts;
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Open;
     request.title = t.message(26);
@@ -48,37 +49,37 @@ bool SettingsFileCommands::open() {
     request.defaultSuffix = QStringLiteral("KTF");
     request.folder = workingFolder::current();
 
-    const QString previous = m_state.settingsFileName;
-    m_state.settingsFileName = m_dialogs.run(request).value_or(QString());
-    if (m_state.settingsFileName.size() <= kShortestName) {
+    const QString previous = m_model.settingsFileName();
+    m_model.setSettingsFileName(m_dialogs.run(request).value_or(QString()));
+    if (m_model.settingsFileName().size() <= kShortestName) {
         m_messenger.message(t.message(16));
         return false;
     }
-    if (!hasSettingsExtension(m_state.settingsFileName)) {
+    if (!hasSettingsExtension(m_model.settingsFileName())) {
         m_messenger.message(t.message(17));
-        m_state.settingsFileName.clear();
+        m_model.setSettingsFileName(QString());
         return false;
     }
-    if (!load(m_state.settingsFileName)) {
+    if (!load(m_model.settingsFileName())) {
         // The parameters are still those of the previous file, so its name stays: a later
         // Save must not overwrite the file that could not be read.
-        m_state.settingsFileName = previous;
+        m_model.setSettingsFileName(previous);
         return false;
     }
     return true;
 }
 
 bool SettingsFileCommands::save() {
-    if (m_state.settingsFileName.size() > kShortestName)
+    if (m_model.settingsFileName().size() > kShortestName)
         return write();
     return saveAs();
 }
 
 bool SettingsFileCommands::saveAs() {
-    const Texts& t = m_state.texts;
+    const Texts& t = m_texts;
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
-    request.fileName = m_state.saveAsWithCurrentName ? m_state.settingsFileName : QString();
+    request.fileName = m_model.saveAsWithCurrentName() ? m_model.settingsFileName() : QString();
     request.folder = workingFolder::current();
     request.defaultSuffix = QStringLiteral("KTF");
     request.filter = t.message(22) + QStringLiteral(" Vexo|*.KTF");
@@ -88,31 +89,31 @@ bool SettingsFileCommands::saveAs() {
         const std::optional<QString> chosen = m_dialogs.run(request);
         if (!chosen)
             return false;
-        m_state.settingsFileName = *chosen;
+        m_model.setSettingsFileName(*chosen);
         if (!QFileInfo::exists(*chosen))
             break;
         if (m_messenger.ask(t.message(25), t.message(24), Messenger::Icon::Question, true))
             break;
-        m_state.settingsFileName.clear();
+        m_model.setSettingsFileName(QString());
         request.fileName = *chosen; // the dialog opens again on the name just refused
     }
     return write();
 }
 
 bool SettingsFileCommands::loadFromCommandLine(const QString& argument) {
-    const Texts& t = m_state.texts;
-    m_state.settingsFileName = argument;
+    const Texts& t = m_texts;
+    m_model.setSettingsFileName(argument);
     if (argument.size() <= kShortestName) {
         m_messenger.message(t.message(16));
         return false;
     }
     if (!hasSettingsExtension(argument)) {
         m_messenger.message(t.message(17));
-        m_state.settingsFileName.clear();
+        m_model.setSettingsFileName(QString());
         return false;
     }
     if (!load(argument)) {
-        m_state.settingsFileName.clear();
+        m_model.setSettingsFileName(QString());
         return false;
     }
     return true;

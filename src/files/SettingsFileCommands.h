@@ -4,15 +4,17 @@
 
 namespace lumo {
 
-struct MainState;
 class Messenger;
+class ParameterModel;
+class Texts;
 
 // The Open, Save and Save As commands of the main window and the settings file named on the
-// command line, on the shared main state. Windows call these from their menu items and tool
+// command line, on the shared parameter model. Windows call these from their menu items and tool
 // buttons; the dialogs and messages go through the injected interfaces.
 class SettingsFileCommands {
 public:
-    SettingsFileCommands(MainState& state, Messenger& messenger, FileDialogs& dialogs);
+    SettingsFileCommands(ParameterModel& model, const Texts& texts, Messenger& messenger,
+                         FileDialogs& dialogs);
 
     // Open (Otevt1, BitBtn1). Returns true when a file was loaded.
     bool open();
@@ -32,7 +34,8 @@ private:
     bool load(const QString& fileName);
     bool write();
 
-    MainState& m_state;
+    ParameterModel& m_model;
+    const Texts& m_texts;
     Messenger& m_messenger;
     FileDialogs& m_dialogs;
 };

@@ -1,5 +1,6 @@
 #include "link/LocalTransferCommands.h"
 #include "platform/Messenger.h"
+#include "texts/Texts.h"
 #include <utility>
 
 namespace lumo {
@@ -10,11 +11,12 @@ constexpr int kMessageWrongPort = 39;
 constexpr int kMessageNumberWriteRefused = 55;
 } // namespace
 
-CodecTransferData::CodecTransferData(MainState& state, Messenger* messenger)
-    : m_state(state), m_codec(state.params, state.buffer, state.texts, messenger) {}
+CodecTransferData::CodecTransferData(ParameterModel& model, const Texts& texts,
+                                     Messenger* messenger)
+    : m_model(model), m_codec(model.params(), model.buffer(), texts, messenger) {}
 
 void CodecTransferData::decodeStatus(const QByteArray& image, bool toSnapshot) {
-    m_codec.DecodeStatus(image, toSnapshot, m_state.snapshot);
+    m_codec.DecodeStatus(image, toSnapshot, m_model.snapshot());
 }
 void CodecTransferData::decodeSettings(const QByteArray& image) {
     m_codec.DecodeSettings(image);
@@ -29,26 +31,27 @@ void CodecTransferData::encodeNumberMemory(int memory) {
     m_codec.EncodeNumberMemory(memory);
 }
 char CodecTransferData::bufferByte(int slot) const {
-    return m_state.buffer.byteAt(slot);
+    return m_model.buffer().byteAt(slot);
 }
 
-LocalTransferCommands::LocalTransferCommands(TransferEngine& engine, MainState& state,
+LocalTransferCommands::LocalTransferCommands(TransferEngine& engine, ParameterModel& model,
+                                             LocalLinkState& link, const Texts& texts,
                                              Messenger& messenger)
-    : m_engine(engine), m_state(state), m_messenger(messenger) {
-    m_engine.setPortCheckFlag(&m_state.portCheckRequested);
+    : m_engine(engine), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger) {
+    m_engine.setPortCheckFlag(&m_link.portCheckRequested);
     applySettings();
 }
 
 void LocalTransferCommands::applySettings() {
     TransferEngine::Texts texts;
-    texts.communicationError = m_state.texts.message(kMessageCommunicationError);
-    texts.wrongPort = m_state.texts.message(kMessageWrongPort);
-    const QString refused = m_state.texts.message(kMessageNumberWriteRefused);
+    texts.communicationError = m_texts.message(kMessageCommunicationError);
+    texts.wrongPort = m_texts.message(kMessageWrongPort);
+    const QString refused = m_texts.message(kMessageNumberWriteRefused);
     if (!refused.isEmpty())
         texts.numberWriteRefused = refused;
     m_engine.setTexts(texts);
-    m_engine.setClosePortMode(m_state.link.closePortMode);
-    m_engine.setSerialTimeout(m_state.link.serialTimeoutMs);
+    m_engine.setClosePortMode(m_link.settings.closePortMode);
+    m_engine.setSerialTimeout(m_link.settings.serialTimeoutMs);
 }
 
 bool LocalTransferCommands::snapshotDiffers(const UnitSnapshot& unit, const ParameterSet& params) {
@@ -65,7 +68,7 @@ bool LocalTransferCommands::prepareLink() {
         // The cable is opened afresh for every command.
         link->open(nullptr);
         if (!link->isOpen()) {
-            m_messenger.message(m_state.texts.message(kMessageCommunicationError));
+            m_messenger.message(m_texts.message(kMessageCommunicationError));
             return false;
         }
     }
@@ -75,7 +78,7 @@ bool LocalTransferCommands::prepareLink() {
 bool LocalTransferCommands::validate() {
     if (!m_validator)
         return true;
-    const QString problem = m_validator(m_state.params);
+    const QString problem = m_validator(m_model.params());
     if (problem.isEmpty())
         return true;
     m_messenger.message(problem);
@@ -93,7 +96,7 @@ void LocalTransferCommands::finish(bool ok) {
 }
 
 bool LocalTransferCommands::portCheck(std::function<void()> done) {
-    if (busy() || !m_state.portCheckRequested || !m_engine.link())
+    if (busy() || !m_link.portCheckRequested || !m_engine.link())
         return false;
     TransferLink* link = m_engine.link();
     // On the cable the check waits (the request stays raised) until the adapter is open.
@@ -131,11 +134,11 @@ void LocalTransferCommands::preWriteCheck(Next next) {
 }
 
 bool LocalTransferCommands::confirmWrite() {
-    if (!snapshotDiffers(m_state.snapshot, m_state.params))
+    if (!snapshotDiffers(m_model.snapshot(), m_model.params()))
         return true;
     if (!m_confirmation)
         return true;
-    if (m_confirmation->confirm(m_state.snapshot, m_state.params) ==
+    if (m_confirmation->confirm(m_model.snapshot(), m_model.params()) ==
         WriteConfirmation::Answer::Storno)
         m_engine.failed = true;
     return !m_engine.failed;

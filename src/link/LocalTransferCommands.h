@@ -1,19 +1,21 @@
 #pragma once
+#include "link/LocalLinkSettings.h"
 #include "link/TransferEngine.h"
 #include "params/Codec.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include <functional>
 #include <memory>
 
 namespace lumo {
 
 class Messenger;
+class Texts;
 
-// The transfer data of real runs: the codec over the main state's parameter set, transfer
-// buffer and unit snapshot.
+// The transfer data of real runs: the codec over the parameter model's set, transfer buffer
+// and unit snapshot.
 class CodecTransferData : public TransferData {
 public:
-    CodecTransferData(MainState& state, Messenger* messenger);
+    CodecTransferData(ParameterModel& model, const Texts& texts, Messenger* messenger);
     void decodeStatus(const QByteArray& image, bool toSnapshot) override;
     void decodeSettings(const QByteArray& image) override;
     void decodeNumberMemory(const QByteArray& image, int memory) override;
@@ -22,7 +24,7 @@ public:
     char bufferByte(int slot) const override;
 
 private:
-    MainState& m_state;
+    ParameterModel& m_model;
     Codec m_codec;
 };
 
@@ -55,13 +57,14 @@ public:
     using Validator = std::function<QString(const ParameterSet&)>;
     using Done = std::function<void(bool ok)>;
 
-    LocalTransferCommands(TransferEngine& engine, MainState& state, Messenger& messenger);
+    LocalTransferCommands(TransferEngine& engine, ParameterModel& model, LocalLinkState& link,
+                          const Texts& texts, Messenger& messenger);
 
     void setConfirmation(WriteConfirmation* confirmation) { m_confirmation = confirmation; }
     void setValidator(Validator validator) { m_validator = std::move(validator); }
 
-    // Takes the engine's texts and the link settings from the main state (language packs and
-    // Config.ini may change them between commands).
+    // Takes the engine's texts and the link settings afresh (language packs and Config.ini may
+    // change them between commands).
     void applySettings();
 
     // Runs a command; false (nothing started) while another exchange runs. `ok` is false when
@@ -93,7 +96,9 @@ private:
     void finish(bool ok);
 
     TransferEngine& m_engine;
-    MainState& m_state;
+    ParameterModel& m_model;
+    LocalLinkState& m_link;
+    const Texts& m_texts;
     Messenger& m_messenger;
     WriteConfirmation* m_confirmation = nullptr;
     Validator m_validator;

@@ -1,9 +1,11 @@
 #pragma once
 #include "app/TForm1.h"
 #include "files/FileDialogs.h"
-#include "params/MainState.h"
+#include "link/LocalLinkSettings.h"
+#include "params/ParameterModel.h"
 #include "platform/Messenger.h"
 #include "support/ScriptedMessenger.h"
+#include "texts/Texts.h"
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -51,7 +53,7 @@ protected:
         ASSERT_TRUE(folder.isValid());
         previousFolder = QDir::currentPath();
         QDir::setCurrent(folder.path());
-        form = std::make_unique<TForm1>(state, messenger);
+        form = std::make_unique<TForm1>(model, linkState, texts, messenger);
         form->useFileDialogs(&dialogs);
         form->show();
         form->activateWindow();
@@ -82,7 +84,9 @@ protected:
 
     QTemporaryDir folder;
     QString previousFolder;
-    MainState state;
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
     ScriptedMessenger messenger;
     CancelledDialogs dialogs;
     std::unique_ptr<TForm1> form;

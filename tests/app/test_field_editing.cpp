@@ -17,9 +17,9 @@ TEST_F(FieldEditing, DiallingNumberFilterMapsTypingAidsAndRefusesLetters) {
     focus(QStringLiteral("Edit5"));
     typeText(edit(QStringLiteral("Edit5")), QStringLiteral("1h2kpfDAx9*#"));
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text(), QStringLiteral("1*2#PF9*#"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit5")), QStringLiteral("1*2#PF9*#"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit5")), QStringLiteral("1*2#PF9*#"));
     typeChar(edit(QStringLiteral("Edit5")), QChar(8));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit5")), QStringLiteral("1*2#PF9*"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit5")), QStringLiteral("1*2#PF9*"));
     // At most 16 characters, mapped ones included.
     typeText(edit(QStringLiteral("Edit5")), QStringLiteral("hhhhhhhhhh"));
     EXPECT_EQ(edit(QStringLiteral("Edit5"))->text().size(), 16);
@@ -30,7 +30,7 @@ TEST_F(FieldEditing, PastedTextPassesTheKeyFilter) {
     focus(QStringLiteral("Edit70"));
     QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
     QApplication::sendEvent(edit(QStringLiteral("Edit70")), &paste);
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit70")), QStringLiteral("420*12P"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit70")), QStringLiteral("420*12P"));
 }
 
 TEST_F(FieldEditing, OtherFiltersAcceptOnlyTheirCharacters) {
@@ -77,14 +77,14 @@ TEST_F(FieldEditing, TwoDigitCodeIsRejectedOnExitAndTakesTheFocusBack) {
     focus(QStringLiteral("Edit142"));
     EXPECT_EQ(messenger.messages.size(), 1u);
     EXPECT_TRUE(edit(QStringLiteral("Edit142"))->hasFocus());
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit140")), QStringLiteral("57"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit140")), QStringLiteral("57"));
 }
 
 TEST_F(FieldEditing, TwoRejectedFieldsDoNotPingPong) {
     // Both fields hold one digit (as a damaged file could leave them); leaving the first must
     // show one message, not an endless exchange between the two.
-    state.params.setText(QStringLiteral("Edit140"), QStringLiteral("1"));
-    state.params.setText(QStringLiteral("Edit141"), QStringLiteral("2"));
+    model.params().setText(QStringLiteral("Edit140"), QStringLiteral("1"));
+    model.params().setText(QStringLiteral("Edit141"), QStringLiteral("2"));
     focus(QStringLiteral("Edit140"));
     focus(QStringLiteral("Edit141"));
     pump();
@@ -98,15 +98,15 @@ TEST_F(FieldEditing, CorrectingRulesRewriteSilently) {
     typeText(edit(QStringLiteral("Edit152")), QStringLiteral("45"));
     focus(QStringLiteral("Edit153"));
     EXPECT_EQ(edit(QStringLiteral("Edit152"))->text(), QStringLiteral("60"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit152")), QStringLiteral("60"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit152")), QStringLiteral("60"));
     edit(QStringLiteral("Edit153"))->clear();
     typeText(edit(QStringLiteral("Edit153")), QStringLiteral("65"));
     focus(QStringLiteral("Edit150"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit153")), QStringLiteral("70"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit153")), QStringLiteral("70"));
     edit(QStringLiteral("Edit150"))->clear();
     typeText(edit(QStringLiteral("Edit150")), QStringLiteral("7"));
     focus(QStringLiteral("Edit145"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit150")), QStringLiteral("07"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit150")), QStringLiteral("07"));
     EXPECT_TRUE(messenger.messages.empty());
     EXPECT_TRUE(edit(QStringLiteral("Edit145"))->hasFocus());
 }
@@ -136,14 +136,14 @@ TEST_F(FieldEditing, UnfittedButtonsAskBeforeAChangeAndNoRestoresTheValueOnEntry
     e->selectAll();
     messenger.answers = {true};
     typeText(e, QStringLiteral("2"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit151")), QStringLiteral("2"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit151")), QStringLiteral("2"));
     typeText(e, QStringLiteral("a"));
     EXPECT_EQ(messenger.questions.size(), 2u);
 }
 
 TEST_F(FieldEditing, UnfittedButtonsEmptiedOnExitRestoresAndWarns) {
     QLineEdit* e = edit(QStringLiteral("Edit151"));
-    state.params.setText(QStringLiteral("Edit151"), QStringLiteral("1"));
+    model.params().setText(QStringLiteral("Edit151"), QStringLiteral("1"));
     focus(QStringLiteral("Edit151"));
     typeChar(e, QChar(8));
     EXPECT_EQ(e->text(), QString());
@@ -151,7 +151,7 @@ TEST_F(FieldEditing, UnfittedButtonsEmptiedOnExitRestoresAndWarns) {
     ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_EQ(messenger.messages[0],
               QStringLiteral("Musíte vyplnit počet neosazených tlačítek [0-2]"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit151")), QStringLiteral("1"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit151")), QStringLiteral("1"));
     EXPECT_TRUE(e->hasFocus());
 }
 
@@ -159,26 +159,26 @@ TEST_F(FieldEditing, SwitchModeRuleRunsOnClicksOnly) {
     auto* sequential = child<QRadioButton>(QStringLiteral("RadioButton21"));
     auto* camera = child<QRadioButton>(QStringLiteral("RadioButton13"));
     child<QRadioButton>(QStringLiteral("RadioButton14"))->click();
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton14")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton14")));
     sequential->click();
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton21")));
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton12")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton21")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton12")));
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("RadioButton12"))->isChecked());
     camera->click();
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton12")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton12")));
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("RadioButton12"))->isChecked());
     EXPECT_FALSE(camera->isChecked());
 
     // Values set from data (a decode, a file) keep the stored mode of switch 1.
-    state.params.setChecked(QStringLiteral("RadioButton13"), true);
-    state.params.setChecked(QStringLiteral("RadioButton21"), true);
+    model.params().setChecked(QStringLiteral("RadioButton13"), true);
+    model.params().setChecked(QStringLiteral("RadioButton21"), true);
     EXPECT_TRUE(camera->isChecked());
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton13")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton13")));
     EXPECT_TRUE(sequential->isChecked());
     // Another mode for switch 2 frees switch 1.
     child<QRadioButton>(QStringLiteral("RadioButton18"))->click();
     child<QRadioButton>(QStringLiteral("RadioButton15"))->click();
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("RadioButton15")));
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("RadioButton15")));
 }
 
 struct FirmwareCase {
@@ -200,7 +200,7 @@ TEST_F(FieldEditing, FirmwareRulesApplyOnEachTick) {
     EXPECT_TRUE(prefix->isHidden());
 
     keypad3->click();
-    state.params.setFirmwareVersion(QStringLiteral("1.6"));
+    model.params().setFirmwareVersion(QStringLiteral("1.6"));
     form->Timer1Timer();
     EXPECT_FALSE(keypad3->isEnabled());
     EXPECT_TRUE(child<QRadioButton>(QStringLiteral("RadioButton1"))->isChecked());
@@ -214,8 +214,8 @@ TEST_F(FieldEditing, FirmwareRulesApplyOnEachTick) {
                                   {"7.3", true, true, true, false}};
     for (const FirmwareCase& c : cases) {
         if (qstrcmp(c.version, "7.3") == 0)
-            state.params.setText(QStringLiteral("Edit158"), QStringLiteral("12"));
-        state.params.setFirmwareVersion(QString::fromLatin1(c.version));
+            model.params().setText(QStringLiteral("Edit158"), QStringLiteral("12"));
+        model.params().setFirmwareVersion(QString::fromLatin1(c.version));
         form->Timer1Timer();
         EXPECT_EQ(keypad3->isEnabled(), c.keypad3Enabled) << c.version;
         EXPECT_EQ(tone->isEnabled(), c.toneEnabled) << c.version;

@@ -131,12 +131,12 @@ TEST_F(MainWindowLayout, CaptionsFollowTheCompositionRules) {
 
     // A pack value keeps one blank on each side of a frame caption, and the row labels and
     // the file label follow their keys.
-    state.texts.set(TextSection::TAB1, 11, QStringLiteral("  Dialling  "));
-    state.texts.set(TextSection::TAB1, 76, QStringLiteral("Klavesa"));
-    state.texts.set(TextSection::TAB4, 5, QStringLiteral("Button"));
-    state.texts.set(TextSection::Menu, 1, QStringLiteral("File"));
-    state.texts.set(TextSection::Menu, 63, QStringLiteral("DAY"));
-    state.params.setText(QStringLiteral("Edit156"), QStringLiteral("NOC"));
+    texts.set(TextSection::TAB1, 11, QStringLiteral("  Dialling  "));
+    texts.set(TextSection::TAB1, 76, QStringLiteral("Klavesa"));
+    texts.set(TextSection::TAB4, 5, QStringLiteral("Button"));
+    texts.set(TextSection::Menu, 1, QStringLiteral("File"));
+    texts.set(TextSection::Menu, 63, QStringLiteral("DAY"));
+    model.params().setText(QStringLiteral("Edit156"), QStringLiteral("NOC"));
     form->applyTexts();
     EXPECT_EQ(child<QGroupBox>(QStringLiteral("GroupBox13"))->title(),
               QStringLiteral(" Dialling "));
@@ -145,7 +145,7 @@ TEST_F(MainWindowLayout, CaptionsFollowTheCompositionRules) {
     EXPECT_EQ(child<QLabel>(QStringLiteral("ButtonLabel100"))->text(), QStringLiteral("Button 36"));
     EXPECT_EQ(child<QMenu>(QStringLiteral("Soubor1"))->title(), QStringLiteral("File"));
     EXPECT_EQ(edit(QStringLiteral("Edit156"))->text(), QStringLiteral("DAY"));
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit156")), QStringLiteral("DAY"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit156")), QStringLiteral("DAY"));
     form->Timer1Timer();
     EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel2"))->text(), QStringLiteral("File: "));
 }
@@ -174,9 +174,9 @@ TEST_F(MainWindowLayout, StatusBarHasSevenPanelsRefreshedByTheTimer) {
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel%1").arg(i + 1))->text(), initial[i]);
 
-    state.link.comPort = 3;
-    state.settingsFileName = QStringLiteral("/tmp/sites/Dum 12.KTF");
-    state.params.setFirmwareVersion(QStringLiteral("7.4"));
+    linkState.settings.comPort = 3;
+    model.setSettingsFileName(QStringLiteral("/tmp/sites/Dum 12.KTF"));
+    model.params().setFirmwareVersion(QStringLiteral("7.4"));
     form->Timer1Timer();
     EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel1"))->text(), QStringLiteral("COM:3"));
     EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel2"))->text(),
@@ -190,7 +190,7 @@ TEST_F(MainWindowLayout, StatusBarHasSevenPanelsRefreshedByTheTimer) {
                                   QStringLiteral("dd.MM.yyyy"))
                     .isValid());
 
-    state.link.useUsbCable = true;
+    linkState.settings.useUsbCable = true;
     form->hooks().usbAdapterState = [] { return QStringLiteral("OK"); };
     form->Timer1Timer();
     EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel1"))->text(), QStringLiteral("USB:OK"));
@@ -213,19 +213,19 @@ TEST_F(MainWindowLayout, PanelAndStatusBarClicks) {
     click(child(QStringLiteral("Panel2")));
     EXPECT_EQ(kinds, (QStringList{"rezim", "citac", "citac"}));
 
-    state.portCheckRequested = false;
+    linkState.portCheckRequested = false;
     click(child(QStringLiteral("StatusPanel4")));
-    EXPECT_TRUE(state.portCheckRequested);
+    EXPECT_TRUE(linkState.portCheckRequested);
 
     // On the USB cable a click reopens the adapter; still closed, it reports the error.
-    state.portCheckRequested = false;
-    state.link.useUsbCable = true;
+    linkState.portCheckRequested = false;
+    linkState.settings.useUsbCable = true;
     int opened = 0;
     form->hooks().openUsbAdapter = [&] { ++opened; };
     form->hooks().usbAdapterState = [] { return QStringLiteral("--"); };
     click(child(QStringLiteral("StatusPanel1")));
     EXPECT_EQ(opened, 1);
-    EXPECT_FALSE(state.portCheckRequested);
+    EXPECT_FALSE(linkState.portCheckRequested);
     ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_EQ(messenger.messages[0], QStringLiteral("Chyba komunikace"));
 }
@@ -240,21 +240,21 @@ TEST_F(MainWindowLayout, ToneDialogListsAreBoundToTheModel) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tone detection"));
 
     // A settings-file value outside the items is shown as it is.
-    state.params.setText(QStringLiteral("ComboBox2"), QStringLiteral("800-950"));
+    model.params().setText(QStringLiteral("ComboBox2"), QStringLiteral("800-950"));
     EXPECT_EQ(band->currentText(), QStringLiteral("800-950"));
     band->setCurrentIndex(0);
-    EXPECT_EQ(state.params.text(QStringLiteral("ComboBox2")), QStringLiteral("200-350"));
+    EXPECT_EQ(model.params().text(QStringLiteral("ComboBox2")), QStringLiteral("200-350"));
 
     // Typing changes nothing; emptying a list brings its default back.
     auto* busy = dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
-    state.params.setText(QStringLiteral("ComboBox1"), QStringLiteral("6"));
+    model.params().setText(QStringLiteral("ComboBox1"), QStringLiteral("6"));
     typeText(busy->lineEdit(), QStringLiteral("9x"));
     EXPECT_EQ(busy->currentText(), QStringLiteral("6"));
     busy->lineEdit()->selectAll();
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QApplication::sendEvent(busy->lineEdit(), &del);
     EXPECT_EQ(busy->currentText(), QStringLiteral("8"));
-    EXPECT_EQ(state.params.text(QStringLiteral("ComboBox1")), QStringLiteral("8"));
+    EXPECT_EQ(model.params().text(QStringLiteral("ComboBox1")), QStringLiteral("8"));
 }
 
 } // namespace

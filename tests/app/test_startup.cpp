@@ -57,14 +57,14 @@ TEST_F(StartUp, FirstStartCreatesConfigAndCloseKeepsHandEditedKeys) {
         EXPECT_EQ(ini.readString(QStringLiteral("-"), QStringLiteral("-")), QStringLiteral("-"));
     }
     EXPECT_EQ(form->windowTitle().left(6), QStringLiteral("Lumo V"));
-    EXPECT_TRUE(state.portCheckRequested);
+    EXPECT_TRUE(linkState.portCheckRequested);
 
     // The technician adds the serial options by hand; closing keeps them and stores the port.
     IniFile(configPath)
         .writeString(QStringLiteral("Setup"), QStringLiteral("ClosePort"), QStringLiteral("1"));
     IniFile(configPath)
         .writeString(QStringLiteral("Setup"), QStringLiteral("TimeOutRS"), QStringLiteral("25"));
-    state.link.comPort = 4;
+    linkState.settings.comPort = 4;
     messenger.answers = {false}; // no save
     form->close();
     IniFile ini(configPath);
@@ -86,17 +86,17 @@ TEST_F(StartUp, ExistingConfigIsReadAndYesOnCloseRunsSaveAs) {
     bool adapterOpened = false;
     form->hooks().openUsbAdapter = [&] { adapterOpened = true; };
     form->startUp({}, nullptr);
-    EXPECT_EQ(state.link.comPort, 3);
-    EXPECT_TRUE(state.link.useUsbCable);
-    EXPECT_EQ(state.link.closePortMode, QStringLiteral("1"));
-    EXPECT_EQ(state.link.serialTimeoutMs, 20);
+    EXPECT_EQ(linkState.settings.comPort, 3);
+    EXPECT_TRUE(linkState.settings.useUsbCable);
+    EXPECT_EQ(linkState.settings.closePortMode, QStringLiteral("1"));
+    EXPECT_EQ(linkState.settings.serialTimeoutMs, 20);
     EXPECT_TRUE(adapterOpened);
     EXPECT_EQ(form->findChild<QMenu*>(QStringLiteral("Soubor1"))->title(), QStringLiteral("File"));
 
     // Yes: Save As is offered with the current name; cancelling it still closes.
     messenger.answers = {true};
     form->close();
-    EXPECT_TRUE(state.saveAsWithCurrentName);
+    EXPECT_TRUE(model.saveAsWithCurrentName());
     EXPECT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(IniFile(folder.filePath(QStringLiteral("Config.ini")))
                   .readString(QStringLiteral("Setup"), QStringLiteral("Lang")),
@@ -136,7 +136,7 @@ TEST_F(StartUp, BadCommandLineArgumentsShowTheirMessage) {
     form->startUp({QStringLiteral("a.ktf")}, nullptr);
     ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_EQ(messenger.messages[0], QStringLiteral("Nebyl vybrán žádný soubor"));
-    EXPECT_EQ(state.settingsFileName, QStringLiteral("a.ktf"));
+    EXPECT_EQ(model.settingsFileName(), QStringLiteral("a.ktf"));
     EXPECT_EQ(pages->currentIndex(), 3); // the sequence ended before the first page
     EXPECT_FALSE(form->fileFromCommandLine());
 
@@ -147,7 +147,7 @@ TEST_F(StartUp, BadCommandLineArgumentsShowTheirMessage) {
     ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_EQ(messenger.messages[0],
               QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo"));
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
 }
 
 TEST_F(StartUp, SettingsFileFromCommandLineSkipsTheOpenQuestion) {
@@ -183,7 +183,7 @@ TEST_F(StartUp, LanguageMenuListsPacksAndSwitchesLanguage) {
         if (form->languageItemPaths()[size_t(i)].endsWith(QLatin1String("English.lng")))
             english = i;
     ASSERT_GE(english, 0);
-    state.params.setText(QStringLiteral("Edit156"), QStringLiteral("NOC"));
+    model.params().setText(QStringLiteral("Edit156"), QStringLiteral("NOC"));
     form->chooseLanguage(english);
     EXPECT_EQ(form->action(QStringLiteral("Nastve1"))->text(), QStringLiteral("Read all"));
     EXPECT_EQ(edit(QStringLiteral("Edit156"))->text(), QStringLiteral("DAY"));

@@ -1,10 +1,11 @@
 // Open, Save, Save As and the settings file named on the command line.
 #include "files/SettingsFile.h"
 #include "files/SettingsFileCommands.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
 #include "platform/Messenger.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessenger.h"
+#include "texts/Texts.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,10 +51,11 @@ protected:
 
     QTemporaryDir dir;
     QString previousFolder;
-    MainState state;
+    ParameterModel model;
+    Texts texts;
     ScriptedDialogs dialogs;
     ScriptedMessenger messenger;
-    SettingsFileCommands commands{state, messenger, dialogs};
+    SettingsFileCommands commands{model, texts, messenger, dialogs};
 };
 
 } // namespace
@@ -72,18 +74,18 @@ TEST_F(FileCommandsTest, OpenAsksWithTheTitleFilterAndFolderAndLoads) {
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("KTF"));
     EXPECT_EQ(QDir(r.folder), QDir(dir.path()));
     EXPECT_TRUE(r.fileName.isEmpty());
-    EXPECT_EQ(state.settingsFileName, file);
-    EXPECT_EQ(state.params.text(QStringLiteral("Edit144")), QStringLiteral("1234"));
+    EXPECT_EQ(model.settingsFileName(), file);
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit144")), QStringLiteral("1234"));
     EXPECT_TRUE(messenger.messages.empty());
 }
 
 TEST_F(FileCommandsTest, CancelledOpenLeavesNoNameSoTheNextSaveAsksForOne) {
-    state.settingsFileName = path("before.KTF");
+    model.setSettingsFileName(path("before.KTF"));
     dialogs.answers = {std::nullopt};
     EXPECT_FALSE(commands.open());
     EXPECT_EQ(messenger.messages,
               std::vector<QString>{QStringLiteral("Nebyl vybrán žádný soubor")});
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
 
     const QString target = path("new.KTF");
     dialogs.answers = {target};
@@ -96,36 +98,36 @@ TEST_F(FileCommandsTest, CancelledOpenLeavesNoNameSoTheNextSaveAsksForOne) {
 TEST_F(FileCommandsTest, OpenRefusesOtherExtensionsAndKeepsTheParameters) {
     const QString file = path("settings.txt");
     ASSERT_TRUE(copyData("records164.KTF", file));
-    state.settingsFileName = path("old.KTF");
-    const ParameterSet before = state.params;
+    model.setSettingsFileName(path("old.KTF"));
+    const ParameterSet before = model.params();
     dialogs.answers = {file};
     EXPECT_FALSE(commands.open());
     EXPECT_EQ(messenger.messages, std::vector<QString>{QStringLiteral(
                                       "Vybraný soubor není soubor pro nastavení Vexo")});
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
-    EXPECT_TRUE(state.params.sameValues(before));
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
+    EXPECT_TRUE(model.params().sameValues(before));
 }
 
 TEST_F(FileCommandsTest, ADamagedFileChangesNothingAndKeepsTheCurrentName) {
     const QString file = path("bad.KTF");
     ASSERT_TRUE(copyData("truncated.KTF", file));
-    state.settingsFileName = path("current.KTF");
-    state.params.setText(QStringLiteral("Edit1"), QStringLiteral("42"));
-    const ParameterSet before = state.params;
+    model.setSettingsFileName(path("current.KTF"));
+    model.params().setText(QStringLiteral("Edit1"), QStringLiteral("42"));
+    const ParameterSet before = model.params();
     dialogs.answers = {file};
     EXPECT_FALSE(commands.open());
     ASSERT_EQ(messenger.messages.size(), 1u);
     EXPECT_TRUE(messenger.messages.front().contains(file));
-    EXPECT_TRUE(state.params.sameValues(before));
-    EXPECT_EQ(state.settingsFileName, path("current.KTF"));
+    EXPECT_TRUE(model.params().sameValues(before));
+    EXPECT_EQ(model.settingsFileName(), path("current.KTF"));
 }
 
 TEST_F(FileCommandsTest, SaveWritesUnderTheCurrentNameWithoutADialog) {
-    state.settingsFileName = path("current.KTF");
-    state.params.setText(QStringLiteral("Edit1"), QStringLiteral("123"));
+    model.setSettingsFileName(path("current.KTF"));
+    model.params().setText(QStringLiteral("Edit1"), QStringLiteral("123"));
     EXPECT_TRUE(commands.save());
     EXPECT_TRUE(dialogs.requests.empty());
-    EXPECT_EQ(readFile(state.settingsFileName), settingsFile::toBytes(state.params));
+    EXPECT_EQ(readFile(model.settingsFileName()), settingsFile::toBytes(model.params()));
 }
 
 TEST_F(FileCommandsTest, SaveAsOverwriteQuestionReopensTheDialogOnNo) {
@@ -145,57 +147,57 @@ TEST_F(FileCommandsTest, SaveAsOverwriteQuestionReopensTheDialogOnNo) {
     EXPECT_EQ(messenger.questions[0].text,
               QStringLiteral("Soubor již existuje, chcete ho přepsat?"));
     EXPECT_TRUE(messenger.questions[0].defaultNo);
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
     EXPECT_EQ(readFile(existing), original);
 
     // Yes overwrites.
     dialogs.answers = {existing};
     messenger.answers = {true};
     EXPECT_TRUE(commands.saveAs());
-    EXPECT_EQ(state.settingsFileName, existing);
-    EXPECT_EQ(readFile(existing), settingsFile::toBytes(state.params));
+    EXPECT_EQ(model.settingsFileName(), existing);
+    EXPECT_EQ(readFile(existing), settingsFile::toBytes(model.params()));
 }
 
 TEST_F(FileCommandsTest, SaveAsPrefillsTheCurrentNameOnlyWhenTheCloseSequenceAsks) {
-    state.settingsFileName = path("current.KTF");
+    model.setSettingsFileName(path("current.KTF"));
     dialogs.answers = {std::nullopt, std::nullopt};
     commands.saveAs();
     EXPECT_TRUE(dialogs.requests.back().fileName.isEmpty());
-    EXPECT_EQ(state.settingsFileName, path("current.KTF")); // Cancel keeps it
-    state.saveAsWithCurrentName = true;
+    EXPECT_EQ(model.settingsFileName(), path("current.KTF")); // Cancel keeps it
+    model.setSaveAsWithCurrentName(true);
     commands.saveAs();
     EXPECT_EQ(dialogs.requests.back().fileName, path("current.KTF"));
 }
 
 TEST_F(FileCommandsTest, SaveFailureIsReported) {
-    state.settingsFileName = path("no/such/folder/x.KTF");
+    model.setSettingsFileName(path("no/such/folder/x.KTF"));
     EXPECT_FALSE(commands.save());
     ASSERT_EQ(messenger.messages.size(), 1u);
-    EXPECT_TRUE(messenger.messages.front().contains(state.settingsFileName));
+    EXPECT_TRUE(messenger.messages.front().contains(model.settingsFileName()));
 }
 
 TEST_F(FileCommandsTest, CommandLineArgumentChecks) {
     EXPECT_FALSE(commands.loadFromCommandLine(QStringLiteral("a.ktf")));
     EXPECT_EQ(messenger.messages.back(), QStringLiteral("Nebyl vybrán žádný soubor"));
-    EXPECT_EQ(state.settingsFileName, QStringLiteral("a.ktf")); // the argument stays
+    EXPECT_EQ(model.settingsFileName(), QStringLiteral("a.ktf")); // the argument stays
 
     EXPECT_FALSE(commands.loadFromCommandLine(path("settings.txt")));
     EXPECT_EQ(messenger.messages.back(),
               QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo"));
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
 
     const QString blanks = path("site.KTF  "); // extension followed by blanks
     ASSERT_TRUE(copyData("records165.KTF", blanks));
     messenger.messages.clear();
     EXPECT_TRUE(commands.loadFromCommandLine(blanks));
     EXPECT_TRUE(messenger.messages.empty());
-    EXPECT_EQ(state.settingsFileName, blanks);
-    EXPECT_TRUE(state.params.isChecked(QStringLiteral("CheckBox4")));
-    EXPECT_FALSE(state.params.isChecked(QStringLiteral("CheckBox3")));
+    EXPECT_EQ(model.settingsFileName(), blanks);
+    EXPECT_TRUE(model.params().isChecked(QStringLiteral("CheckBox4")));
+    EXPECT_FALSE(model.params().isChecked(QStringLiteral("CheckBox3")));
 
-    state.settingsFileName.clear();
+    model.setSettingsFileName(QString());
     EXPECT_FALSE(commands.loadFromCommandLine(path("missing.ktf")));
-    EXPECT_TRUE(state.settingsFileName.isEmpty());
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
 }
 
 TEST(SettingsExtension, AnyLetterCaseAndSurroundingBlanks) {

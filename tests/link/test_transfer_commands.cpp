@@ -5,6 +5,7 @@
 #include "params/FieldTable.h"
 #include "platform/Messenger.h"
 #include "test_transfer_support.h"
+#include "texts/Texts.h"
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -33,8 +34,8 @@ struct ScriptedConfirmation : WriteConfirmation {
 
 struct CommandRig {
     explicit CommandRig(Kind kind)
-        : data(state, &messenger), link(clock, unit, kind), engine(clock, data, view),
-          commands(engine, state, messenger) {
+        : data(model, texts, &messenger), link(clock, unit, kind), engine(clock, data, view),
+          commands(engine, model, linkState, texts, messenger) {
         engine.setLink(&link);
         commands.setConfirmation(&confirmation);
     }
@@ -50,7 +51,9 @@ struct CommandRig {
         return ok;
     }
     VirtualClock clock;
-    MainState state;
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
     RecordingMessenger messenger;
     CodecTransferData data;
     sim::VirtualUnit unit;
@@ -82,33 +85,33 @@ TEST_P(CommandsBothLinks, ReadAllFillsTheParameterSetFromTheUnit) {
     ASSERT_TRUE(rig.run(Command::ReadAll));
     EXPECT_EQ(rig.link.sent().left(3), QByteArray("VRP"));
     EXPECT_EQ(rig.link.requestedBlocks().size(), 128);
-    EXPECT_EQ(rig.state.params.text("Edit65"), "10*");
-    EXPECT_EQ(rig.state.params.text("Edit156"), "NOC");
-    EXPECT_EQ(rig.state.params.text("Edit157"), "12");
-    EXPECT_EQ(rig.state.params.text("Edit144"), "7850");
-    EXPECT_EQ(rig.state.params.firmwareVersion(), "1.7");
+    EXPECT_EQ(rig.model.params().text("Edit65"), "10*");
+    EXPECT_EQ(rig.model.params().text("Edit156"), "NOC");
+    EXPECT_EQ(rig.model.params().text("Edit157"), "12");
+    EXPECT_EQ(rig.model.params().text("Edit144"), "7850");
+    EXPECT_EQ(rig.model.params().firmwareVersion(), "1.7");
     EXPECT_TRUE(rig.view.messages.isEmpty());
 }
 
 TEST_P(CommandsBothLinks, WriteAllThenReadAllGivesTheSameParameters) {
     ASSERT_TRUE(rig.run(Command::ReadAll));
-    rig.state.params.setText("Edit1", "123456789");
-    rig.state.params.setText("Edit128", "0P*#F");
-    rig.state.params.setText("Edit144", "1234");
-    rig.state.params.setChecked("RadioButton7", true);
-    const ParameterSet written = rig.state.params;
+    rig.model.params().setText("Edit1", "123456789");
+    rig.model.params().setText("Edit128", "0P*#F");
+    rig.model.params().setText("Edit144", "1234");
+    rig.model.params().setChecked("RadioButton7", true);
+    const ParameterSet written = rig.model.params();
     ASSERT_TRUE(rig.run(Command::WriteAll));
     EXPECT_EQ(rig.confirmation.asked, 0); // the unit's values match: no question
     EXPECT_EQ(rig.unit.settingsWrites(), 1);
     EXPECT_EQ(rig.unit.numberWrites(), 128);
 
-    rig.state.params.resetToDefaults();
+    rig.model.params().resetToDefaults();
     ASSERT_TRUE(rig.run(Command::ReadAll));
-    EXPECT_TRUE(rig.state.params.sameValues(written));
+    EXPECT_TRUE(rig.model.params().sameValues(written));
 }
 
 TEST_P(CommandsBothLinks, WriteNumbersAloneSendsNoStatusRequest) {
-    rig.state.params.setText("Edit1", "5");
+    rig.model.params().setText("Edit1", "5");
     ASSERT_TRUE(rig.run(Command::WriteNumbers));
     EXPECT_EQ(rig.link.sent().left(3), QByteArray("WT\0", 3));
     EXPECT_EQ(rig.link.sent().size(), 128 * 19); // the blocks and nothing else
@@ -122,8 +125,8 @@ TEST_P(CommandsBothLinks, ConfirmationOnlyWhenTheUnitDiffersAndStornoStops) {
     EXPECT_FALSE(rig.run(Command::WriteAll));
     EXPECT_EQ(rig.confirmation.asked, 1);
     EXPECT_EQ(rig.link.sent(), QByteArray("V")); // nothing after the pre-write check
-    EXPECT_EQ(rig.state.snapshot.counter, "3");
-    EXPECT_EQ(rig.state.params.text("Edit157"), "0"); // the check fills the snapshot only
+    EXPECT_EQ(rig.model.snapshot().counter, "3");
+    EXPECT_EQ(rig.model.params().text("Edit157"), "0"); // the check fills the snapshot only
 
     rig.link.clearSent();
     rig.confirmation.answer = WriteConfirmation::Answer::Ok;
@@ -139,7 +142,7 @@ TEST_P(CommandsBothLinks, InvalidParameterSetSendsNothing) {
     rig.commands.setValidator([](const ParameterSet& p) {
         return p.text("Edit146").isEmpty() ? QString("Edit146 is empty") : QString();
     });
-    rig.state.params.setText("Edit146", "");
+    rig.model.params().setText("Edit146", "");
     EXPECT_FALSE(rig.run(Command::WriteAll));
     EXPECT_TRUE(rig.link.sent().isEmpty());
     EXPECT_EQ(rig.messenger.messages, QStringList{"Edit146 is empty"});
@@ -177,13 +180,13 @@ TEST(LocalTransferCommands, MissingSerialPortStopsTheSequenceAfterOneMessage) {
 
 TEST(LocalTransferCommands, PortCheckWaitsForAnOpenAdapterAndIsConsumed) {
     CommandRig rig(Kind::Usb);
-    rig.state.portCheckRequested = true;
+    rig.linkState.portCheckRequested = true;
     EXPECT_FALSE(rig.commands.portCheck()); // adapter not open: the request stays raised
-    EXPECT_TRUE(rig.state.portCheckRequested);
+    EXPECT_TRUE(rig.linkState.portCheckRequested);
     rig.link.open(nullptr);
     EXPECT_TRUE(rig.commands.portCheck());
     rig.clock.runUntilIdle(100000);
-    EXPECT_FALSE(rig.state.portCheckRequested);
+    EXPECT_FALSE(rig.linkState.portCheckRequested);
     EXPECT_EQ(rig.link.sent(), QByteArray("V"));
 }
 

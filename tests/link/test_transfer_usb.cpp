@@ -7,6 +7,7 @@
 #include "platform/Messenger.h"
 #include "sim/UnitUsbDevice.h"
 #include "test_transfer_support.h"
+#include "texts/Texts.h"
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -21,8 +22,8 @@ struct Silent : Messenger {
 
 struct UsbRig {
     UsbRig()
-        : data(state, &messenger), cable(unit), engine(clock, data, view),
-          commands(engine, state, messenger) {
+        : data(model, texts, &messenger), cable(unit), engine(clock, data, view),
+          commands(engine, model, linkState, texts, messenger) {
         selectFtdiBackend(FtdiBackendKind::Virtual);
         link = std::make_unique<TransferUsbLink>(std::make_unique<UsbCable>([](int) {}));
         engine.setLink(link.get());
@@ -36,7 +37,9 @@ struct UsbRig {
         return ok;
     }
     VirtualClock clock;
-    MainState state;
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
     Silent messenger;
     CodecTransferData data;
     sim::VirtualUnit unit;
@@ -52,14 +55,14 @@ TEST(TransferUsbCable, WriteAllAndReadBackOverTheVirtualCable) {
     UsbRig rig;
     ASSERT_TRUE(rig.run(Command::ReadAll));
     EXPECT_EQ(rig.link->cable().AdapterState(), "OK");
-    rig.state.params.setText("Edit64", "987");
-    rig.state.params.setText("Edit145", "15");
-    const ParameterSet written = rig.state.params;
+    rig.model.params().setText("Edit64", "987");
+    rig.model.params().setText("Edit145", "15");
+    const ParameterSet written = rig.model.params();
     ASSERT_TRUE(rig.run(Command::WriteAll));
     EXPECT_EQ(rig.unit.numberWrites(), 128);
-    rig.state.params.resetToDefaults();
+    rig.model.params().resetToDefaults();
     ASSERT_TRUE(rig.run(Command::ReadAll));
-    EXPECT_TRUE(rig.state.params.sameValues(written));
+    EXPECT_TRUE(rig.model.params().sameValues(written));
     EXPECT_TRUE(rig.view.messages.isEmpty());
 }
 

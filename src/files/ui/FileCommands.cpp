@@ -46,9 +46,9 @@ std::optional<QString> QtFileDialogs::run(const FileDialogRequest& request) {
     }
 }
 
-FileCommands::FileCommands(QWidget* parent, MainState& state, Messenger& messenger,
-                           FileDialogs* dialogs)
+FileCommands::FileCommands(QWidget* parent, ParameterModel& model, const Texts& texts,
+                           Messenger& messenger, FileDialogs* dialogs)
     : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtFileDialogs>(parent)),
-      m_commands(state, messenger, dialogs ? *dialogs : *m_ownDialogs) {}
+      m_commands(model, texts, messenger, dialogs ? *dialogs : *m_ownDialogs) {}
 
 } // namespace lumo

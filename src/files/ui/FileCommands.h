@@ -8,8 +8,9 @@ class QWidget;
 
 namespace lumo {
 
-struct MainState;
 class Messenger;
+class ParameterModel;
+class Texts;
 
 // The standard open and save dialogs of the toolkit.
 class QtFileDialogs : public FileDialogs {
@@ -30,7 +31,7 @@ private:
 // without real dialogs; by default it shows the toolkit's dialogs over `parent`.
 class FileCommands {
 public:
-    FileCommands(QWidget* parent, MainState& state, Messenger& messenger,
+    FileCommands(QWidget* parent, ParameterModel& model, const Texts& texts, Messenger& messenger,
                  FileDialogs* dialogs = nullptr);
 
     bool open() { return m_commands.open(); }

@@ -19,28 +19,29 @@ QColor indicatorColour(TransferIndicator indicator) {
 }
 } // namespace
 
-LocalTransferUi::LocalTransferUi(MainState& state, Messenger& messenger, QWidget* form1)
-    : QObject(form1), m_state(state), m_messenger(messenger), m_form1(form1),
-      m_data(state, &messenger) {
+LocalTransferUi::LocalTransferUi(ParameterModel& model, LocalLinkState& link, Texts& texts,
+                                 Messenger& messenger, QWidget* form1)
+    : QObject(form1), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger),
+      m_form1(form1), m_data(model, texts, &messenger) {
     m_port.SetName(QStringLiteral("AfComPort1"));
     m_form6 = new TForm6(messenger, form1);
-    m_form6->applyTexts(state.texts);
-    m_form7 = new TForm7(state, form1);
-    m_form9 = new TForm9(state.texts, form1);
+    m_form6->applyTexts(texts);
+    m_form7 = new TForm7(model.params(), link, texts, form1);
+    m_form9 = new TForm9(texts, form1);
     m_engine = std::make_unique<TransferEngine>(m_clock, m_data, *m_form6);
-    m_commands = std::make_unique<LocalTransferCommands>(*m_engine, state, messenger);
+    m_commands = std::make_unique<LocalTransferCommands>(*m_engine, model, link, texts, messenger);
     m_commands->setConfirmation(m_form9);
     m_commands->setValidator([this](const ParameterSet& params) {
-        return invalidValuesMessage(validateForUnit(params, m_state.texts), m_state.texts);
+        return invalidValuesMessage(validateForUnit(params, m_texts), m_texts);
     });
     if (auto* main = qobject_cast<TForm1*>(form1)) {
         m_form6->setIndicatorSink(
             [main](TransferIndicator i) { main->setPortIndicator(indicatorColour(i)); });
-        connect(main, &TForm1::textsApplied, this, [this] { m_form6->applyTexts(m_state.texts); });
+        connect(main, &TForm1::textsApplied, this, [this] { m_form6->applyTexts(m_texts); });
     }
     m_usb = std::make_unique<TransferUsbLink>();
     m_form5 = new TForm5(
-        state,
+        link, texts,
         [this](bool ticked) {
             if (ticked) {
                 if (!m_usb->isOpen())
@@ -62,8 +63,9 @@ LocalTransferUi::~LocalTransferUi() {
         m_port.PortClose();
 }
 
-LocalTransferUi* LocalTransferUi::attach(QWidget* form1, MainState& state, Messenger& messenger) {
-    auto* ui = new LocalTransferUi(state, messenger, form1);
+LocalTransferUi* LocalTransferUi::attach(QWidget* form1, ParameterModel& model,
+                                         LocalLinkState& link, Texts& texts, Messenger& messenger) {
+    auto* ui = new LocalTransferUi(model, link, texts, messenger, form1);
     using C = LocalTransferCommands::Command;
     const std::pair<const char*, C> commands[] = {
         {"Nastve1", C::ReadAll},
@@ -87,9 +89,9 @@ LocalTransferUi* LocalTransferUi::attach(QWidget* form1, MainState& state, Messe
         hooks.usbAdapterState = [ui] { return ui->usbAdapterState(); };
         hooks.actionChoice = [ui](const QString& kind) { ui->actionChoice(kind); };
         // The box follows the link choice that Config.ini gave.
-        hooks.linkConfigured = [ui, &state] { ui->form5().setUsbChosen(state.link.useUsbCable); };
+        hooks.linkConfigured = [ui, &link] { ui->form5().setUsbChosen(link.settings.useUsbCable); };
     } else {
-        ui->form5().setUsbChosen(state.link.useUsbCable);
+        ui->form5().setUsbChosen(link.settings.useUsbCable);
     }
     // Only the automatic first port check at start-up fails silently.
     ui->engine().quiet = true;
@@ -97,9 +99,9 @@ LocalTransferUi* LocalTransferUi::attach(QWidget* form1, MainState& state, Messe
 }
 
 void LocalTransferUi::selectLink() {
-    m_port.SetComNumber(m_state.link.comPort);
-    m_engine->setLink(m_state.link.useUsbCable && m_usb ? m_usb.get()
-                                                        : static_cast<TransferLink*>(&m_serial));
+    m_port.SetComNumber(m_link.settings.comPort);
+    m_engine->setLink(m_link.settings.useUsbCable && m_usb ? m_usb.get()
+                                                           : static_cast<TransferLink*>(&m_serial));
 }
 
 void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
@@ -110,7 +112,7 @@ void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
 }
 
 void LocalTransferUi::portTimerTick() {
-    if (m_commands->busy() || !m_state.portCheckRequested)
+    if (m_commands->busy() || !m_link.portCheckRequested)
         return;
     selectLink();
     m_commands->portCheck();
@@ -135,7 +137,7 @@ void LocalTransferUi::Nastavenportu1Click() {
     const int chosen = m_form5->portGroup()->PortNumber();
     // The component closes and reopens an open port on a new number.
     if (chosen > 0 && chosen != m_port.ComNumber()) {
-        m_state.link.comPort = chosen;
+        m_link.settings.comPort = chosen;
         try {
             m_port.SetComNumber(chosen);
         } catch (const EAfError&) {

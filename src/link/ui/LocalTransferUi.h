@@ -12,6 +12,7 @@ class QWidget;
 namespace lumo {
 
 class Messenger;
+class Texts;
 class TForm5;
 class TForm6;
 class TForm7;
@@ -24,13 +25,15 @@ class TForm9;
 class LocalTransferUi : public QObject {
     Q_OBJECT
 public:
-    LocalTransferUi(MainState& state, Messenger& messenger, QWidget* form1);
+    LocalTransferUi(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
+                    QWidget* form1);
     ~LocalTransferUi() override;
 
     // Creates the windows and wires the menu items (Nastve1 ... Uloitpamtisel1,
     // Nastavenportu1) and, when `form1` is the main window, its port-check, USB and action
     // hooks and the activity indicator. Raises the quiet flag of the first port check.
-    static LocalTransferUi* attach(QWidget* form1, MainState& state, Messenger& messenger);
+    static LocalTransferUi* attach(QWidget* form1, ParameterModel& model, LocalLinkState& link,
+                                   Texts& texts, Messenger& messenger);
 
     void runCommand(LocalTransferCommands::Command command);
     // The port timer's port check (request raised): a status read when the link is usable.
@@ -49,7 +52,9 @@ public:
 private:
     void selectLink();
 
-    MainState& m_state;
+    ParameterModel& m_model;
+    LocalLinkState& m_link;
+    Texts& m_texts;
     Messenger& m_messenger;
     QWidget* m_form1;
     SystemClock m_clock;

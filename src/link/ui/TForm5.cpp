@@ -1,15 +1,17 @@
 #include "link/ui/TForm5.h"
+#include "link/LocalLinkSettings.h"
 #include "link/ui/AfPortRadioGroup.h"
-#include "params/MainState.h"
+#include "texts/Texts.h"
 #include <QCheckBox>
 #include <QVBoxLayout>
 
 namespace lumo {
 
-TForm5::TForm5(MainState& state, std::function<void(bool)> usbChanged, QWidget* parent)
+TForm5::TForm5(LocalLinkState& link, const Texts& texts, std::function<void(bool)> usbChanged,
+               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowStaysOnTopHint),
-      m_state(state), m_usbChanged(std::move(usbChanged)) {
+      m_link(link), m_texts(texts), m_usbChanged(std::move(usbChanged)) {
     setObjectName(QStringLiteral("Form5"));
     setFixedSize(243, 263);
     auto* layout = new QVBoxLayout(this);
@@ -27,8 +29,8 @@ TForm5::TForm5(MainState& state, std::function<void(bool)> usbChanged, QWidget* 
 }
 
 void TForm5::applyTexts() {
-    setWindowTitle(m_state.texts.get(TextSection::OTHER, 11));
-    m_group->setTitle(m_state.texts.get(TextSection::OTHER, 12));
+    setWindowTitle(m_texts.get(TextSection::OTHER, 11));
+    m_group->setTitle(m_texts.get(TextSection::OTHER, 12));
 }
 
 void TForm5::setUsbChosen(bool ticked) {
@@ -46,7 +48,7 @@ void TForm5::showEvent(QShowEvent* event) {
 }
 
 void TForm5::CheckBox1Click(bool ticked) {
-    m_state.link.useUsbCable = ticked;
+    m_link.settings.useUsbCable = ticked;
     m_group->setVisible(!ticked);
     if (m_usbChanged)
         m_usbChanged(ticked);

@@ -6,7 +6,8 @@ class QCheckBox;
 
 namespace lumo {
 
-struct MainState;
+struct LocalLinkState;
+class Texts;
 class TAfPortRadioGroup;
 
 // The port selection: the serial port list (COM1..COM16 with their availability) or the USB
@@ -15,7 +16,7 @@ class TAfPortRadioGroup;
 class TForm5 : public QDialog {
     Q_OBJECT
 public:
-    TForm5(MainState& state, std::function<void(bool ticked)> usbChanged,
+    TForm5(LocalLinkState& link, const Texts& texts, std::function<void(bool ticked)> usbChanged,
            QWidget* parent = nullptr);
 
     TAfPortRadioGroup* portGroup() const { return m_group; }
@@ -30,7 +31,8 @@ protected:
 private:
     void CheckBox1Click(bool ticked);
 
-    MainState& m_state;
+    LocalLinkState& m_link;
+    const Texts& m_texts;
     std::function<void(bool)> m_usbChanged;
     TAfPortRadioGroup* m_group;
     QCheckBox* m_checkBox1;

@@ -1,14 +1,16 @@
 #include "link/ui/TForm7.h"
-#include "params/MainState.h"
+#include "link/LocalLinkSettings.h"
+#include "params/ParameterSet.h"
+#include "texts/Texts.h"
 #include <QHBoxLayout>
 #include <QPushButton>
 
 namespace lumo {
 
-TForm7::TForm7(MainState& state, QWidget* parent)
+TForm7::TForm7(ParameterSet& params, LocalLinkState& link, const Texts& texts, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      m_state(state) {
+      m_params(params), m_link(link), m_texts(texts) {
     setObjectName(QStringLiteral("Form7"));
     setFixedSize(382, 47);
     auto* layout = new QHBoxLayout(this);
@@ -27,7 +29,7 @@ TForm7::TForm7(MainState& state, QWidget* parent)
 }
 
 void TForm7::setAction(const QString& kind) {
-    const Texts& t = m_state.texts;
+    const Texts& t = m_texts;
     m_kind = kind;
     setWindowTitle(t.message(37));
     m_button1->setText(t.message(32));
@@ -43,18 +45,17 @@ void TForm7::showEvent(QShowEvent* event) {
 }
 
 void TForm7::Button1Click() {
-    m_state.portCheckRequested = true;
+    m_link.portCheckRequested = true;
     accept();
 }
 
 void TForm7::Button2Click() {
     if (m_kind == QLatin1String("rezim")) {
-        const QString day = m_state.texts.message(45);
-        const QString current = m_state.params.text(QStringLiteral("Edit156"));
-        m_state.params.setText(QStringLiteral("Edit156"),
-                               current == day ? m_state.texts.message(46) : day);
+        const QString day = m_texts.message(45);
+        const QString current = m_params.text(QStringLiteral("Edit156"));
+        m_params.setText(QStringLiteral("Edit156"), current == day ? m_texts.message(46) : day);
     } else if (m_kind == QLatin1String("citac")) {
-        m_state.params.setText(QStringLiteral("Edit157"), QStringLiteral("0"));
+        m_params.setText(QStringLiteral("Edit157"), QStringLiteral("0"));
     }
     accept();
 }

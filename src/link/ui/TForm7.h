@@ -5,7 +5,9 @@ class QPushButton;
 
 namespace lumo {
 
-struct MainState;
+struct LocalLinkState;
+class ParameterSet;
+class Texts;
 
 // The action choice opened from the main window's mode panel ("rezim") or counter panel
 // ("citac"): read the status from the unit, switch the mode or clear the counter, or cancel.
@@ -13,7 +15,8 @@ struct MainState;
 class TForm7 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm7(MainState& state, QWidget* parent = nullptr);
+    TForm7(ParameterSet& params, LocalLinkState& link, const Texts& texts,
+           QWidget* parent = nullptr);
 
     // Sets the action kind and the texts, as the main window does before the show.
     void setAction(const QString& kind);
@@ -26,7 +29,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    MainState& m_state;
+    ParameterSet& m_params;
+    LocalLinkState& m_link;
+    const Texts& m_texts;
     QString m_kind;
     QPushButton* m_button1;
     QPushButton* m_button2;

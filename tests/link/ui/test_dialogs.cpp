@@ -1,7 +1,9 @@
 // The write confirmation and the action choice on the offscreen platform.
+#include "link/LocalLinkSettings.h"
 #include "link/ui/TForm7.h"
 #include "link/ui/TForm9.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
+#include "texts/Texts.h"
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,26 +24,30 @@ bool shown(QWidget& form, const char* panel) {
 } // namespace
 
 TEST(TForm9, OnlyTheUnfittedPanelWhenOnlyTheCountDiffers) {
-    MainState state;
-    TForm9 form(state.texts);
-    state.params.setText("Edit156", "NOC");
-    form.prepare({"NOC", "2", state.params.text("Edit157")}, state.params);
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm9 form(texts);
+    model.params().setText("Edit156", "NOC");
+    form.prepare({"NOC", "2", model.params().text("Edit157")}, model.params());
     EXPECT_TRUE(shown(form, "Panel3"));
     EXPECT_FALSE(shown(form, "Panel2"));
     EXPECT_FALSE(shown(form, "Panel1"));
     EXPECT_EQ(child<QLabel>(form, "Label1")->text(), "Počet neosazených tlačítek je: 2 změnit na:");
-    form.applyChoices(state.params);
-    EXPECT_EQ(state.params.text("Edit156"), "NOC");
-    EXPECT_EQ(state.params.text("Edit151"), "0"); // Edit1 was preset to the window's value
+    form.applyChoices(model.params());
+    EXPECT_EQ(model.params().text("Edit156"), "NOC");
+    EXPECT_EQ(model.params().text("Edit151"), "0"); // Edit1 was preset to the window's value
 }
 
 TEST(TForm9, AllThreePanelsAndTheChoicesTaken) {
-    MainState state;
-    TForm9 form(state.texts);
-    state.params.setText("Edit156", "DEN");
-    state.params.setText("Edit157", "4");
-    state.params.setText("Edit151", "0");
-    form.prepare({"NOC", "2", "9"}, state.params);
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm9 form(texts);
+    model.params().setText("Edit156", "DEN");
+    model.params().setText("Edit157", "4");
+    model.params().setText("Edit151", "0");
+    form.prepare({"NOC", "2", "9"}, model.params());
     EXPECT_TRUE(shown(form, "Panel1") && shown(form, "Panel2") && shown(form, "Panel3"));
     EXPECT_EQ(child<QLabel>(form, "Label2")->text(), "Ve vrátném je režim: NOC změnit na:");
     EXPECT_TRUE(child<QRadioButton>(form, "RadioButton5")->isChecked()); // from Edit156
@@ -50,52 +56,56 @@ TEST(TForm9, AllThreePanelsAndTheChoicesTaken) {
     EXPECT_EQ(child<QRadioButton>(form, "RadioButton4")->text(), "4");
     child<QRadioButton>(form, "RadioButton6")->setChecked(true);
     child<QLineEdit>(form, "Edit1")->setText("1");
-    form.applyChoices(state.params);
-    EXPECT_EQ(state.params.text("Edit156"), "NOC");
-    EXPECT_EQ(state.params.text("Edit157"), "9");
-    EXPECT_EQ(state.params.text("Edit151"), "1");
+    form.applyChoices(model.params());
+    EXPECT_EQ(model.params().text("Edit156"), "NOC");
+    EXPECT_EQ(model.params().text("Edit157"), "9");
+    EXPECT_EQ(model.params().text("Edit151"), "1");
 }
 
 TEST(TForm9, OkAndStornoAnswerTheConfirmation) {
-    MainState state;
-    TForm9 form(state.texts);
-    state.params.setText("Edit157", "4");
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm9 form(texts);
+    model.params().setText("Edit157", "4");
     QTimer::singleShot(0, [&form] { child<QPushButton>(form, "Button2")->click(); });
-    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, state.params), WriteConfirmation::Answer::Storno);
-    EXPECT_EQ(state.params.text("Edit157"), "4");
+    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, model.params()), WriteConfirmation::Answer::Storno);
+    EXPECT_EQ(model.params().text("Edit157"), "4");
     QTimer::singleShot(0, [&form] {
         child<QRadioButton>(form, "RadioButton4")->setChecked(true);
         child<QPushButton>(form, "Button1")->click();
     });
-    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, state.params), WriteConfirmation::Answer::Ok);
-    EXPECT_EQ(state.params.text("Edit157"), "4");
+    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, model.params()), WriteConfirmation::Answer::Ok);
+    EXPECT_EQ(model.params().text("Edit157"), "4");
     QTimer::singleShot(0, [&form] { form.reject(); }); // system menu close
-    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, state.params), WriteConfirmation::Answer::Closed);
+    EXPECT_EQ(form.confirm({"DEN", "0", "5"}, model.params()), WriteConfirmation::Answer::Closed);
 }
 
 TEST(TForm7, SwitchModeClearCounterAndReadRequest) {
-    MainState state;
-    TForm7 form(state);
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm7 form(model.params(), linkState, texts);
     form.setAction("rezim");
     EXPECT_EQ(form.windowTitle(), "Výběr akce ");
     EXPECT_EQ(child<QPushButton>(form, "Button2")->text(), "Přepnout režim");
-    state.params.setText("Edit156", "DEN");
+    model.params().setText("Edit156", "DEN");
     form.Button2Click();
-    EXPECT_EQ(state.params.text("Edit156"), "NOC");
+    EXPECT_EQ(model.params().text("Edit156"), "NOC");
     form.Button2Click();
-    EXPECT_EQ(state.params.text("Edit156"), "DEN");
-    state.params.setText("Edit156", "???");
+    EXPECT_EQ(model.params().text("Edit156"), "DEN");
+    model.params().setText("Edit156", "???");
     form.Button2Click();
-    EXPECT_EQ(state.params.text("Edit156"), "DEN");
+    EXPECT_EQ(model.params().text("Edit156"), "DEN");
 
     form.setAction("citac");
     EXPECT_EQ(child<QPushButton>(form, "Button2")->text(), "Vymazat počítadlo");
-    state.params.setText("Edit157", "17");
+    model.params().setText("Edit157", "17");
     form.Button2Click();
-    EXPECT_EQ(state.params.text("Edit157"), "0");
+    EXPECT_EQ(model.params().text("Edit157"), "0");
 
-    state.portCheckRequested = false;
+    linkState.portCheckRequested = false;
     form.Button1Click();
-    EXPECT_TRUE(state.portCheckRequested);
+    EXPECT_TRUE(linkState.portCheckRequested);
     EXPECT_EQ(child<QPushButton>(form, "Button3")->text(), "Storno");
 }

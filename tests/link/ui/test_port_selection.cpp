@@ -1,7 +1,9 @@
 // The port selection dialog: the USB cable box and the port list.
+#include "link/LocalLinkSettings.h"
 #include "link/ui/AfPortRadioGroup.h"
 #include "link/ui/TForm5.h"
-#include "params/MainState.h"
+#include "params/ParameterModel.h"
+#include "texts/Texts.h"
 #include <QCheckBox>
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -9,19 +11,21 @@
 using namespace lumo;
 
 TEST(TForm5, UsbBoxHidesThePortListAndIsTheLinkChoice) {
-    MainState state;
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
     QList<bool> changes;
-    TForm5 form(state, [&changes](bool ticked) { changes << ticked; });
+    TForm5 form(linkState, texts, [&changes](bool ticked) { changes << ticked; });
     EXPECT_EQ(form.portGroup()->MaxComPorts(), 16);
     EXPECT_EQ(form.portGroup()->Options(),
               unsigned(pcCheckExist | pcDisableOpen | pcHighlightOpen));
     EXPECT_EQ(form.windowTitle(), "Výběr sériového portu");
 
     form.usbBox()->click();
-    EXPECT_TRUE(state.link.useUsbCable);
+    EXPECT_TRUE(linkState.settings.useUsbCable);
     EXPECT_TRUE(form.portGroup()->isHidden());
     form.usbBox()->click();
-    EXPECT_FALSE(state.link.useUsbCable);
+    EXPECT_FALSE(linkState.settings.useUsbCable);
     EXPECT_FALSE(form.portGroup()->isHidden());
     EXPECT_EQ(changes, (QList<bool>{true, false}));
 
@@ -31,16 +35,20 @@ TEST(TForm5, UsbBoxHidesThePortListAndIsTheLinkChoice) {
 }
 
 TEST(TForm5, ThePortNumberIsHeldByTheGroup) {
-    MainState state;
-    TForm5 form(state, {});
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm5 form(linkState, texts, {});
     form.portGroup()->SetPortNumber(5);
     EXPECT_EQ(form.portGroup()->PortNumber(), 5);
     EXPECT_EQ(form.portGroup()->ItemIndex(), 4);
 }
 
 TEST(TForm5, SixteenPortsInTwoColumns) {
-    MainState state;
-    TForm5 form(state, {});
+    ParameterModel model;
+    LocalLinkState linkState;
+    Texts texts;
+    TForm5 form(linkState, texts, {});
     form.show();
     QRadioButton* first = form.portGroup()->Button(0);
     QRadioButton* eighth = form.portGroup()->Button(7);

@@ -1,0 +1,38 @@
+#pragma once
+#include "params/ParameterSet.h"
+#include "params/TransferBuffer.h"
+#include <QString>
+
+namespace lumo {
+
+// The parameter model of a run: the parameter set the windows show (firmware version
+// included), the transfer buffer the codec fills, the unit's last-read status and the name of
+// the settings file the set came from. One instance lives for the whole run; the main window,
+// the file commands, the transfer commands and the CLI share it by reference.
+class ParameterModel {
+public:
+    ParameterSet& params() { return m_params; }
+    const ParameterSet& params() const { return m_params; }
+    TransferBuffer& buffer() { return m_buffer; }
+    const TransferBuffer& buffer() const { return m_buffer; }
+    // The mode, unfitted-button count and power-on count the unit reported last.
+    UnitSnapshot& snapshot() { return m_snapshot; }
+    const UnitSnapshot& snapshot() const { return m_snapshot; }
+    const QString& firmwareVersion() const { return m_params.firmwareVersion(); }
+
+    // The settings file last opened or saved; empty when the set has no file yet.
+    const QString& settingsFileName() const { return m_settingsFileName; }
+    void setSettingsFileName(const QString& fileName) { m_settingsFileName = fileName; }
+    // Set by the close sequence: its Save As starts from the current file name.
+    bool saveAsWithCurrentName() const { return m_saveAsWithCurrentName; }
+    void setSaveAsWithCurrentName(bool on) { m_saveAsWithCurrentName = on; }
+
+private:
+    ParameterSet m_params;
+    TransferBuffer m_buffer;
+    UnitSnapshot m_snapshot;
+    QString m_settingsFileName;
+    bool m_saveAsWithCurrentName = false;
+};
+
+} // namespace lumo
