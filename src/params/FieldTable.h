@@ -78,6 +78,43 @@ enum class FileCoding {
     CheckZeroOne, // SIEM: "0" checked, "1" not
 };
 
+// The write group a parameter is sent in over the line box, one DTMF programming code per step.
+enum class RemoteGroup {
+    None,   // never written remotely
+    Basic,  // addresses 4x and 6#
+    Time,   // addresses 5x, 6 and 6*
+    Switch, // addresses 3xx
+    Memory, // number memories: 1nn DAY, 2nn NIGHT
+};
+
+// How the value after the address is made from the parameter (see RemoteValues.h).
+enum class RemoteCoding {
+    None,           // no remote entry
+    Text,           // the text as the field holds it
+    Option,         // the remote code of the checked button of the option group
+    TalkTime,       // call time: half "0", "1".."9" as is, "15" "*", "30" "#", else "1"
+    TwoDigits,      // last two characters of "00" + text
+    ToneTenths,     // trunc(value / 10 - 5)
+    Hundreds,       // trunc(value / 100)
+    PauseHundreds,  // trunc(value / 100), 10 sent as 0
+    CheckOneZero,   // "1" checked, "0" not
+    CheckZeroOne,   // "0" checked, "1" not
+    SoundBits,      // (1 if this box) + (2 if its partner at the same image position)
+    PartOfStep,     // carried by the entry of another field at the same step (CheckBox4)
+    TerminatedCode, // as is when six characters long, else followed by "#"
+    MemoryNumber,   // the dialling number escaped: F -> "*#", P -> "*0", "*" -> "**"
+};
+
+// One parameter's remote write entry: "ATDE" + address + value, sent at `step` of its group.
+// Memory entries are packed (empty numbers are skipped), so their step is the memory's order
+// 1..128, not the slot they end up in.
+struct RemoteDef {
+    RemoteGroup group = RemoteGroup::None;
+    int step = -1;
+    const char* address = nullptr;
+    RemoteCoding coding = RemoteCoding::None;
+};
+
 struct FieldDef {
     const char* name; // control name, also the widget's objectName
     FieldKind kind;
@@ -93,6 +130,7 @@ struct FieldDef {
     ImageCoding imageCoding;
     int fileRecord; // 1..171, 0 when not in the settings file
     FileCoding fileCoding;
+    RemoteDef remote{};
 };
 
 struct OptionDef {
@@ -101,6 +139,7 @@ struct OptionDef {
     const char* fileCode; // its value in the settings file
     TextKey caption;
     const char* captionSuffix; // appended to the caption text (" *" for RadioButton23)
+    const char* remoteCode;    // the value its group's remote entry sends; nullptr: none
 };
 
 struct OptionGroupDef {
@@ -110,6 +149,7 @@ struct OptionGroupDef {
     const char* defaultButton;
     int imagePosition;
     int fileRecord;
+    RemoteDef remote{}; // coding Option
 };
 
 struct FileRecordDef {
