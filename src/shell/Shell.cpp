@@ -1,0 +1,66 @@
+#include "shell/Shell.h"
+#include "shell/ShellPart.h"
+#include <algorithm>
+
+namespace lumo {
+
+Shell::Shell(Clock& clock, Messenger& messenger, ParameterModel& model, Texts& texts)
+    : m_clock(clock), m_messenger(messenger), m_model(model), m_texts(texts), m_portTimer(clock) {
+    m_portTimer.setTickHandler([this] { tick(); });
+    m_portTimer.setPortCheckRequest([this] { return portCheckRequested(); });
+    m_portTimer.setPortCheckHandler([this] { portCheck(); });
+}
+
+void Shell::addPart(ShellPart& part) {
+    if (std::find(m_parts.begin(), m_parts.end(), &part) != m_parts.end())
+        return;
+    m_parts.push_back(&part);
+    part.attach(*this);
+}
+
+bool Shell::busy() const {
+    return m_guard.busy() ||
+           std::any_of(m_parts.begin(), m_parts.end(), [](ShellPart* p) { return p->busy(); });
+}
+
+void Shell::readConfig(const AppConfig& config) {
+    for (ShellPart* p : m_parts)
+        p->readConfig(config);
+}
+
+void Shell::writeConfig(AppConfig& config) const {
+    for (ShellPart* p : m_parts)
+        p->writeConfig(config);
+}
+
+void Shell::startUpFinished() {
+    for (ShellPart* p : m_parts)
+        p->startUpFinished();
+}
+
+void Shell::applyTexts() {
+    for (ShellPart* p : m_parts)
+        p->applyTexts(m_texts);
+}
+
+void Shell::tick() {
+    // Every tick starts from the window colour; an exchange colours it again.
+    m_indicator.reset();
+    if (m_windowTick)
+        m_windowTick();
+    for (ShellPart* p : m_parts)
+        p->portTick();
+}
+
+bool Shell::portCheckRequested() const {
+    return std::any_of(m_parts.begin(), m_parts.end(),
+                       [](ShellPart* p) { return p->portCheckRequested(); });
+}
+
+void Shell::portCheck() {
+    for (ShellPart* p : m_parts)
+        if (p->portCheckRequested())
+            p->portCheck();
+}
+
+} // namespace lumo

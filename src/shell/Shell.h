@@ -1,0 +1,75 @@
+#pragma once
+#include "shell/ActivityIndicator.h"
+#include "shell/CloseSequence.h"
+#include "shell/CommandTable.h"
+#include "shell/ExchangeGuard.h"
+#include "shell/PortTimer.h"
+#include "shell/StatusPanels.h"
+#include <vector>
+
+namespace lumo {
+
+struct AppConfig;
+class Clock;
+class Messenger;
+class ParameterModel;
+class ShellPart;
+class Texts;
+
+// What the main window offers every subsystem, without knowing any: the command table, the
+// port timer, the activity indicator, the status panels, the one-exchange guard, the close
+// sequence, and the shared parameter model, texts, messenger and clock. The window builds the
+// controls and binds them to this; the parts plug in through ShellPart.
+class Shell {
+public:
+    Shell(Clock& clock, Messenger& messenger, ParameterModel& model, Texts& texts);
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    // Attaches a part (not owned); parts are asked in the order they were added.
+    void addPart(ShellPart& part);
+    const std::vector<ShellPart*>& parts() const { return m_parts; }
+
+    CommandTable& commands() { return m_commands; }
+    PortTimer& portTimer() { return m_portTimer; }
+    ActivityIndicator& indicator() { return m_indicator; }
+    StatusPanels& statusPanels() { return m_status; }
+    ExchangeGuard& guard() { return m_guard; }
+    CloseSequence& closeSequence() { return m_close; }
+    Clock& clock() { return m_clock; }
+    Messenger& messenger() { return m_messenger; }
+    ParameterModel& model() { return m_model; }
+    Texts& texts() { return m_texts; }
+
+    // An exchange runs or a part is busy: no second command may start.
+    bool busy() const;
+
+    // The window's own share of every port tick; it runs before the parts' shares.
+    void setWindowTick(std::function<void()> tick) { m_windowTick = std::move(tick); }
+
+    // Dispatch to every part.
+    void readConfig(const AppConfig& config);
+    void writeConfig(AppConfig& config) const;
+    void startUpFinished();
+    void applyTexts();
+
+private:
+    void tick();
+    bool portCheckRequested() const;
+    void portCheck();
+
+    Clock& m_clock;
+    Messenger& m_messenger;
+    ParameterModel& m_model;
+    Texts& m_texts;
+    CommandTable m_commands;
+    PortTimer m_portTimer;
+    ActivityIndicator m_indicator;
+    StatusPanels m_status;
+    ExchangeGuard m_guard;
+    CloseSequence m_close;
+    std::vector<ShellPart*> m_parts;
+    std::function<void()> m_windowTick;
+};
+
+} // namespace lumo

@@ -1,0 +1,16 @@
+#include "shell/StatusPanels.h"
+
+namespace lumo {
+
+void StatusPanels::setText(int panel, const QString& text) {
+    if (panel < 0 || panel >= kCount)
+        return;
+    m_texts[size_t(panel)] = text;
+    emit changed(panel);
+}
+
+QString StatusPanels::text(int panel) const {
+    return panel >= 0 && panel < kCount ? m_texts[size_t(panel)] : QString();
+}
+
+} // namespace lumo
