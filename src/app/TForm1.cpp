@@ -2,9 +2,9 @@
 #include "app/ToolGlyphs.h"
 #include "files/ui/FileCommands.h"
 #include "link/LocalLinkSettings.h"
-#include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/ui/FieldBinder.h"
+#include "params/ui/ParameterPages.h"
 #include "params/ui/TForm13.h"
 #include "texts/Texts.h"
 #include <QAction>
@@ -36,37 +36,6 @@ constexpr int kClientWidth = 620;
 constexpr int kClientHeight = 419;
 constexpr int kRowHeight = 19;
 
-QGroupBox* makeGroup(QWidget* parent, const char* name) {
-    auto* box = new QGroupBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
-
-// A group box's option buttons, one under the other, from the option group table.
-QGroupBox* makeOptionGroup(QWidget* parent, const char* name) {
-    QGroupBox* box = makeGroup(parent, name);
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(6, 2, 6, 3);
-    layout->setSpacing(0);
-    for (const OptionGroupDef& group : optionGroups()) {
-        if (qstrcmp(group.groupBox, name) != 0)
-            continue;
-        for (const OptionDef& option : group.options) {
-            auto* radio = new QRadioButton(box);
-            radio->setObjectName(QString::fromLatin1(option.button));
-            layout->addWidget(radio);
-        }
-    }
-    layout->addStretch(1);
-    return box;
-}
-
-void tighten(QGridLayout* grid) {
-    grid->setContentsMargins(6, 2, 6, 4);
-    grid->setHorizontalSpacing(4);
-    grid->setVerticalSpacing(1);
-}
-
 } // namespace
 
 TForm1::TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
@@ -97,13 +66,8 @@ TForm1::TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messen
     m_pageControl1->setObjectName(QStringLiteral("PageControl1"));
     m_pageControl1->setUsesScrollButtons(false);
     m_pageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
-    m_pageControl1->addTab(buildBasicPage(), QString());
-    m_pageControl1->addTab(buildSwitchPage(), QString());
-    m_pageControl1->addTab(buildTimePage(), QString());
-    m_pageControl1->addTab(buildNumberPage("TabSheet1", 1, "GroupBox1", "GroupBox2"), QString());
-    m_pageControl1->addTab(buildNumberPage("TabSheet2", 17, "GroupBox4", "GroupBox5"), QString());
-    m_pageControl1->addTab(buildNumberPage("TabSheet6", 33, "GroupBox6", "GroupBox7"), QString());
-    m_pageControl1->addTab(buildNumberPage("TabSheet7", 49, "GroupBox8", "GroupBox9"), QString());
+    ParameterPages::build(m_pageControl1);
+    m_button1 = m_pageControl1->findChild<QPushButton*>(QStringLiteral("Button1"));
     column->addWidget(m_pageControl1, 1);
     setCentralWidget(central);
 
@@ -295,216 +259,6 @@ void TForm1::buildTopRow(QWidget* row) {
     };
     makePanel("Panel1", "Label1", "Edit156");
     makePanel("Panel2", "Label2", "Edit157");
-}
-
-QWidget* TForm1::buildBasicPage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet3"));
-    auto* columns = new QHBoxLayout(page);
-    columns->setContentsMargins(4, 4, 4, 4);
-    columns->setSpacing(4);
-    auto* c1 = new QVBoxLayout;
-    auto* c2 = new QVBoxLayout;
-    auto* c3 = new QVBoxLayout;
-    for (auto* c : {c1, c2, c3}) {
-        c->setSpacing(3);
-        columns->addLayout(c, 1);
-    }
-
-    c1->addWidget(makeOptionGroup(page, "GroupBox13"));
-    c1->addWidget(makeOptionGroup(page, "GroupBox14"));
-    c1->addWidget(makeOptionGroup(page, "GroupBox15"));
-    {
-        QGroupBox* box = makeGroup(page, "GroupBox20");
-        auto* grid = new QGridLayout(box);
-        tighten(grid);
-        QLabel* label = makeLabel("Label161");
-        label->setWordWrap(true);
-        grid->addWidget(label, 0, 0);
-        grid->addWidget(makeEdit(QStringLiteral("Edit151"), 24), 0, 1, Qt::AlignBottom);
-        c1->addWidget(box);
-    }
-    c1->addStretch(1);
-
-    c2->addWidget(makeOptionGroup(page, "GroupBox11"));
-    c2->addWidget(makeOptionGroup(page, "GroupBox12"));
-    c2->addWidget(makeOptionGroup(page, "GroupBox26"));
-    c2->addStretch(1);
-
-    auto codeGroup = [&](const char* name, const char* l1, const char* e1, const char* l2,
-                         const char* e2) {
-        QGroupBox* box = makeGroup(page, name);
-        auto* grid = new QGridLayout(box);
-        tighten(grid);
-        grid->addWidget(makeLabel(l1), 0, 0);
-        grid->addWidget(makeEdit(QString::fromLatin1(e1), 30), 0, 1);
-        grid->addWidget(makeLabel(l2), 1, 0);
-        grid->addWidget(makeEdit(QString::fromLatin1(e2), 30), 1, 1);
-        grid->setColumnStretch(0, 1);
-        c3->addWidget(box);
-    };
-    codeGroup("GroupBox16", "Label154", "Edit140", "Label155", "Edit141");
-    codeGroup("GroupBox17", "Label156", "Edit142", "Label157", "Edit143");
-    {
-        QGroupBox* box = makeGroup(page, "GroupBox23");
-        auto* grid = new QGridLayout(box);
-        tighten(grid);
-        QLabel* label = makeLabel("Label158");
-        label->setWordWrap(true);
-        grid->addWidget(label, 0, 0, 1, 3);
-        grid->addWidget(makeEdit(QStringLiteral("Edit144"), 48), 1, 1);
-        QLabel* hash = makeLabel("Label167");
-        hash->setText(QStringLiteral("#"));
-        grid->addWidget(hash, 1, 2);
-        grid->setColumnStretch(0, 1);
-        c3->addWidget(box);
-    }
-    c3->addStretch(1);
-    return page;
-}
-
-QWidget* TForm1::buildSwitchPage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet4"));
-    auto* outer = new QVBoxLayout(page);
-    outer->setContentsMargins(4, 4, 4, 4);
-    outer->setSpacing(4);
-    auto* columns = new QHBoxLayout;
-    columns->setSpacing(4);
-    outer->addLayout(columns);
-
-    auto switchGroup = [&](const char* name, const char* modeBox,
-                           const std::array<const char*, 5>& labels,
-                           const std::array<const char*, 5>& edits, const char* check) {
-        QGroupBox* box = makeGroup(page, name);
-        auto* grid = new QGridLayout(box);
-        tighten(grid);
-        grid->addWidget(makeOptionGroup(box, modeBox), 0, 0, 1, 2);
-        for (int i = 0; i < 5; ++i) {
-            grid->addWidget(makeLabel(labels[size_t(i)]), i + 1, 0);
-            const bool password = i < 3;
-            grid->addWidget(makeEdit(QString::fromLatin1(edits[size_t(i)]), password ? 56 : 30),
-                            i + 1, 1);
-        }
-        auto* box1 = new QCheckBox(box);
-        box1->setObjectName(QString::fromLatin1(check));
-        grid->addWidget(box1, 6, 0, 1, 2);
-        grid->setColumnStretch(0, 1);
-        columns->addWidget(box, 1);
-    };
-    switchGroup("GroupBox3", "GroupBox18",
-                {"Label140", "Label141", "Label142", "Label143", "Label144"},
-                {"Edit129", "Edit130", "Edit131", "Edit132", "Edit133"}, "CheckBox1");
-    switchGroup("GroupBox10", "GroupBox19",
-                {"Label139", "Label145", "Label146", "Label147", "Label148"},
-                {"Edit134", "Edit135", "Edit136", "Edit137", "Edit138"}, "CheckBox2");
-
-    auto* bottom = new QHBoxLayout;
-    QLabel* label = makeLabel("Label153");
-    label->setWordWrap(true);
-    bottom->addWidget(label, 1);
-    bottom->addWidget(makeEdit(QStringLiteral("Edit139"), 30));
-    outer->addLayout(bottom);
-    outer->addStretch(1);
-    return page;
-}
-
-QWidget* TForm1::buildTimePage() {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet5"));
-    auto* columns = new QHBoxLayout(page);
-    columns->setContentsMargins(4, 4, 4, 4);
-    columns->setSpacing(4);
-    auto* left = new QVBoxLayout;
-    auto* right = new QVBoxLayout;
-    left->setSpacing(3);
-    right->setSpacing(3);
-    columns->addLayout(left, 3);
-    columns->addLayout(right, 2);
-
-    auto rows = [&](const char* name,
-                    std::initializer_list<std::pair<const char*, const char*>> r) {
-        QGroupBox* box = makeGroup(page, name);
-        auto* grid = new QGridLayout(box);
-        tighten(grid);
-        int i = 0;
-        for (const auto& [label, edit] : r) {
-            grid->addWidget(makeLabel(label), i, 0);
-            grid->addWidget(makeEdit(QString::fromLatin1(edit), 40), i, 1);
-            ++i;
-        }
-        grid->setColumnStretch(0, 1);
-        left->addWidget(box);
-    };
-    rows("GroupBox22", {{"Label149", "Edit145"},
-                        {"Label150", "Edit146"},
-                        {"Label151", "Edit147"},
-                        {"Label152", "Edit148"},
-                        {"Label159", "Edit149"},
-                        {"Label160", "Edit150"}});
-    rows("GroupBox21", {{"Label162", "Edit152"},
-                        {"Label163", "Edit153"},
-                        {"Label164", "Edit154"},
-                        {"Label165", "Edit155"}});
-    left->addStretch(1);
-
-    auto checks = [&](const char* name, std::initializer_list<const char*> boxes) {
-        QGroupBox* box = makeGroup(page, name);
-        auto* v = new QVBoxLayout(box);
-        v->setContentsMargins(6, 2, 6, 3);
-        v->setSpacing(0);
-        for (const char* b : boxes) {
-            auto* check = new QCheckBox(box);
-            check->setObjectName(QString::fromLatin1(b));
-            v->addWidget(check);
-        }
-        right->addWidget(box);
-    };
-    checks("GroupBox24", {"CheckBox3", "CheckBox4"});
-    checks("GroupBox25", {"CheckBox5"});
-
-    auto* prefix = new QHBoxLayout;
-    prefix->setContentsMargins(6, 4, 6, 4);
-    QLabel* label168 = makeLabel("Label168");
-    label168->setWordWrap(true);
-    prefix->addWidget(label168, 1);
-    prefix->addWidget(makeEdit(QStringLiteral("Edit158"), 44));
-    right->addLayout(prefix);
-
-    m_button1 = new QPushButton(page);
-    m_button1->setObjectName(QStringLiteral("Button1"));
-    m_button1->setEnabled(false); // until a firmware version is known
-    right->addWidget(m_button1);
-    right->addStretch(1);
-    return page;
-}
-
-QWidget* TForm1::buildNumberPage(const char* pageName, int firstButton, const char* dayBox,
-                                 const char* nightBox) {
-    auto* page = new QWidget;
-    page->setObjectName(QString::fromLatin1(pageName));
-    auto* columns = new QHBoxLayout(page);
-    columns->setContentsMargins(4, 2, 4, 2);
-    columns->setSpacing(8);
-    for (int group = 0; group < 2; ++group) {
-        QGroupBox* box = makeGroup(page, group == 0 ? dayBox : nightBox);
-        auto* grid = new QGridLayout(box);
-        grid->setContentsMargins(10, 0, 10, 2);
-        grid->setHorizontalSpacing(8);
-        grid->setVerticalSpacing(0);
-        for (int row = 0; row < 16; ++row) {
-            const int button = firstButton + row;
-            const int field = button + group * 64;
-            auto* label = new QLabel(box);
-            label->setObjectName(QStringLiteral("ButtonLabel%1").arg(field));
-            label->setFixedHeight(kRowHeight);
-            grid->addWidget(label, row, 0);
-            grid->addWidget(makeEdit(QStringLiteral("Edit%1").arg(field), 150), row, 1);
-        }
-        grid->setColumnStretch(0, 1);
-        columns->addWidget(box, 1);
-    }
-    return page;
 }
 
 void TForm1::buildStatusBar() {

@@ -112,11 +112,6 @@ private:
     void buildMenus();
     void buildTopRow(QWidget* row);
     void buildStatusBar();
-    QWidget* buildBasicPage();
-    QWidget* buildSwitchPage();
-    QWidget* buildTimePage();
-    QWidget* buildNumberPage(const char* pageName, int firstButton, const char* dayBox,
-                             const char* nightBox);
     QLineEdit* makeEdit(const QString& name, int width);
     QLabel* makeLabel(const char* name);
 
@@ -130,7 +125,6 @@ private:
 
     void setText(const char* objectName, const QString& text);
     void setHint(const char* objectName, const QString& text);
-    void setGroupCaption(const char* objectName, const QString& text);
 
     ParameterModel& m_model;
     LocalLinkState& m_link;

@@ -6,6 +6,8 @@
 
 namespace lumo {
 
+class Texts;
+
 // Every parameter of the unit is declared once in the tables below. The windows, the codec,
 // the settings file, the printout and the remote command builders all read these tables.
 
@@ -115,6 +117,16 @@ struct RemoteDef {
     RemoteCoding coding = RemoteCoding::None;
 };
 
+// Where a field sits on the parameter pages: a row of a frame (see frameTable()).
+struct FieldPlace {
+    const char* frame = nullptr; // nullptr: not on a parameter page
+    int row = -1;
+    int width = 0;                     // fixed width of a text field
+    const char* labelSuffix = "";      // appended to the row label's caption
+    const char* suffixLabel = nullptr; // a label after the field ("Label167")
+    const char* suffixText = nullptr;  // its fixed text ("#")
+};
+
 struct FieldDef {
     const char* name; // control name, also the widget's objectName
     FieldKind kind;
@@ -131,6 +143,8 @@ struct FieldDef {
     int fileRecord; // 1..171, 0 when not in the settings file
     FileCoding fileCoding;
     RemoteDef remote{};
+    FieldPlace place{};
+    int memory = 0; // number memories: 1..64 DAY, 65..128 NIGHT; 0 for every other field
 };
 
 struct OptionDef {
@@ -138,18 +152,59 @@ struct OptionDef {
     int imageCode;        // its byte in the settings image
     const char* fileCode; // its value in the settings file
     TextKey caption;
-    const char* captionSuffix; // appended to the caption text (" *" for RadioButton23)
-    const char* remoteCode;    // the value its group's remote entry sends; nullptr: none
+    const char* captionSuffix;  // appended to the caption text (" *" for RadioButton23)
+    const char* remoteCode;     // the value its group's remote entry sends; nullptr: none
+    const char* hint = nullptr; // a fixed hint of the button
 };
 
 struct OptionGroupDef {
-    const char* groupBox; // GroupBoxN that holds the buttons
-    TextKey caption;      // shown with one blank before and after
+    const char* groupBox; // GroupBoxN that holds the buttons; its place and caption are in
+                          // frameTable()
     std::vector<OptionDef> options;
     const char* defaultButton;
     int imagePosition;
     int fileRecord;
     RemoteDef remote{}; // coding Option
+};
+
+// How a frame lays out what it holds.
+enum class FrameKind {
+    Options,    // an option group's buttons one under the other
+    Checks,     // check boxes one under the other
+    Rows,       // label | field rows; nested frames and check boxes span both columns
+    WrappedRow, // one wrapped label with its field beside it, at the bottom
+    LabelAbove, // a wrapped label over its field, the field's suffix label beside it
+    NumberRows, // the number memories: a row label | the number
+    BareRow,    // a wrapped label and its field without a frame around them
+    Command,    // a push button that is not a parameter (`name` is the button)
+};
+
+// A frame of a parameter page: a group box (objectName `name`), a bare row or a button.
+struct FrameDef {
+    const char* name;
+    const char* page;   // the page it is on
+    const char* parent; // the frame it sits in; nullptr when it sits in a page column
+    int column;         // page column; -1 below the columns
+    int row;            // its row inside the parent frame
+    FrameKind kind;
+    std::optional<TextKey> caption; // group boxes: shown with one blank before and after
+    std::optional<TextKey> hint;
+};
+
+// How the frames of a page share its width.
+enum class ColumnStyle {
+    Stacked, // each column holds its frames one under the other, from the top
+    Filled,  // each column is one frame that takes the column's whole height
+};
+
+struct PageDef {
+    const char* name; // TabSheetN
+    TextKey caption;
+    const char* captionSuffix;
+    ColumnStyle style;
+    std::vector<int> columnStretch; // one entry per column
+    int verticalMargin;
+    int columnSpacing;
 };
 
 struct FileRecordDef {
@@ -161,13 +216,22 @@ struct FileRecordDef {
 // ComboBox1..3). Option buttons are declared through optionGroups().
 const std::vector<FieldDef>& fieldTable();
 const std::vector<OptionGroupDef>& optionGroups();
+// The parameter pages in tab order, and every frame on them (in each column from the top,
+// nested frames after their parent).
+const std::vector<PageDef>& pageTable();
+const std::vector<FrameDef>& frameTable();
+const FrameDef* findFrame(const QString& name);
 // The 171 records of a settings file in file order.
 const std::vector<FileRecordDef>& fileRecords();
 
 const FieldDef* findField(const QString& name);
 const OptionGroupDef* findOptionGroup(const QString& buttonName); // the group a button is in
 const OptionGroupDef* findOptionGroupByRecord(int fileRecord);
-const OptionGroupDef* findOptionGroupByPosition(int imagePosition);
+const OptionGroupDef* findOptionGroupByBox(const QString& groupBox);
+
+// The caption of a field's row label: its caption key's text, or for a number memory the
+// button word and the button's number.
+QString rowCaption(const FieldDef& field, const Texts& texts);
 
 // Every parameter name, in the order `lumo-cli show` prints them: Edit1..Edit158,
 // RadioButton1..RadioButton25, CheckBox1..CheckBox5, ComboBox1..ComboBox3.
