@@ -1,5 +1,6 @@
 #include "remote/BoxProtocol.h"
-#include "platform/Locale.h"
+#include "params/RemoteValues.h"
+#include "params/ToneCodes.h"
 
 namespace lumo {
 
@@ -74,19 +75,12 @@ void BuildKeepAliveSequence(CommandTable& table) {
 }
 
 QByteArray TalkTimeCode(const QString& text) {
-    return TalkTimeCode(text, decimalSeparator());
+    return talkTimeCode(text, codes::callTimeHalf()).toLatin1();
 }
 
 QByteArray TalkTimeCode(const QString& text, QChar decimalSeparator) {
-    if (text == QStringLiteral("0") + decimalSeparator + QStringLiteral("5"))
-        return "0";
-    if (text == QLatin1String("15"))
-        return "*";
-    if (text == QLatin1String("30"))
-        return "#";
-    if (text.size() == 1 && text[0] >= QLatin1Char('1') && text[0] <= QLatin1Char('9'))
-        return text.toLatin1();
-    return "1";
+    const QString half = QStringLiteral("0") + decimalSeparator + QStringLiteral("5");
+    return talkTimeCode(text, half).toLatin1();
 }
 
 QByteArray SettingsBlockRequest(int block) {
