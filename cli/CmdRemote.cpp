@@ -1,0 +1,189 @@
+// Remote programming through a line box ("Telvox"):
+//   lumo-cli boxes
+//       one line per attached line box (FTDI description "Kavrostanel"): slot, serial number
+//   lumo-cli remote connect --box SERIAL --number N --password P [--hold SECONDS]
+//       connects to the unit through the box with that serial number, printing each exchange
+//       of the connect sequence as the trace memo shows it (" -p- reply -v- command"), then
+//       "Connected"; keeps the connection with its keep-alive for SECONDS (default 0), prints
+//       the keep-alive count and hangs up. The same dialog logic and engine as the main window.
+#include "cli/CommandTable.h"
+#include "platform/Cp1250.h"
+#include "platform/SystemClock.h"
+#include "remote/ConnectDialogModel.h"
+#include "remote/ConnectionEngine.h"
+#include "remote/FtdiBoxBus.h"
+#include "remote/RemoteLink.h"
+#include "texts/Texts.h"
+#include <QEventLoop>
+#include <QHash>
+#include <QTimer>
+
+namespace lumo::cli {
+
+namespace {
+
+const QString kBoxesSynopsis = QStringLiteral("boxes");
+const QString kRemoteSynopsis =
+    QStringLiteral("remote connect --box SERIAL --number N --password P [--hold SECONDS]");
+
+// The main window's share of the engine's view on a console: the trace on standard output.
+class ConsoleWindowView : public ConnectionView {
+public:
+    void trace(const QByteArray& line) override {
+        QByteArray text = line;
+        if (text.endsWith("\r\n"))
+            text.chop(2);
+        printOut(cp1250::toUnicode(text));
+    }
+    void showMessage(const QString&) override {} // the messenger prints it
+};
+
+int runBoxes(const QStringList& args) {
+    if (!args.isEmpty())
+        return usage(kBoxesSynopsis);
+    SystemClock clock;
+    FtdiBoxBus bus;
+    RemoteLink link(bus, clock);
+    link.ListBoxDevices();
+    for (int i = 0; i < link.listedCount(); ++i)
+        printOut(QStringLiteral("%1\t%2").arg(i).arg(link.boxSerial(i)));
+    return Success;
+}
+
+// The telephone number as the dialog's entry rules take it; empty with `bad` set when a
+// character would be discarded there.
+QString filterNumber(const QString& number, QChar* bad) {
+    QString out;
+    for (QChar c : number) {
+        const std::optional<QChar> entered = ConnectDialogModel::Edit1Key(c);
+        if (!entered) {
+            *bad = c;
+            return {};
+        }
+        out += *entered;
+    }
+    return out;
+}
+
+int runConnect(const QStringList& args) {
+    QHash<QString, QString> options;
+    const QStringList known = {QStringLiteral("box"), QStringLiteral("number"),
+                               QStringLiteral("password"), QStringLiteral("hold")};
+    for (int i = 0; i < args.size(); i += 2) {
+        const QString name = args[i].startsWith(QLatin1String("--")) ? args[i].mid(2) : QString();
+        if (!known.contains(name) || i + 1 >= args.size() || options.contains(name))
+            return usage(kRemoteSynopsis);
+        options.insert(name, args[i + 1]);
+    }
+    for (const char* required : {"box", "number", "password"})
+        if (!options.contains(QLatin1String(required)))
+            return usage(kRemoteSynopsis);
+
+    QChar bad;
+    const QString number = filterNumber(options.value(QStringLiteral("number")), &bad);
+    if (number.isEmpty() && !bad.isNull()) {
+        printErr(QStringLiteral("--number: the character \"%1\" is not accepted (digits, *, #, "
+                                "P, R, f; H for *, K for #)")
+                     .arg(bad));
+        return Usage;
+    }
+    if (number.trimmed().isEmpty() || number.size() > ConnectDialogModel::kNumberLength) {
+        printErr(
+            QStringLiteral("--number: 1 to %1 characters").arg(ConnectDialogModel::kNumberLength));
+        return Usage;
+    }
+    const QString password = options.value(QStringLiteral("password"));
+    bool digits = password.size() == ConnectDialogModel::kPasswordLength;
+    for (QChar c : password)
+        digits = digits && ConnectDialogModel::Edit2Key(c).has_value();
+    if (!digits) {
+        printErr(QStringLiteral("--password: exactly 4 digits"));
+        return Usage;
+    }
+    bool holdOk = true;
+    const int holdSeconds =
+        options.value(QStringLiteral("hold"), QStringLiteral("0")).toInt(&holdOk);
+    if (!holdOk || holdSeconds < 0) {
+        printErr(QStringLiteral("--hold: a number of seconds, 0 or more"));
+        return Usage;
+    }
+
+    SystemClock clock;
+    FtdiBoxBus bus;
+    RemoteLink link(bus, clock);
+    Texts texts;
+    ConsoleMessenger messenger;
+    ConsoleWindowView window;
+    ConnectDialogModel model(link, texts, messenger);
+    ConnectionEngine engine(link, model, texts);
+    model.setEngine(&engine);
+    model.setWindowView(&window);
+
+    // The menu command and the dialog, with the box of --box as the one used last time.
+    if (!model.beginAttempt())
+        return Failure;
+    engine.setBoxCaption(options.value(QStringLiteral("box")), false);
+    model.FormShow(password);
+    if (link.selectedIndex() < 0) {
+        model.endAttempt();
+        return Failure;
+    }
+    QEventLoop loop;
+    bool selected = false;
+    model.Button2Click([&] {
+        selected = true;
+        loop.quit();
+    });
+    if (!selected)
+        loop.exec();
+    if (!link.BoxSelected) {
+        model.endAttempt();
+        return Failure;
+    }
+
+    model.setEdit1(number);
+    model.setEdit2(password);
+    int exitStatus = Failure;
+    QTimer hold;
+    hold.setSingleShot(true);
+    QObject::connect(&hold, &QTimer::timeout, [&] { engine.disconnect(); });
+    const bool started = model.Button4Click([&](const ConnectionResult& r) {
+        switch (r.kind) {
+        case ConnectionResult::Kind::Connected:
+            printOut(QStringLiteral("Connected"));
+            hold.start(holdSeconds * 1000);
+            return;
+        case ConnectionResult::Kind::Disconnected:
+            exitStatus = Success;
+            break;
+        case ConnectionResult::Kind::Failed:
+        case ConnectionResult::Kind::Cancelled:
+            exitStatus = Failure;
+            break;
+        }
+        loop.quit();
+    });
+    if (!started)
+        return fail(QStringLiteral("the connection could not start"));
+    loop.exec();
+    if (exitStatus == Success)
+        printOut(engine.repeatCountCaption());
+    return exitStatus;
+}
+
+int runRemote(const QStringList& args) {
+    if (args.isEmpty() || args.first() != QLatin1String("connect"))
+        return usage(kRemoteSynopsis);
+    return runConnect(args.mid(1));
+}
+
+const bool registeredBoxes = registerCommand(
+    {QStringLiteral("boxes"),
+     QStringLiteral("boxes               list the attached line boxes: slot, serial number"),
+     runBoxes});
+const bool registeredRemote =
+    registerCommand({QStringLiteral("remote"), kRemoteSynopsis, runRemote});
+
+} // namespace
+
+} // namespace lumo::cli
