@@ -2,11 +2,12 @@
 //   lumo-cli ports   one line per COM port 1..16: "COM<n> <device path> free|missing|in use"
 //   lumo-cli usb     one line per FTDI device: index, serial number, description, tab-separated
 // Both honour the Ports section of Config.ini in the working folder; `usb` lists the virtual
-// device registry instead of real devices when LUMO_FTDI=virtual.
+// device registry instead of real devices when LUMO_FTDI=virtual (or virtual:PATH).
 #include "cli/CommandTable.h"
 #include "link/AfPortControls.h"
 #include "link/AfUtils.h"
 #include "link/FT232.h"
+#include "link/FtdiVirtual.h"
 
 namespace lumo::cli {
 
@@ -42,6 +43,10 @@ int runUsb(const QStringList& args) {
     if (!args.isEmpty())
         return usage(QStringLiteral("usb"));
     FT_STATUS status = GetFTDeviceCount();
+    if (status != FT_OK && !virtualDeviceFileError().isEmpty()) {
+        printErr(virtualDeviceFileError());
+        return Failure;
+    }
     if (status != FT_OK) {
         const QString text = FTDeviceErrorText(QStringLiteral("GetFTDeviceCount"), status);
         printErr(text.isEmpty() ? QStringLiteral("GetFTDeviceCount - status %1").arg(status)

@@ -42,8 +42,10 @@ void copyText(char* buffer, const QByteArray& text, int bufferSize) {
 } // namespace
 
 FtdiBackendKind ftdiBackendFromEnvironment() {
-    return qEnvironmentVariable("LUMO_FTDI")
-                       .compare(QLatin1String("virtual"), Qt::CaseInsensitive) == 0
+    // "virtual", or "virtual:PATH" with a file of devices on terminals (FtdiVirtual.h).
+    const QString setting = qEnvironmentVariable("LUMO_FTDI");
+    return setting.compare(QLatin1String("virtual"), Qt::CaseInsensitive) == 0 ||
+                   setting.startsWith(QLatin1String("virtual:"), Qt::CaseInsensitive)
                ? FtdiBackendKind::Virtual
                : FtdiBackendKind::LibFtdi;
 }

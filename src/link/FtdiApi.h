@@ -10,7 +10,8 @@ namespace lumo {
 // Calls go to one of two back ends chosen at run time:
 //   - libftdi1, for real devices (the default);
 //   - a registry of virtual devices that simulators and tests plug into (FtdiVirtual.h).
-// The environment variable LUMO_FTDI=virtual selects the virtual registry at start;
+// The environment variable LUMO_FTDI=virtual selects the virtual registry at start, and
+// LUMO_FTDI=virtual:PATH also plugs in the devices on terminals that PATH describes;
 // selectFtdiBackend() switches in code (the simulator does so for `lumo --simulate`).
 // Every failure is a status; no call throws.
 
@@ -91,7 +92,7 @@ enum class FtdiBackendKind { LibFtdi, Virtual };
 
 FtdiBackendKind ftdiBackendKind();
 void selectFtdiBackend(FtdiBackendKind kind);
-// The back end named by LUMO_FTDI ("virtual" or anything else for libftdi1).
+// The back end named by LUMO_FTDI ("virtual", "virtual:PATH", or anything else for libftdi1).
 FtdiBackendKind ftdiBackendFromEnvironment();
 
 } // namespace lumo

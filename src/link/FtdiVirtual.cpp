@@ -1,12 +1,71 @@
 #include "link/FtdiVirtual.h"
 
+#include <QFile>
+#include <QtGlobal>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace lumo {
 
 VirtualFtdiDevice::VirtualFtdiDevice(QByteArray serialNumber, QByteArray description)
     : m_serialNumber(std::move(serialNumber)), m_description(std::move(description)) {}
+
+VirtualFtdiDevice::VirtualFtdiDevice(QByteArray serialNumber, QByteArray description,
+                                     QString terminalPath)
+    : m_serialNumber(std::move(serialNumber)), m_description(std::move(description)),
+      m_terminalPath(std::move(terminalPath)) {}
+
+VirtualFtdiDevice::~VirtualFtdiDevice() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QString VirtualFtdiDevice::lastOpenError() const {
+    std::lock_guard lock(m_mutex);
+    return m_openError;
+}
+
+bool VirtualFtdiDevice::pullTerminal() {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        if (n > 0) {
+            m_toHost.append(buffer, static_cast<int>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // Nothing waiting is fine; end of file or an error means the other side is gone.
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
+FT_STATUS VirtualFtdiDevice::writeTerminal(const char* data, quint32 count, quint32* written) {
+    quint32 done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(m_fd, data + done, count - done);
+        if (n > 0) {
+            done += static_cast<quint32>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The terminal's buffer is full: give the other side a moment to read.
+            pollfd p{m_fd, POLLOUT, 0};
+            if (::poll(&p, 1, 1000) > 0 && !(p.revents & (POLLERR | POLLHUP)))
+                continue;
+        }
+        break;
+    }
+    *written = done;
+    return done == count ? FT_OK : FT_IO_ERROR;
+}
 
 void VirtualFtdiDevice::sendToHost(const QByteArray& bytes) {
     std::lock_guard lock(m_mutex);
@@ -79,6 +138,26 @@ bool VirtualFtdiDevice::tryOpen() {
     std::lock_guard lock(m_mutex);
     if (m_open || !m_plugged)
         return false;
+    if (!m_terminalPath.isEmpty()) {
+        const int fd = ::open(QFile::encodeName(m_terminalPath).constData(),
+                              O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            m_openError = QStringLiteral("%1: %2").arg(m_terminalPath,
+                                                       QString::fromLocal8Bit(strerror(errno)));
+            return false;
+        }
+        termios t{};
+        if (::tcgetattr(fd, &t) == 0) {
+            // Raw bytes both ways; other character devices have no line settings.
+            ::cfmakeraw(&t);
+            t.c_cc[VMIN] = 0;
+            t.c_cc[VTIME] = 0;
+            ::tcsetattr(fd, TCSANOW, &t);
+            ::tcflush(fd, TCIFLUSH);
+        }
+        m_fd = fd;
+        m_openError.clear();
+    }
     m_open = true;
     ++m_openCount;
     // Opening resets the chip: what was waiting is dropped, the line is back at its defaults.
@@ -92,6 +171,10 @@ bool VirtualFtdiDevice::tryOpen() {
 void VirtualFtdiDevice::close() {
     std::lock_guard lock(m_mutex);
     m_open = false;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 bool VirtualFtdiDevice::plugged() const {
@@ -112,6 +195,8 @@ FT_STATUS VirtualFtdiDevice::hostWrite(const char* data, quint32 count, quint32*
         std::lock_guard lock(m_mutex);
         if (!m_plugged || m_failWrites)
             return FT_IO_ERROR;
+        if (m_fd >= 0)
+            return writeTerminal(data, count, written);
         *written = count;
         if (m_handler)
             handler = m_handler;
@@ -131,6 +216,8 @@ FT_STATUS VirtualFtdiDevice::hostRead(char* data, quint32 count, quint32* got) {
         *got = 0;
         if (!m_plugged)
             return FT_IO_ERROR;
+        if (m_fd >= 0 && !pullTerminal() && m_toHost.isEmpty())
+            return FT_IO_ERROR;
         const quint32 n = std::min<quint32>(count, static_cast<quint32>(m_toHost.size()));
         std::memcpy(data, m_toHost.constData(), n);
         m_toHost.remove(0, static_cast<int>(n));
@@ -142,10 +229,12 @@ FT_STATUS VirtualFtdiDevice::hostRead(char* data, quint32 count, quint32* got) {
     return FT_OK;
 }
 
-FT_STATUS VirtualFtdiDevice::hostReceiveCount(quint32* count) const {
+FT_STATUS VirtualFtdiDevice::hostReceiveCount(quint32* count) {
     std::lock_guard lock(m_mutex);
     *count = 0;
     if (!m_plugged)
+        return FT_IO_ERROR;
+    if (m_fd >= 0 && !pullTerminal() && m_toHost.isEmpty())
         return FT_IO_ERROR;
     *count = static_cast<quint32>(m_toHost.size());
     return FT_OK;
@@ -188,6 +277,33 @@ FT_STATUS VirtualFtdiDevice::hostSetRts(bool on) {
 
 namespace {
 
+std::mutex g_fileMutex;
+QString g_fileError;
+
+// LUMO_FTDI=virtual:PATH plugs in the devices of PATH at the first use of the back end.
+bool loadEnvironmentDevices(VirtualFtdiRegistry& registry) {
+    static std::once_flag once;
+    std::call_once(once, [&registry] {
+        const QString setting = qEnvironmentVariable("LUMO_FTDI");
+        const QLatin1String prefix("virtual:");
+        if (!setting.startsWith(prefix, Qt::CaseInsensitive))
+            return;
+        const QString path = setting.mid(prefix.size());
+        QString error;
+        if (path.isEmpty())
+            error = QStringLiteral("LUMO_FTDI=virtual: names no device file");
+        else if (!registry.loadDeviceFile(path, &error))
+            error = QStringLiteral("LUMO_FTDI: %1").arg(error);
+        if (!error.isEmpty()) {
+            qWarning("%s", qPrintable(error));
+            std::lock_guard lock(g_fileMutex);
+            g_fileError = error;
+        }
+    });
+    std::lock_guard lock(g_fileMutex);
+    return g_fileError.isEmpty();
+}
+
 class VirtualOpenDevice : public FtdiOpenDevice {
 public:
     explicit VirtualOpenDevice(std::shared_ptr<VirtualFtdiDevice> device)
@@ -217,6 +333,8 @@ public:
 
     FT_STATUS list(std::vector<FtdiDeviceInfo>* devices) override {
         devices->clear();
+        if (!loadEnvironmentDevices(m_registry))
+            return FT_OTHER_ERROR;
         for (const auto& d : m_registry.devices())
             devices->push_back({d->serialNumber(), d->description()});
         return FT_OK;
@@ -224,6 +342,8 @@ public:
 
     FT_STATUS open(const QByteArray& key, bool bySerialNumber,
                    std::unique_ptr<FtdiOpenDevice>* device) override {
+        if (!loadEnvironmentDevices(m_registry))
+            return FT_OTHER_ERROR;
         for (const auto& d : m_registry.devices()) {
             if ((bySerialNumber ? d->serialNumber() : d->description()) != key)
                 continue;
@@ -296,6 +416,74 @@ std::shared_ptr<VirtualFtdiDevice> VirtualFtdiRegistry::find(const QByteArray& s
 std::vector<std::shared_ptr<VirtualFtdiDevice>> VirtualFtdiRegistry::devices() const {
     std::lock_guard lock(m_mutex);
     return m_devices;
+}
+
+bool VirtualFtdiRegistry::parseDeviceFile(const QByteArray& text, const QString& name,
+                                          std::vector<std::shared_ptr<VirtualFtdiDevice>>* devices,
+                                          QString* error) {
+    devices->clear();
+    const QList<QByteArray> lines = text.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith('#'))
+            continue;
+        const QString where = QStringLiteral("%1, line %2").arg(name).arg(i + 1);
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 3) {
+            *error = QStringLiteral("%1: expected description, serial number and terminal path "
+                                    "separated by tabs, found %2 field(s)")
+                         .arg(where)
+                         .arg(fields.size());
+            return false;
+        }
+        const QByteArray description = fields[0].trimmed();
+        const QByteArray serial = fields[1].trimmed();
+        const QString terminal = QString::fromUtf8(fields[2].trimmed());
+        QString problem;
+        if (description.isEmpty())
+            problem = QStringLiteral("empty description");
+        else if (description.size() >= kFtDescriptionBufferSize)
+            problem = QStringLiteral("description longer than %1 bytes")
+                          .arg(kFtDescriptionBufferSize - 1);
+        else if (serial.isEmpty())
+            problem = QStringLiteral("empty serial number");
+        else if (serial.size() >= kFtSerialNumberBufferSize)
+            problem = QStringLiteral("serial number longer than %1 bytes")
+                          .arg(kFtSerialNumberBufferSize - 1);
+        else if (terminal.isEmpty())
+            problem = QStringLiteral("empty terminal path");
+        else if (std::any_of(devices->begin(), devices->end(),
+                             [&](const auto& d) { return d->serialNumber() == serial; }))
+            problem = QStringLiteral("serial number %1 given twice").arg(QString::fromUtf8(serial));
+        if (!problem.isEmpty()) {
+            *error = QStringLiteral("%1: %2").arg(where, problem);
+            devices->clear();
+            return false;
+        }
+        devices->push_back(std::make_shared<VirtualFtdiDevice>(serial, description, terminal));
+    }
+    return true;
+}
+
+bool VirtualFtdiRegistry::loadDeviceFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the device file %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    std::vector<std::shared_ptr<VirtualFtdiDevice>> devices;
+    if (!parseDeviceFile(file.readAll(), path, &devices, error))
+        return false;
+    for (auto& d : devices)
+        plug(std::move(d));
+    return true;
+}
+
+QString virtualDeviceFileError() {
+    std::lock_guard lock(g_fileMutex);
+    return g_fileError;
 }
 
 FtdiBackend& VirtualFtdiRegistry::backend() {

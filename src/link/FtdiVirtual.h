@@ -1,6 +1,7 @@
 #pragma once
 #include "link/FtdiApi.h"
 #include <QByteArray>
+#include <QString>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -11,11 +12,25 @@ namespace lumo {
 // A virtual FTDI device: a description, a serial number, a byte pipe each way and the modem
 // lines. The program reaches it through the FT_* calls of the virtual back end; a simulator or
 // a test holds the device side. Thread-safe.
+//
+// A device on a terminal carries its byte stream through a pseudo-terminal (or any character
+// device) instead: opening the device opens the terminal in raw mode, the program's writes go
+// to it and its reads come from it; baud rate, bit mode, DTR and RTS are only recorded. A
+// terminal that cannot be opened makes the open fail; one whose other side went away makes
+// reads and writes fail, as an unplugged device does.
 class VirtualFtdiDevice {
 public:
     using HostWriteHandler = std::function<void(const QByteArray& bytes)>;
 
     VirtualFtdiDevice(QByteArray serialNumber, QByteArray description);
+    VirtualFtdiDevice(QByteArray serialNumber, QByteArray description, QString terminalPath);
+    ~VirtualFtdiDevice();
+    VirtualFtdiDevice(const VirtualFtdiDevice&) = delete;
+    VirtualFtdiDevice& operator=(const VirtualFtdiDevice&) = delete;
+
+    const QString& terminalPath() const { return m_terminalPath; }
+    // Why the last open of a terminal failed (empty after a successful open).
+    QString lastOpenError() const;
 
     const QByteArray& serialNumber() const { return m_serialNumber; }
     const QByteArray& description() const { return m_description; }
@@ -51,15 +66,22 @@ public:
     void setPlugged(bool plugged);
     FT_STATUS hostWrite(const char* data, quint32 count, quint32* written);
     FT_STATUS hostRead(char* data, quint32 count, quint32* got);
-    FT_STATUS hostReceiveCount(quint32* count) const;
+    FT_STATUS hostReceiveCount(quint32* count);
     FT_STATUS hostSetBaudRate(quint32 rate);
     FT_STATUS hostSetBitMode(quint8 mask, quint8 mode);
     FT_STATUS hostSetDtr(bool on);
     FT_STATUS hostSetRts(bool on);
 
 private:
+    // Terminal devices: moves what the terminal has into m_toHost; false when it is gone.
+    bool pullTerminal();
+    FT_STATUS writeTerminal(const char* data, quint32 count, quint32* written);
+
     const QByteArray m_serialNumber;
     const QByteArray m_description;
+    const QString m_terminalPath;
+    int m_fd = -1;
+    QString m_openError;
     mutable std::mutex m_mutex;
     QByteArray m_toHost;
     QByteArray m_fromHost;
@@ -91,7 +113,16 @@ public:
     std::shared_ptr<VirtualFtdiDevice> find(const QByteArray& serialNumber) const;
     std::vector<std::shared_ptr<VirtualFtdiDevice>> devices() const;
 
-    // The back end over this registry.
+    // Plugs in the devices a device file describes: one a line, description, serial number
+    // and terminal path separated by tabs; empty lines and lines starting with "#" are
+    // skipped. A file with any bad line plugs nothing and gives the reason.
+    bool loadDeviceFile(const QString& path, QString* error);
+    // Parses a device file's text; `name` is used in the messages.
+    static bool parseDeviceFile(const QByteArray& text, const QString& name,
+                                std::vector<std::shared_ptr<VirtualFtdiDevice>>* devices,
+                                QString* error);
+
+    // The back end over this registry. With LUMO_FTDI=virtual:PATH its first use loads PATH.
     FtdiBackend& backend();
 
 private:
@@ -100,5 +131,9 @@ private:
     std::vector<std::shared_ptr<VirtualFtdiDevice>> m_devices;
     std::unique_ptr<FtdiBackend> m_backend;
 };
+
+// Why the device file named by LUMO_FTDI=virtual:PATH could not be loaded; empty when there is
+// none or it loaded.
+QString virtualDeviceFileError();
 
 } // namespace lumo
