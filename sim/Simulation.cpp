@@ -1,14 +1,18 @@
 #include "sim/Simulation.h"
 #include "link/FtdiApi.h"
 #include "platform/AppConfig.h"
+#include "platform/SystemClock.h"
+#include "sim/LineBoxUsbDevice.h"
 #include "sim/UnitServer.h"
 #include "sim/UnitUsbDevice.h"
 
 namespace lumo::sim {
 
 bool startSimulatedDevices(QString* error) {
-    // One unit for the whole run: on a pseudo-terminal that COM1 opens, and behind the
-    // virtual cable "Vexo-USB". Both live until the process ends.
+    // One unit for the whole run: on a pseudo-terminal that COM1 opens, behind the virtual
+    // cable "Vexo-USB", and at the other end of the telephone line of the virtual line box
+    // "Kavrostanel". All live until the process ends (deliberately never destroyed: their
+    // timers and threads must not outlive the application object at exit).
     static UnitServer* server = nullptr;
     if (server)
         return true;
@@ -25,6 +29,10 @@ bool startSimulatedDevices(QString* error) {
     selectFtdiBackend(FtdiBackendKind::Virtual);
     static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex(),
                                {options.baudPacing, options.unitDelayMs});
+    // The box's line runs in real time on this (the GUI) thread's event loop.
+    auto* clock = new SystemClock;
+    new LineBoxUsbDevice(*clock, server->unit(), &server->unitMutex(),
+                         LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
     return true;
 }
 
