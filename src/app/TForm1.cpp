@@ -1,11 +1,12 @@
 #include "app/TForm1.h"
 #include "app/ToolGlyphs.h"
 #include "files/ui/FileCommands.h"
-#include "link/LocalLinkSettings.h"
 #include "params/ParameterModel.h"
 #include "params/ui/FieldBinder.h"
 #include "params/ui/ParameterPages.h"
 #include "params/ui/TForm13.h"
+#include "shell/Shell.h"
+#include "shell/ShellPart.h"
 #include "texts/Texts.h"
 #include <QAction>
 #include <QButtonGroup>
@@ -38,9 +39,9 @@ constexpr int kRowHeight = 19;
 
 } // namespace
 
-TForm1::TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
-               QWidget* parent)
-    : QMainWindow(parent), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger) {
+TForm1::TForm1(Shell& shell, QWidget* parent)
+    : QMainWindow(parent), m_shell(shell), m_model(shell.model()), m_texts(shell.texts()),
+      m_messenger(shell.messenger()) {
     setObjectName(QStringLiteral("Form1"));
     QFont small = font();
     small.setPointSize(8);
@@ -76,10 +77,7 @@ TForm1::TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messen
     m_binder->bind(this);
     m_binder->addVisibilityFollower(QStringLiteral("Edit158"), findChild<QLabel*>("Label168"));
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(8000);
-    connect(m_timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    setUpShell();
 
     applyTexts();
     // Client area 620 x 419 below the menu bar, as the window was designed.
@@ -94,6 +92,50 @@ void TForm1::useFileDialogs(FileDialogs* dialogs) {
 
 QAction* TForm1::action(const QString& name) const {
     return m_actions.value(name);
+}
+
+void TForm1::addPart(ShellPart& part) {
+    m_shell.addPart(part);
+}
+
+// The window's own commands; the parts register theirs when they are added.
+void TForm1::registerCommands() {
+    using S = TextSection;
+    CommandTable& c = m_shell.commands();
+    c.add(
+        QStringLiteral("Otevt1"), [this] { m_files->open(); }, TextKey{S::Menu, 11});
+    c.add(
+        QStringLiteral("Uloit1"), [this] { m_files->save(); }, TextKey{S::Menu, 12});
+    c.add(
+        QStringLiteral("Uloitjako1"), [this] { m_files->saveAs(); }, TextKey{S::Menu, 13});
+    c.add(
+        QStringLiteral("Konec1"), [this] { close(); }, TextKey{S::Menu, 15});
+    c.add(
+        QStringLiteral("Npovda1"), [this] { Npovda1Click(); }, TextKey{S::Menu, 41});
+    c.add(
+        QStringLiteral("Novinky1"),
+        [this] { QDesktopServices::openUrl(QUrl::fromUserInput(m_texts.message(51))); },
+        TextKey{S::Menu, 43});
+    // The language items take their captions from the packs found in the working folder.
+    for (int i = 0; i < kLanguageItems; ++i)
+        c.add(m_langItems[size_t(i)]->objectName(), [this, i] { chooseLanguage(i); });
+}
+
+void TForm1::runCommand(const QString& name) {
+    m_shell.commands().trigger(name);
+}
+
+// A command was registered or changed: its action follows. Actions without a command keep the
+// state the menu tree gave them.
+void TForm1::bindCommand(const QString& name) {
+    QAction* a = action(name);
+    const CommandTable::Command* command = m_shell.commands().find(name);
+    if (!a || !command)
+        return;
+    a->setEnabled(command->enabled);
+    a->setVisible(command->visible);
+    if (command->text)
+        setText(qPrintable(name), m_texts.get(*command->text));
 }
 
 QMenu* TForm1::addMenu(const char* name) {
@@ -115,11 +157,7 @@ void TForm1::buildMenus() {
     QMenu* file = addMenu("Soubor1");
     for (const char* n : {"Otevt1", "Uloit1", "Uloitjako1", "isknastaven1", "Konec1"})
         addCommand(file, n);
-    connect(action("Konec1"), &QAction::triggered, this, &QWidget::close);
     useFileDialogs(nullptr);
-    connect(action("Otevt1"), &QAction::triggered, this, [this] { m_files->open(); });
-    connect(action("Uloit1"), &QAction::triggered, this, [this] { m_files->save(); });
-    connect(action("Uloitjako1"), &QAction::triggered, this, [this] { m_files->saveAs(); });
 
     QMenu* unit = addMenu("Vexovrtn1");
     for (const char* n : {"Nastve1", "Nastnastaven1", "Nastpamtisel1", "Uloitve1", "Ulotnastaven1",
@@ -133,9 +171,6 @@ void TForm1::buildMenus() {
     QMenu* help = addMenu("Pomoc1");
     for (const char* n : {"Npovda1", "Novinky1", "Oprogramu1"})
         addCommand(help, n);
-    connect(action("Npovda1"), &QAction::triggered, this, &TForm1::Npovda1Click);
-    connect(action("Novinky1"), &QAction::triggered, this,
-            [this] { QDesktopServices::openUrl(QUrl::fromUserInput(m_texts.message(51))); });
 
     QMenu* language = addMenu("Jazyk1");
     static const char* const langNames[kLanguageItems] = {
@@ -143,8 +178,6 @@ void TForm1::buildMenus() {
     for (int i = 0; i < kLanguageItems; ++i) {
         m_langItems[size_t(i)] = addCommand(language, langNames[i]);
         m_langItems[size_t(i)]->setVisible(false);
-        connect(m_langItems[size_t(i)], &QAction::triggered, this,
-                [this, i] { chooseLanguage(i); });
     }
     // The first item stands for "no pack" until the folder has been searched.
     m_langItems[0]->setText(QStringLiteral("None"));
@@ -305,9 +338,10 @@ void TForm1::fitPageTabs() {
     }
 }
 
-void TForm1::setPortIndicator(const QColor& colour) {
+void TForm1::paintIndicator() {
+    const std::optional<quint32> rgb = m_shell.indicator().colour();
     QPalette pal = m_label166->palette();
-    pal.setColor(QPalette::Window, colour);
+    pal.setColor(QPalette::Window, rgb ? QColor::fromRgb(*rgb) : palette().color(QPalette::Window));
     m_label166->setPalette(pal);
 }
 
@@ -317,18 +351,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const QString name = watched->objectName();
         if (name == QLatin1String("Panel1") || name == QLatin1String("Label1") ||
             name == QLatin1String("Edit156")) {
-            if (m_hooks.actionChoice)
-                m_hooks.actionChoice(QStringLiteral("rezim"));
+            runCommand(QStringLiteral("Panel1"));
             return true;
         }
         if (name == QLatin1String("Panel2") || name == QLatin1String("Label2") ||
             name == QLatin1String("Edit157")) {
-            if (m_hooks.actionChoice)
-                m_hooks.actionChoice(QStringLiteral("citac"));
+            runCommand(QStringLiteral("Panel2"));
             return true;
         }
         if (name == QLatin1String("StatusBar1") || name.startsWith(QLatin1String("StatusPanel"))) {
-            statusBarClicked();
+            runCommand(QStringLiteral("StatusBar1"));
             return true;
         }
     }

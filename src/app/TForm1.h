@@ -13,7 +13,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 class QToolButton;
 
 namespace lumo {
@@ -22,50 +21,33 @@ class FieldBinder;
 class FileCommands;
 class FileDialogs;
 class Messenger;
+class Shell;
+class ShellPart;
 class TForm8;
 class TForm13;
-struct LocalLinkState;
 class ParameterModel;
 class Texts;
 
-// Calls into subsystems that the main window starts but does not implement. Each may be left
-// empty; the window then skips that step.
-struct ShellHooks {
-    // The status read of the unit that a raised port-check request asks for.
-    std::function<void()> portCheck;
-    // Opens (or reopens) the USB cable's adapter.
-    std::function<void()> openUsbAdapter;
-    // "OK" or "--": the state of the USB cable's adapter.
-    std::function<QString()> usbAdapterState;
-    // The remote-connect dialog's cancel action, run first when the window closes.
-    std::function<void()> remoteCancel;
-    // The action-choice dialog for the mode panel ("rezim") or the counter panel ("citac").
-    std::function<void(const QString& kind)> actionChoice;
-    // Config.ini has been read into the link state: the local link takes its port, cable
-    // choice and timer interval from there.
-    std::function<void()> linkConfigured;
-};
-
-// The main window: the whole parameter set on seven pages, the menu tree and tool buttons, the
-// status bar and the port timer, and the start-up and close sequences of the program. Menu
-// commands are QActions named after their menu items (Otevt1, Nastve1, ...); the subsystems
-// connect to them. Every parameter widget is bound to the parameter model by its objectName.
+// The main window: the whole parameter set on seven pages, the menu tree and tool buttons and
+// the status bar, bound to the shell. Menu items are QActions named after their commands
+// (Otevt1, Nastve1, ...) and run the shell's command of the same name; the subsystems' parts
+// register those commands. Every parameter widget is bound to the parameter model by its
+// objectName. The window runs the start-up sequence and adds its own steps (the save
+// question, Config.ini) to the close sequence.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kLanguageItems = 11;
 
-    TForm1(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
-           QWidget* parent = nullptr);
+    explicit TForm1(Shell& shell, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    ParameterModel& model() { return m_model; }
-    LocalLinkState& link() { return m_link; }
-    Texts& texts() { return m_texts; }
-    ShellHooks& hooks() { return m_hooks; }
+    Shell& shell() { return m_shell; }
+    // Hands the window a subsystem's part: it registers its commands, texts, tick share and
+    // close steps with the shell.
+    void addPart(ShellPart& part);
     FieldBinder& binder() { return *m_binder; }
     QAction* action(const QString& name) const;
-    QTimer* timer1() const { return m_timer1; }
 
     // Replaces the toolkit's file dialogs of Open, Save and Save As (tests script them).
     void useFileDialogs(FileDialogs* dialogs);
@@ -80,11 +62,8 @@ public:
     // Sets every caption, hint and the mode and counter texts from the texts table.
     void applyTexts();
 
-    // One tick of the port timer: status bar, activity indicator, firmware rules, start-up
-    // hand-over and port check.
+    // One tick of the port timer now (the shell's PortTimer runs them on its schedule).
     void Timer1Timer();
-
-    void setPortIndicator(const QColor& colour);
 
     // Help: the help file of the working folder opened by the desktop, or a message.
     void Npovda1Click();
@@ -115,26 +94,29 @@ private:
     QLineEdit* makeEdit(const QString& name, int width);
     QLabel* makeLabel(const char* name);
 
+    void setUpShell();
+    void registerCommands();
+    void bindCommand(const QString& name);
+    void runCommand(const QString& name);
+    void paintIndicator();
+    void windowTick();
     void refreshStatusBar();
     void fitPageTabs();
     void applyFirmwareRules();
     void finishStartUp();
-    void statusBarClicked();
     void loadLanguage();
     void writeConfig();
 
     void setText(const char* objectName, const QString& text);
     void setHint(const char* objectName, const QString& text);
 
+    Shell& m_shell;
     ParameterModel& m_model;
-    LocalLinkState& m_link;
     Texts& m_texts;
     Messenger& m_messenger;
-    ShellHooks m_hooks;
     FieldBinder* m_binder;
     std::unique_ptr<FileCommands> m_files;
     QTabWidget* m_pageControl1 = nullptr;
-    QTimer* m_timer1 = nullptr;
     QLabel* m_label166 = nullptr;
     std::array<QLabel*, 7> m_panels{};
     QPushButton* m_button1 = nullptr;
@@ -146,7 +128,6 @@ private:
     QString m_languageFile;
     QString m_fileLabel;
     bool m_fileFromCommandLine = false;
-    bool m_inTick = false;
     bool m_closed = false;
 };
 

@@ -1,13 +1,13 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
 #include "files/ui/FileCommands.h"
-#include "link/LocalLinkSettings.h"
 #include "params/FieldRules.h"
 #include "params/ParameterModel.h"
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
 #include "platform/Version.h"
 #include "platform/WorkingFolder.h"
+#include "shell/Shell.h"
 #include "texts/LanguagePack.h"
 #include "texts/Texts.h"
 #include <QAction>
@@ -34,6 +34,35 @@ ArgumentCheck checkSettingsArgument(const QString& argument) {
                                              : ArgumentCheck::NotSettingsFile;
 }
 
+// Binds the window to the shell: actions to commands, the indicator and the status panels to
+// their models, the window's share of the port tick, the start-up hand-over and the window's
+// steps of the close sequence.
+void TForm1::setUpShell() {
+    registerCommands();
+    for (const QString& name : m_actions.keys())
+        connect(m_actions.value(name), &QAction::triggered, this,
+                [this, name] { runCommand(name); });
+    connect(&m_shell.commands(), &CommandTable::changed, this, &TForm1::bindCommand);
+    connect(&m_shell.indicator(), &ActivityIndicator::changed, this, &TForm1::paintIndicator);
+    connect(&m_shell.statusPanels(), &StatusPanels::changed, this, [this](int panel) {
+        m_panels[size_t(panel)]->setText(m_shell.statusPanels().text(panel));
+    });
+    m_shell.setWindowTick([this] { windowTick(); });
+    m_shell.portTimer().setHandOverHandler([this] {
+        if (m_warning && m_warning->isVisible())
+            finishStartUp();
+    });
+    m_shell.closeSequence().add(CloseSequence::Stage::SaveQuestion, QStringLiteral("save"), [this] {
+        if (m_messenger.ask(m_texts.message(48), m_texts.message(47), Messenger::Icon::Question,
+                            true)) {
+            m_model.setSaveAsWithCurrentName(true);
+            runCommand(QStringLiteral("Uloitjako1"));
+        }
+    });
+    m_shell.closeSequence().add(CloseSequence::Stage::Config, QStringLiteral("Config.ini"),
+                                [this] { writeConfig(); });
+}
+
 void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     m_warning = warning;
     if (m_warning) {
@@ -47,25 +76,18 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     setWindowTitle(mainWindowCaption());
     m_fileFromCommandLine = false;
     m_model.setSaveAsWithCurrentName(false);
-    m_link.portCheckRequested = true;
 
     const QString folder = workingFolder::current();
     m_languageFile = folder + QLatin1Char('/') + language::kDefaultPack;
     buildLanguageMenu();
 
+    // A missing Config.ini gives the defaults to every part and is created with them.
     const AppConfig config = readConfig(folder);
-    if (config.existed) {
-        m_link.settings.comPort = config.com;
-        m_link.settings.useUsbCable = config.usb;
+    if (config.existed)
         m_languageFile = folder + QLatin1Char('/') + config.lang;
-        m_link.settings.closePortMode = config.closePort;
-        m_link.settings.serialTimeoutMs = config.timeOutRS;
-    } else {
-        m_link.settings = LocalLinkSettings{};
-        createConfig(folder, m_link.settings.comPort, m_languageFile);
-    }
-    if (m_hooks.linkConfigured)
-        m_hooks.linkConfigured();
+    else
+        createConfig(folder, config.com, m_languageFile);
+    m_shell.readConfig(config);
 
     // On a first start the Config.ini just created must not count as a remembered choice:
     // a folder without packs starts with the built-in texts and no error message.
@@ -74,8 +96,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     else if (m_languageFile.size() > 8)
         loadLanguage();
 
-    m_timer1->setInterval(8000);
-    m_timer1->start();
+    m_shell.portTimer().start();
 
     m_model.setSettingsFileName(QString());
     if (!arguments.isEmpty()) {
@@ -89,8 +110,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     }
 
     m_pageControl1->setCurrentIndex(0);
-    if (m_link.settings.useUsbCable && m_hooks.openUsbAdapter)
-        m_hooks.openUsbAdapter();
+    m_shell.startUpFinished();
 }
 
 void TForm1::buildLanguageMenu() {
@@ -143,20 +163,13 @@ void TForm1::loadLanguage() {
 }
 
 void TForm1::Timer1Timer() {
-    // A port check or a question may run a nested event loop; a tick never runs inside a tick.
-    if (m_inTick)
-        return;
-    m_inTick = true;
+    m_shell.portTimer().tick();
+}
+
+// The window's share of a port tick; the parts' shares and the port check follow.
+void TForm1::windowTick() {
     refreshStatusBar();
-    setPortIndicator(palette().color(QPalette::Window));
     applyFirmwareRules();
-    if (m_link.portCheckRequested) {
-        if (m_warning && m_warning->isVisible())
-            finishStartUp();
-        if (m_hooks.portCheck)
-            m_hooks.portCheck();
-    }
-    m_inTick = false;
 }
 
 void TForm1::applyFirmwareRules() {
@@ -167,7 +180,6 @@ void TForm1::applyFirmwareRules() {
 void TForm1::finishStartUp() {
     setEnabled(true);
     m_warning->close();
-    m_timer1->setInterval(300);
     if (!m_fileFromCommandLine && m_messenger.ask(m_texts.message(50), m_texts.message(49),
                                                   Messenger::Icon::Question, true)) {
         action(QStringLiteral("Otevt1"))->trigger();
@@ -175,14 +187,6 @@ void TForm1::finishStartUp() {
 }
 
 void TForm1::refreshStatusBar() {
-    const LocalLinkSettings& link = m_link.settings;
-    if (link.useUsbCable) {
-        const QString adapter =
-            m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
-        m_panels[0]->setText(QStringLiteral("USB:") + adapter);
-    } else {
-        m_panels[0]->setText(QStringLiteral("COM:") + QString::number(link.comPort));
-    }
     const QString& path = m_model.settingsFileName();
     const int slash =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
@@ -190,18 +194,6 @@ void TForm1::refreshStatusBar() {
     m_panels[3]->setText(QStringLiteral("Firmware: ") + m_model.params().firmwareVersion());
     m_panels[5]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
     m_panels[6]->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
-}
-
-void TForm1::statusBarClicked() {
-    const bool usb = m_link.settings.useUsbCable;
-    if (usb && m_hooks.openUsbAdapter)
-        m_hooks.openUsbAdapter();
-    const QString adapter =
-        usb && m_hooks.usbAdapterState ? m_hooks.usbAdapterState() : QStringLiteral("--");
-    if (usb && adapter == QLatin1String("--"))
-        m_messenger.message(m_texts.message(35));
-    else
-        m_link.portCheckRequested = true;
 }
 
 void TForm1::Npovda1Click() {
@@ -218,22 +210,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (m_closed)
         return;
     m_closed = true;
-    m_timer1->stop();
-    if (m_hooks.remoteCancel)
-        m_hooks.remoteCancel();
-    if (m_messenger.ask(m_texts.message(48), m_texts.message(47), Messenger::Icon::Question,
-                        true)) {
-        m_model.setSaveAsWithCurrentName(true);
-        action(QStringLiteral("Uloitjako1"))->trigger();
-    }
-    writeConfig();
+    m_shell.portTimer().stop();
+    m_shell.closeSequence().run();
 }
 
 void TForm1::writeConfig() {
-    const QString folder = workingFolder::current();
+    AppConfig config;
+    m_shell.writeConfig(config);
     QString error;
-    if (!writeConfigOnClose(folder, m_link.settings.useUsbCable, m_link.settings.comPort,
-                            m_languageFile, &error))
+    if (!writeConfigOnClose(workingFolder::current(), config.usb, config.com, m_languageFile,
+                            &error))
         qWarning("Config.ini not written: %s", qUtf8Printable(error));
 }
 

@@ -1,9 +1,9 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
-#include "link/LocalLinkSettings.h"
 #include "params/ParameterModel.h"
 #include "params/ui/ParameterPages.h"
 #include "params/ui/TForm13.h"
+#include "shell/Shell.h"
 #include "texts/Texts.h"
 #include <QAbstractButton>
 #include <QAction>
@@ -48,19 +48,19 @@ void TForm1::applyTexts() {
     // Menu section: menus, tool buttons, the top panels.
     setText("Soubor1", t.get(S::Menu, 1));
     m_fileLabel = t.get(S::Menu, 1) + QStringLiteral(": ");
-    setText("Otevt1", t.get(S::Menu, 11));
     setText("BitBtn1", t.get(S::Menu, 11));
-    setText("Uloit1", t.get(S::Menu, 12));
     setText("BitBtn2", t.get(S::Menu, 12));
+    // The menus and the items no part has taken yet; commands bring their own caption keys.
     static const std::pair<const char*, int> menuItems[] = {
-        {"Uloitjako1", 13},    {"isknastaven1", 14},   {"Konec1", 15},        {"Vexovrtn1", 2},
-        {"Nastve1", 21},       {"Nastnastaven1", 22},  {"Nastpamtisel1", 23}, {"Uloitve1", 24},
-        {"Ulotnastaven1", 25}, {"Uloitpamtisel1", 26}, {"est1", 3},           {"Ukzkytn1", 31},
-        {"iskvizitek1", 32},   {"Nastavenportu1", 33}, {"Pomoc1", 4},         {"Npovda1", 41},
-        {"Novinky1", 43},      {"Oprogramu1", 44},     {"Jazyk1", 5},         {"Label1", 61},
-        {"Label2", 62}};
+        {"isknastaven1", 14}, {"Vexovrtn1", 2}, {"est1", 3},        {"Ukzkytn1", 31},
+        {"iskvizitek1", 32},  {"Pomoc1", 4},    {"Oprogramu1", 44}, {"Jazyk1", 5},
+        {"Label1", 61},       {"Label2", 62}};
     for (const auto& [name, key] : menuItems)
         setText(name, t.get(S::Menu, key));
+    const CommandTable& commands = m_shell.commands();
+    for (const QString& name : commands.names())
+        if (const auto& key = commands.find(name)->text)
+            setText(qPrintable(name), t.get(*key));
     // The mode and counter fields take their texts from the pack, replacing what a read put
     // there.
     m_model.params().setText(QStringLiteral("Edit156"), t.get(S::Menu, 63));
@@ -90,6 +90,7 @@ void TForm1::applyTexts() {
         m_warning->applyTexts(t);
     if (m_toneDialog)
         m_toneDialog->applyTexts(t);
+    m_shell.applyTexts();
     emit textsApplied();
 }
 

@@ -6,6 +6,8 @@
 #include "params/ParameterModel.h"
 #include "params/ui/TForm13.h"
 #include "platform/InstanceLock.h"
+#include "platform/SystemClock.h"
+#include "shell/Shell.h"
 #include "sim/Simulation.h"
 #include "texts/Texts.h"
 #include <QApplication>
@@ -49,14 +51,16 @@ int main(int argc, char** argv) {
     lumo::LocalLinkState link;
     lumo::Texts texts;
     lumo::GuiMessenger messenger;
-    lumo::TForm1 form1(model, link, texts, messenger);
+    lumo::SystemClock clock;
+    lumo::Shell shell(clock, messenger, model, texts);
+    lumo::TForm1 form1(shell);
     messenger.setParent(&form1);
     lumo::TForm8 form8;
     lumo::TForm13 form13(&form1);
     form1.attachToneDialog(&form13);
-    // Before start-up: it raises the quiet flag of the first port check and takes the link
-    // settings as soon as Config.ini has been read.
-    lumo::LocalTransferUi::attach(&form1, model, link, texts, messenger);
+    // The subsystems' parts, before start-up: they take their settings from Config.ini.
+    lumo::LocalTransferUi localLink(shell, link, &form1);
+    form1.addPart(localLink);
 
     form1.setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -1,9 +1,12 @@
 #pragma once
 #include "app/TForm1.h"
 #include "files/FileDialogs.h"
-#include "link/LocalLinkSettings.h"
 #include "params/ParameterModel.h"
+#include "platform/AppConfig.h"
 #include "platform/Messenger.h"
+#include "platform/VirtualClock.h"
+#include "shell/Shell.h"
+#include "shell/ShellPart.h"
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QApplication>
@@ -46,6 +49,43 @@ inline void typeText(QWidget* w, const QString& text) {
         typeChar(w, c);
 }
 
+// A part in place of the local link's: it records what the window routes to it (commands,
+// clicks, config, port checks) and shows `linkPanel` in the link panel.
+class RecordingPart : public ShellPart {
+public:
+    void attach(Shell& shell) override {
+        m_shell = &shell;
+        for (const char* name : {"Nastve1", "Panel1", "Panel2", "StatusBar1"})
+            shell.commands().add(
+                QString::fromLatin1(name), [this, name] { runs << QString::fromLatin1(name); },
+                qstrcmp(name, "Nastve1") == 0
+                    ? std::optional<TextKey>(TextKey{TextSection::Menu, 21})
+                    : std::nullopt);
+    }
+    void readConfig(const AppConfig& c) override {
+        config = c;
+        requested = true;
+    }
+    void writeConfig(AppConfig& c) const override {
+        c.com = config.com;
+        c.usb = config.usb;
+    }
+    void startUpFinished() override { ++startUpsFinished; }
+    void portTick() override { m_shell->statusPanels().setText(StatusPanels::Link, linkPanel); }
+    bool portCheckRequested() const override { return requested; }
+    void portCheck() override { ++portChecks; }
+
+    AppConfig config;
+    bool requested = false;
+    int portChecks = 0;
+    int startUpsFinished = 0;
+    QStringList runs;
+    QString linkPanel = QStringLiteral("COM:1");
+
+private:
+    Shell* m_shell = nullptr;
+};
+
 // A main window in a fresh working folder, shown and active so that focus moves as for a user.
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -53,7 +93,8 @@ protected:
         ASSERT_TRUE(folder.isValid());
         previousFolder = QDir::currentPath();
         QDir::setCurrent(folder.path());
-        form = std::make_unique<TForm1>(model, linkState, texts, messenger);
+        form = std::make_unique<TForm1>(shell);
+        form->addPart(part);
         form->useFileDialogs(&dialogs);
         form->show();
         form->activateWindow();
@@ -85,9 +126,11 @@ protected:
     QTemporaryDir folder;
     QString previousFolder;
     ParameterModel model;
-    LocalLinkState linkState;
     Texts texts;
     ScriptedMessenger messenger;
+    VirtualClock clock;
+    Shell shell{clock, messenger, model, texts};
+    RecordingPart part;
     CancelledDialogs dialogs;
     std::unique_ptr<TForm1> form;
 };

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -174,7 +175,7 @@ TEST_F(MainWindowLayout, StatusBarHasSevenPanelsRefreshedByTheTimer) {
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel%1").arg(i + 1))->text(), initial[i]);
 
-    linkState.settings.comPort = 3;
+    part.linkPanel = QStringLiteral("COM:3");
     model.setSettingsFileName(QStringLiteral("/tmp/sites/Dum 12.KTF"));
     model.params().setFirmwareVersion(QStringLiteral("7.4"));
     form->Timer1Timer();
@@ -190,8 +191,7 @@ TEST_F(MainWindowLayout, StatusBarHasSevenPanelsRefreshedByTheTimer) {
                                   QStringLiteral("dd.MM.yyyy"))
                     .isValid());
 
-    linkState.settings.useUsbCable = true;
-    form->hooks().usbAdapterState = [] { return QStringLiteral("OK"); };
+    part.linkPanel = QStringLiteral("USB:OK");
     form->Timer1Timer();
     EXPECT_EQ(child<QLabel>(QStringLiteral("StatusPanel1"))->text(), QStringLiteral("USB:OK"));
 }
@@ -205,29 +205,43 @@ void click(QWidget* w) {
     QApplication::sendEvent(w, &release);
 }
 
-TEST_F(MainWindowLayout, PanelAndStatusBarClicks) {
-    QStringList kinds;
-    form->hooks().actionChoice = [&](const QString& kind) { kinds << kind; };
+TEST_F(MainWindowLayout, PanelAndStatusBarClicksRunTheirCommands) {
     click(child(QStringLiteral("Label1")));
     click(child(QStringLiteral("Edit157")));
     click(child(QStringLiteral("Panel2")));
-    EXPECT_EQ(kinds, (QStringList{"rezim", "citac", "citac"}));
-
-    linkState.portCheckRequested = false;
+    click(child(QStringLiteral("Edit156")));
     click(child(QStringLiteral("StatusPanel4")));
-    EXPECT_TRUE(linkState.portCheckRequested);
+    click(form->statusBar());
+    EXPECT_EQ(part.runs,
+              (QStringList{"Panel1", "Panel2", "Panel2", "Panel1", "StatusBar1", "StatusBar1"}));
+}
 
-    // On the USB cable a click reopens the adapter; still closed, it reports the error.
-    linkState.portCheckRequested = false;
-    linkState.settings.useUsbCable = true;
-    int opened = 0;
-    form->hooks().openUsbAdapter = [&] { ++opened; };
-    form->hooks().usbAdapterState = [] { return QStringLiteral("--"); };
-    click(child(QStringLiteral("StatusPanel1")));
-    EXPECT_EQ(opened, 1);
-    EXPECT_FALSE(linkState.portCheckRequested);
-    ASSERT_EQ(messenger.messages.size(), 1u);
-    EXPECT_EQ(messenger.messages[0], QStringLiteral("Chyba komunikace"));
+TEST_F(MainWindowLayout, ActionsFollowTheirCommandsAndTheIndicatorItsModel) {
+    QAction* readAll = form->action(QStringLiteral("Nastve1"));
+    readAll->trigger();
+    child<QPushButton>(QStringLiteral("BitBtn3"))->click();
+    EXPECT_EQ(part.runs, (QStringList{"Nastve1", "Nastve1"}));
+    shell.commands().setEnabled(QStringLiteral("Nastve1"), false);
+    EXPECT_FALSE(readAll->isEnabled());
+    shell.commands().setVisible(QStringLiteral("Nastve1"), false);
+    EXPECT_FALSE(readAll->isVisible());
+    shell.commands().setVisible(QStringLiteral("Nastve1"), true);
+    shell.commands().setEnabled(QStringLiteral("Nastve1"), true);
+    EXPECT_TRUE(readAll->isEnabled());
+    EXPECT_TRUE(readAll->isVisible());
+    // A command registered later reaches its action, caption included.
+    int connects = 0;
+    shell.commands().add(
+        QStringLiteral("Connect1"), [&] { ++connects; }, TextKey{TextSection::Menu, 11});
+    form->action(QStringLiteral("Connect1"))->trigger();
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(form->action(QStringLiteral("Connect1"))->text(), QStringLiteral("Otevřít"));
+
+    auto* label166 = child<QLabel>(QStringLiteral("Label166"));
+    shell.indicator().set(0x008000);
+    EXPECT_EQ(label166->palette().color(QPalette::Window), QColor(0, 128, 0));
+    form->Timer1Timer(); // every tick starts from the window colour
+    EXPECT_EQ(label166->palette().color(QPalette::Window), form->palette().color(QPalette::Window));
 }
 
 TEST_F(MainWindowLayout, ToneDialogListsAreBoundToTheModel) {

@@ -57,14 +57,16 @@ TEST_F(StartUp, FirstStartCreatesConfigAndCloseKeepsHandEditedKeys) {
         EXPECT_EQ(ini.readString(QStringLiteral("-"), QStringLiteral("-")), QStringLiteral("-"));
     }
     EXPECT_EQ(form->windowTitle().left(6), QStringLiteral("Lumo V"));
-    EXPECT_TRUE(linkState.portCheckRequested);
+    EXPECT_TRUE(part.requested);
+    EXPECT_FALSE(part.config.existed);
+    EXPECT_EQ(part.startUpsFinished, 1);
 
     // The technician adds the serial options by hand; closing keeps them and stores the port.
     IniFile(configPath)
         .writeString(QStringLiteral("Setup"), QStringLiteral("ClosePort"), QStringLiteral("1"));
     IniFile(configPath)
         .writeString(QStringLiteral("Setup"), QStringLiteral("TimeOutRS"), QStringLiteral("25"));
-    linkState.settings.comPort = 4;
+    part.config.com = 4;
     messenger.answers = {false}; // no save
     form->close();
     IniFile ini(configPath);
@@ -83,14 +85,14 @@ TEST_F(StartUp, ExistingConfigIsReadAndYesOnCloseRunsSaveAs) {
     writeFile(folder.filePath(QStringLiteral("Config.ini")),
               "[Setup]\r\nUSB=1\r\nCOM=3\r\nLang=English.lng\r\nClosePort=1\r\nTimeOutRS=20\r\n");
     writeFile(folder.filePath(QStringLiteral("English.lng")), "[Menu]\r\n1=File\r\n");
-    bool adapterOpened = false;
-    form->hooks().openUsbAdapter = [&] { adapterOpened = true; };
     form->startUp({}, nullptr);
-    EXPECT_EQ(linkState.settings.comPort, 3);
-    EXPECT_TRUE(linkState.settings.useUsbCable);
-    EXPECT_EQ(linkState.settings.closePortMode, QStringLiteral("1"));
-    EXPECT_EQ(linkState.settings.serialTimeoutMs, 20);
-    EXPECT_TRUE(adapterOpened);
+    // The parts get what Config.ini says.
+    EXPECT_TRUE(part.config.existed);
+    EXPECT_EQ(part.config.com, 3);
+    EXPECT_TRUE(part.config.usb);
+    EXPECT_EQ(part.config.closePort, QStringLiteral("1"));
+    EXPECT_EQ(part.config.timeOutRS, 20);
+    EXPECT_EQ(part.startUpsFinished, 1);
     EXPECT_EQ(form->findChild<QMenu*>(QStringLiteral("Soubor1"))->title(), QStringLiteral("File"));
 
     // Yes: Save As is offered with the current name; cancelling it still closes.
@@ -109,25 +111,25 @@ TEST_F(StartUp, FirstTickAfterStartUpHandsOverAndAsksToOpen) {
     form->setEnabled(false);
     form->startUp({}, &warning);
     EXPECT_TRUE(warning.isVisible());
-    EXPECT_EQ(form->timer1()->interval(), 8000);
-    int portChecks = 0;
-    form->hooks().portCheck = [&] { ++portChecks; };
+    EXPECT_EQ(shell.portTimer().intervalMs(), 8000);
     messenger.answers = {true};
-    form->Timer1Timer();
+    clock.advance(7999);
+    EXPECT_TRUE(warning.isVisible());
+    clock.advance(1); // the timer's first tick
     EXPECT_TRUE(form->isEnabled());
     EXPECT_FALSE(warning.isVisible());
-    EXPECT_EQ(form->timer1()->interval(), 300);
+    EXPECT_EQ(shell.portTimer().intervalMs(), 300);
     ASSERT_EQ(messenger.questions.size(), 1u);
     EXPECT_EQ(messenger.questions[0].title, QStringLiteral("Otevřít soubor"));
     EXPECT_EQ(messenger.questions[0].text, QStringLiteral("Chcete načíst soubor s nastavením?"));
     EXPECT_TRUE(messenger.questions[0].defaultNo);
     EXPECT_EQ(dialogs.requests.size(), 1u); // Yes ran the Open command
-    EXPECT_EQ(portChecks, 1);
+    EXPECT_EQ(part.portChecks, 1);
 
     // Later ticks with a raised request only run the port check.
-    form->Timer1Timer();
+    clock.advance(300);
     EXPECT_EQ(messenger.questions.size(), 1u);
-    EXPECT_EQ(portChecks, 2);
+    EXPECT_EQ(part.portChecks, 2);
 }
 
 TEST_F(StartUp, BadCommandLineArgumentsShowTheirMessage) {

@@ -1,5 +1,4 @@
 #include "link/ui/LocalTransferUi.h"
-#include "app/TForm1.h"
 #include "link/TransferUsbLink.h"
 #include "link/ui/AfPortRadioGroup.h"
 #include "link/ui/TForm5.h"
@@ -7,41 +6,37 @@
 #include "link/ui/TForm7.h"
 #include "link/ui/TForm9.h"
 #include "params/Validation.h"
+#include "platform/AppConfig.h"
 #include "platform/Messenger.h"
-#include <QAction>
-#include <QColor>
+#include "shell/Shell.h"
+#include "texts/Texts.h"
 
 namespace lumo {
 
 namespace {
-QColor indicatorColour(TransferIndicator indicator) {
-    return QColor::fromRgb(indicatorRgb(indicator));
-}
+constexpr int kMessageCommunicationError = 35;
 } // namespace
 
-LocalTransferUi::LocalTransferUi(ParameterModel& model, LocalLinkState& link, Texts& texts,
-                                 Messenger& messenger, QWidget* form1)
-    : QObject(form1), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger),
-      m_form1(form1), m_data(model, texts, &messenger) {
+LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* dialogParent)
+    : m_shell(shell), m_link(link), m_model(shell.model()), m_texts(shell.texts()),
+      m_messenger(shell.messenger()), m_data(m_model, m_texts, &m_messenger) {
     m_port.SetName(QStringLiteral("AfComPort1"));
-    m_form6 = new TForm6(messenger, form1);
-    m_form6->applyTexts(texts);
-    m_form7 = new TForm7(model.params(), link, texts, form1);
-    m_form9 = new TForm9(texts, form1);
-    m_engine = std::make_unique<TransferEngine>(m_clock, m_data, *m_form6);
-    m_commands = std::make_unique<LocalTransferCommands>(*m_engine, model, link, texts, messenger);
+    m_form6 = new TForm6(m_messenger, dialogParent);
+    m_form6->applyTexts(m_texts);
+    m_form7 = new TForm7(m_model.params(), link, m_texts, dialogParent);
+    m_form9 = new TForm9(m_texts, dialogParent);
+    m_engine = std::make_unique<TransferEngine>(shell.clock(), m_data, *m_form6);
+    m_commands =
+        std::make_unique<LocalTransferCommands>(*m_engine, m_model, link, m_texts, m_messenger);
     m_commands->setConfirmation(m_form9);
     m_commands->setValidator([this](const ParameterSet& params) {
         return invalidValuesMessage(validateForUnit(params, m_texts), m_texts);
     });
-    if (auto* main = qobject_cast<TForm1*>(form1)) {
-        m_form6->setIndicatorSink(
-            [main](TransferIndicator i) { main->setPortIndicator(indicatorColour(i)); });
-        connect(main, &TForm1::textsApplied, this, [this] { m_form6->applyTexts(m_texts); });
-    }
+    m_form6->setIndicatorSink(
+        [this](TransferIndicator i) { m_shell.indicator().set(indicatorRgb(i)); });
     m_usb = std::make_unique<TransferUsbLink>();
     m_form5 = new TForm5(
-        link, texts,
+        link, m_texts,
         [this](bool ticked) {
             if (ticked) {
                 if (!m_usb->isOpen())
@@ -52,8 +47,10 @@ LocalTransferUi::LocalTransferUi(ParameterModel& model, LocalLinkState& link, Te
             }
             selectLink();
         },
-        form1);
+        dialogParent);
     selectLink();
+    // Only the automatic first port check at start-up fails silently.
+    m_engine->quiet = true;
 }
 
 LocalTransferUi::~LocalTransferUi() {
@@ -63,39 +60,67 @@ LocalTransferUi::~LocalTransferUi() {
         m_port.PortClose();
 }
 
-LocalTransferUi* LocalTransferUi::attach(QWidget* form1, ParameterModel& model,
-                                         LocalLinkState& link, Texts& texts, Messenger& messenger) {
-    auto* ui = new LocalTransferUi(model, link, texts, messenger, form1);
+void LocalTransferUi::attach(Shell& shell) {
     using C = LocalTransferCommands::Command;
-    const std::pair<const char*, C> commands[] = {
-        {"Nastve1", C::ReadAll},
-        {"Nastnastaven1", C::ReadSettings},
-        {"Nastpamtisel1", C::ReadNumbers},
-        {"Uloitve1", C::WriteAll},
-        {"Ulotnastaven1", C::WriteSettings},
-        {"Uloitpamtisel1", C::WriteNumbers},
+    const struct {
+        const char* name;
+        C command;
+        int textKey;
+    } commands[] = {
+        {"Nastve1", C::ReadAll, 21},
+        {"Nastnastaven1", C::ReadSettings, 22},
+        {"Nastpamtisel1", C::ReadNumbers, 23},
+        {"Uloitve1", C::WriteAll, 24},
+        {"Ulotnastaven1", C::WriteSettings, 25},
+        {"Uloitpamtisel1", C::WriteNumbers, 26},
     };
-    for (const auto& [name, command] : commands) {
-        if (auto* action = form1->findChild<QAction*>(QString::fromLatin1(name))) {
-            connect(action, &QAction::triggered, ui, [ui, c = command] { ui->runCommand(c); });
-        }
-    }
-    if (auto* action = form1->findChild<QAction*>(QStringLiteral("Nastavenportu1")))
-        connect(action, &QAction::triggered, ui, &LocalTransferUi::Nastavenportu1Click);
-    if (auto* main = qobject_cast<TForm1*>(form1)) {
-        ShellHooks& hooks = main->hooks();
-        hooks.portCheck = [ui] { ui->portTimerTick(); };
-        hooks.openUsbAdapter = [ui] { ui->openUsbAdapter(); };
-        hooks.usbAdapterState = [ui] { return ui->usbAdapterState(); };
-        hooks.actionChoice = [ui](const QString& kind) { ui->actionChoice(kind); };
-        // The box follows the link choice that Config.ini gave.
-        hooks.linkConfigured = [ui, &link] { ui->form5().setUsbChosen(link.settings.useUsbCable); };
-    } else {
-        ui->form5().setUsbChosen(link.settings.useUsbCable);
-    }
-    // Only the automatic first port check at start-up fails silently.
-    ui->engine().quiet = true;
-    return ui;
+    CommandTable& table = shell.commands();
+    for (const auto& c : commands)
+        table.add(
+            QString::fromLatin1(c.name), [this, command = c.command] { runCommand(command); },
+            TextKey{TextSection::Menu, c.textKey});
+    table.add(
+        QStringLiteral("Nastavenportu1"), [this] { Nastavenportu1Click(); },
+        TextKey{TextSection::Menu, 33});
+    table.add(QStringLiteral("StatusBar1"), [this] { StatusBar1Click(); });
+    table.add(QStringLiteral("Panel1"), [this] { actionChoice(QStringLiteral("rezim")); });
+    table.add(QStringLiteral("Panel2"), [this] { actionChoice(QStringLiteral("citac")); });
+}
+
+void LocalTransferUi::readConfig(const AppConfig& config) {
+    m_link.settings.comPort = config.com;
+    m_link.settings.useUsbCable = config.usb;
+    m_link.settings.closePortMode = config.closePort;
+    m_link.settings.serialTimeoutMs = config.timeOutRS;
+    // The start-up's status read of the unit.
+    m_link.portCheckRequested = true;
+    // The box follows the link choice that Config.ini gave.
+    m_form5->setUsbChosen(m_link.settings.useUsbCable);
+}
+
+void LocalTransferUi::writeConfig(AppConfig& config) const {
+    config.usb = m_link.settings.useUsbCable;
+    config.com = m_link.settings.comPort;
+}
+
+void LocalTransferUi::startUpFinished() {
+    if (m_link.settings.useUsbCable)
+        openUsbAdapter();
+}
+
+void LocalTransferUi::applyTexts(const Texts& texts) {
+    m_form6->applyTexts(texts);
+}
+
+void LocalTransferUi::portTick() {
+    // An exchange whose end was not reported still frees the guard once it is over.
+    if (m_ticket && !m_commands->busy())
+        m_ticket.reset();
+    const LocalLinkSettings& link = m_link.settings;
+    m_shell.statusPanels().setText(StatusPanels::Link,
+                                   link.useUsbCable
+                                       ? QStringLiteral("USB:") + usbAdapterState()
+                                       : QStringLiteral("COM:") + QString::number(link.comPort));
 }
 
 void LocalTransferUi::selectLink() {
@@ -104,18 +129,27 @@ void LocalTransferUi::selectLink() {
                                                            : static_cast<TransferLink*>(&m_serial));
 }
 
-void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
-    if (m_commands->busy())
-        return; // one exchange at a time
-    selectLink();
-    m_commands->run(command);
+bool LocalTransferUi::beginExchange() {
+    if (m_shell.busy())
+        return false; // one exchange at a time, local or remote
+    m_ticket = m_shell.guard().acquire(QStringLiteral("local"));
+    return bool(m_ticket);
 }
 
-void LocalTransferUi::portTimerTick() {
-    if (m_commands->busy() || !m_link.portCheckRequested)
+void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
+    if (!beginExchange())
         return;
     selectLink();
-    m_commands->portCheck();
+    if (!m_commands->run(command, [this](bool) { m_ticket.reset(); }))
+        m_ticket.reset();
+}
+
+void LocalTransferUi::portCheck() {
+    if (!m_link.portCheckRequested || !beginExchange())
+        return;
+    selectLink();
+    if (!m_commands->portCheck([this] { m_ticket.reset(); }))
+        m_ticket.reset();
 }
 
 void LocalTransferUi::openUsbAdapter() {
@@ -124,6 +158,17 @@ void LocalTransferUi::openUsbAdapter() {
 
 QString LocalTransferUi::usbAdapterState() const {
     return m_usb->cable().AdapterState();
+}
+
+void LocalTransferUi::StatusBar1Click() {
+    const bool usb = m_link.settings.useUsbCable;
+    if (usb)
+        openUsbAdapter();
+    const QString adapter = usb ? usbAdapterState() : QStringLiteral("--");
+    if (usb && adapter == QLatin1String("--"))
+        m_messenger.message(m_texts.message(kMessageCommunicationError));
+    else
+        m_link.portCheckRequested = true;
 }
 
 void LocalTransferUi::actionChoice(const QString& kind) {

@@ -1,9 +1,11 @@
 #pragma once
 #include "link/AfComPort.h"
+#include "link/LocalLinkSettings.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
-#include "platform/SystemClock.h"
+#include "shell/ExchangeGuard.h"
+#include "shell/ShellPart.h"
 #include <QObject>
 #include <memory>
 
@@ -11,53 +13,58 @@ class QWidget;
 
 namespace lumo {
 
-class Messenger;
-class Texts;
+class Shell;
 class TForm5;
 class TForm6;
 class TForm7;
 class TForm9;
 
-// The local link's part of the main window: the six commands of the "Vexo - vrátný" menu, the
-// port check of the port timer and the status bar, the transfer window, the write
-// confirmation, the action choice and the port selection. attach() connects it to the main
-// window's actions and hooks by object name.
-class LocalTransferUi : public QObject {
+// The local link's part of the main window: the six commands of the "Vexo - vrátný" menu and
+// the port selection (Nastve1 ... Uloitpamtisel1, Nastavenportu1), the status-bar link panel
+// and its click (StatusBar1), the action choice of the mode and counter panels (Panel1,
+// Panel2), the port check of the port timer, the transfer window, the write confirmation and
+// the link settings of Config.ini. Every exchange holds the shell's exchange guard.
+class LocalTransferUi : public QObject, public ShellPart {
     Q_OBJECT
 public:
-    LocalTransferUi(ParameterModel& model, LocalLinkState& link, Texts& texts, Messenger& messenger,
-                    QWidget* form1);
+    // `dialogParent` owns the part's dialogs (the main window in the program).
+    LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* dialogParent);
     ~LocalTransferUi() override;
 
-    // Creates the windows and wires the menu items (Nastve1 ... Uloitpamtisel1,
-    // Nastavenportu1) and, when `form1` is the main window, its port-check, USB and action
-    // hooks and the activity indicator. Raises the quiet flag of the first port check.
-    static LocalTransferUi* attach(QWidget* form1, ParameterModel& model, LocalLinkState& link,
-                                   Texts& texts, Messenger& messenger);
+    void attach(Shell& shell) override;
+    void readConfig(const AppConfig& config) override;
+    void writeConfig(AppConfig& config) const override;
+    void startUpFinished() override;
+    void applyTexts(const Texts& texts) override;
+    void portTick() override;
+    bool portCheckRequested() const override { return m_link.portCheckRequested; }
+    void portCheck() override;
+    bool busy() const override { return m_commands->busy(); }
 
     void runCommand(LocalTransferCommands::Command command);
-    // The port timer's port check (request raised): a status read when the link is usable.
-    void portTimerTick();
     // Opens the USB adapter afresh (commands, status-bar click, ticking "USB cable").
     void openUsbAdapter();
     QString usbAdapterState() const;
     void actionChoice(const QString& kind);
     void Nastavenportu1Click();
+    void StatusBar1Click();
 
     TransferEngine& engine() { return *m_engine; }
     LocalTransferCommands& commands() { return *m_commands; }
     TAfComPort& port() { return m_port; }
     TForm5& form5() { return *m_form5; }
+    TForm7& form7() { return *m_form7; }
 
 private:
     void selectLink();
+    // Takes the exchange guard for one exchange; false while another exchange runs.
+    bool beginExchange();
 
-    ParameterModel& m_model;
+    Shell& m_shell;
     LocalLinkState& m_link;
+    ParameterModel& m_model;
     Texts& m_texts;
     Messenger& m_messenger;
-    QWidget* m_form1;
-    SystemClock m_clock;
     TAfComPort m_port;
     TransferSerialLink m_serial{m_port};
     std::unique_ptr<TransferUsbLink> m_usb;
@@ -68,6 +75,7 @@ private:
     TForm5* m_form5 = nullptr;
     std::unique_ptr<TransferEngine> m_engine;
     std::unique_ptr<LocalTransferCommands> m_commands;
+    ExchangeGuard::Ticket m_ticket;
 };
 
 } // namespace lumo
