@@ -103,7 +103,7 @@ int runImageEncode(const QStringList& args) {
         return Failure;
 
     TransferBuffer buffer;
-    Codec codec(params, buffer, texts, &messenger);
+    Codec codec(params, buffer, texts);
     codec.EncodeSettings();
     printOut(QString::fromLatin1(codec.settingsImageFromBuffer().toHex()));
     if (numbers) {
@@ -149,8 +149,10 @@ int runImageDecode(const QStringList& args) {
     Texts texts;
     ConsoleMessenger messenger;
     TransferBuffer buffer;
-    Codec codec(params, buffer, texts, &messenger);
-    codec.DecodeSettings(QByteArray::fromHex(hex.toLatin1()));
+    Codec codec(params, buffer, texts);
+    for (const QString& message :
+         codec.DecodeSettings(QByteArray::fromHex(hex.toLatin1())).messages)
+        messenger.message(message, QString());
     if (!saveParameterFile(out, params, &error))
         return fail(error);
     return Success;

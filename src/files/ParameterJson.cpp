@@ -12,9 +12,12 @@ namespace {
 
 const QString kFirmwareVersion = QStringLiteral("FirmwareVersion");
 
+// Option buttons and check boxes travel as booleans, text fields and lists as strings.
 bool isBoolean(const QString& name) {
-    return name.startsWith(QLatin1String("RadioButton")) ||
-           name.startsWith(QLatin1String("CheckBox"));
+    if (findOptionGroup(name))
+        return true;
+    const FieldDef* f = findField(name);
+    return f && f->kind == FieldKind::Check;
 }
 
 // A JSON string literal with its quotes, escaped by Qt.

@@ -1,4 +1,5 @@
 #include "files/SettingsFile.h"
+#include "params/FieldCodings.h"
 #include "params/FieldTable.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1250.h"
@@ -31,14 +32,6 @@ QString trimBlanks(const QString& s) {
     return s.mid(begin, end - begin);
 }
 
-std::vector<const FieldDef*> fieldsOfRecord(int record) {
-    std::vector<const FieldDef*> fields;
-    for (const FieldDef& f : fieldTable())
-        if (f.fileRecord == record)
-            fields.push_back(&f);
-    return fields;
-}
-
 QString recordValue(const ParameterSet& params, int record) {
     if (const OptionGroupDef* g = findOptionGroupByRecord(record)) {
         const QString checked = params.checkedOption(name(g->options.front().button));
@@ -50,27 +43,7 @@ QString recordValue(const ParameterSet& params, int record) {
     const std::vector<const FieldDef*> fields = fieldsOfRecord(record);
     if (fields.empty())
         return {};
-    switch (fields.front()->fileCoding) {
-    case FileCoding::Text:
-        return params.text(name(fields.front()->name));
-    case FileCoding::Check:
-        return params.isChecked(name(fields.front()->name)) ? QStringLiteral("1")
-                                                            : QStringLiteral("0");
-    case FileCoding::CheckZeroOne:
-        return params.isChecked(name(fields.front()->name)) ? QStringLiteral("0")
-                                                            : QStringLiteral("1");
-    case FileCoding::SoundBits: {
-        int bits = 0;
-        for (const FieldDef* f : fields)
-            if (params.isChecked(name(f->name)))
-                bits |= f->imageCoding == ImageCoding::SoundBit1 ? 2 : 1;
-        return QString::number(bits);
-    }
-    case FileCoding::None:
-    case FileCoding::Option:
-        break;
-    }
-    return {};
+    return fileCodingRow(fields.front()->fileCoding).text(fields, params);
 }
 
 QByteArray record(const FileRecordDef& def, const QString& value) {
@@ -96,33 +69,8 @@ void applyRecord(ParameterSet& p, int record, const QString& value) {
                 p.setChecked(name(o.button), true);
         return;
     }
-    for (const FieldDef* f : fieldsOfRecord(record)) {
-        const QString n = name(f->name);
-        switch (f->fileCoding) {
-        case FileCoding::Text:
-            p.setText(n, value);
-            if (record > kMandatoryRecords && f->kind == FieldKind::Text)
-                p.setVisible(n, true);
-            break;
-        case FileCoding::Check:
-            p.setChecked(n, value == QLatin1String("1"));
-            break;
-        case FileCoding::CheckZeroOne:
-            p.setEnabled(n, true);
-            p.setChecked(n, value == QLatin1String("0"));
-            break;
-        case FileCoding::SoundBits: {
-            p.setEnabled(n, true);
-            const int bit = f->imageCoding == ImageCoding::SoundBit1 ? 2 : 1;
-            if (value.size() == 1 && value[0] >= QLatin1Char('0') && value[0] <= QLatin1Char('3'))
-                p.setChecked(n, ((value[0].unicode() - '0') & bit) != 0);
-            break;
-        }
-        case FileCoding::None:
-        case FileCoding::Option:
-            break;
-        }
-    }
+    for (const FieldDef* f : fieldsOfRecord(record))
+        fileCodingRow(f->fileCoding).apply(*f, value, record > kMandatoryRecords, p);
 }
 
 // What an optional record's absence means for its parameters.
@@ -131,29 +79,8 @@ void applyMissingRecord(ParameterSet& p, int record) {
         p.setChecked(name(g->defaultButton), true);
         return;
     }
-    for (const FieldDef* f : fieldsOfRecord(record)) {
-        const QString n = name(f->name);
-        switch (f->fileCoding) {
-        case FileCoding::SoundBits:
-            p.setChecked(n, true);
-            p.setEnabled(n, false);
-            break;
-        case FileCoding::CheckZeroOne:
-            p.setChecked(n, false);
-            p.setEnabled(n, false);
-            break;
-        case FileCoding::Text:
-            if (f->kind == FieldKind::Text) { // the prefix; the lists keep their values
-                p.setText(n, QString());
-                p.setVisible(n, false);
-            }
-            break;
-        case FileCoding::Check:
-        case FileCoding::None:
-        case FileCoding::Option:
-            break;
-        }
-    }
+    for (const FieldDef* f : fieldsOfRecord(record))
+        fileCodingRow(f->fileCoding).missing(*f, p);
 }
 
 } // namespace

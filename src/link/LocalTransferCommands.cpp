@@ -1,4 +1,5 @@
 #include "link/LocalTransferCommands.h"
+#include "params/FieldTable.h"
 #include "platform/Messenger.h"
 #include "texts/Texts.h"
 #include <utility>
@@ -13,13 +14,16 @@ constexpr int kMessageNumberWriteRefused = 55;
 
 CodecTransferData::CodecTransferData(ParameterModel& model, const Texts& texts,
                                      Messenger* messenger)
-    : m_model(model), m_codec(model.params(), model.buffer(), texts, messenger) {}
+    : m_model(model), m_codec(model.params(), model.buffer(), texts), m_messenger(messenger) {}
 
 void CodecTransferData::decodeStatus(const QByteArray& image, bool toSnapshot) {
     m_codec.DecodeStatus(image, toSnapshot, m_model.snapshot());
 }
 void CodecTransferData::decodeSettings(const QByteArray& image) {
-    m_codec.DecodeSettings(image);
+    const DecodeReport report = m_codec.DecodeSettings(image);
+    if (m_messenger)
+        for (const QString& message : report.messages)
+            m_messenger->message(message);
 }
 void CodecTransferData::decodeNumberMemory(const QByteArray& image, int memory) {
     m_codec.DecodeNumberMemory(image, memory);
@@ -55,9 +59,9 @@ void LocalTransferCommands::applySettings() {
 }
 
 bool LocalTransferCommands::snapshotDiffers(const UnitSnapshot& unit, const ParameterSet& params) {
-    return unit.mode != params.text(QStringLiteral("Edit156")) ||
-           unit.unfitted != params.text(QStringLiteral("Edit151")) ||
-           unit.counter != params.text(QStringLiteral("Edit157"));
+    return unit.mode != params.text(statusField(StatusTag::Mode)) ||
+           unit.unfitted != params.text(statusField(StatusTag::Unfitted)) ||
+           unit.counter != params.text(statusField(StatusTag::Counter));
 }
 
 bool LocalTransferCommands::prepareLink() {

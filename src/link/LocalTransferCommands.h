@@ -26,6 +26,7 @@ public:
 private:
     ParameterModel& m_model;
     Codec m_codec;
+    Messenger* m_messenger; // shows what decoding reports
 };
 
 // The write confirmation asked before a settings write when the unit's mode, unfitted-button

@@ -1,10 +1,9 @@
 #include "params/Codec.h"
+#include "params/FieldCodings.h"
 #include "params/FieldTable.h"
 #include "params/ToneCodes.h"
-#include "platform/Messenger.h"
 #include "texts/Texts.h"
 #include <algorithm>
-#include <cmath>
 
 namespace lumo {
 
@@ -12,13 +11,13 @@ namespace {
 
 constexpr unsigned char kMarker = 0x55;
 constexpr int kVersionPosition = 119;
-// A sequential switch 2 implies a plain switch 1; the unit stores it that way.
-const QString kSequentialSwitch2 = QStringLiteral("RadioButton21");
-const QString kPlainSwitch1 = QStringLiteral("RadioButton12");
+// The message shown when a settings image does not start with the marker.
+constexpr int kWrongMarkerMessage = 36;
+constexpr int kDayMessage = 45;
+constexpr int kNightMessage = 46;
+// The status read's tag for the firmware version; the other tags are the fields' status tags.
+constexpr char kVersionTag = 'V';
 
-QString name(const FieldDef& f) {
-    return QString::fromLatin1(f.name);
-}
 QString name(const OptionDef& o) {
     return QString::fromLatin1(o.button);
 }
@@ -60,102 +59,21 @@ unsigned char at(const QByteArray& image, int position) {
     return static_cast<unsigned char>(image.at(position - 1));
 }
 
-// Field values with integer semantics: the text read as a decimal integer, or nothing.
-std::optional<int> number(const ParameterSet& params, const FieldDef& f) {
-    return codes::parseDecimal(params.text(name(f)));
-}
-
-// The other field that shares an image position (the low nibble of positions 8 and 9).
-const FieldDef* partnerAt(int position, const FieldDef* self) {
-    for (const FieldDef* other : settingsFields())
-        if (other->imagePosition == position && other != self)
-            return other;
-    return nullptr;
-}
-
 } // namespace
 
-Codec::Codec(ParameterSet& params, TransferBuffer& buffer, const Texts& texts, Messenger* messenger)
-    : m_params(params), m_buffer(buffer), m_texts(texts), m_messenger(messenger) {}
+Codec::Codec(ParameterSet& params, TransferBuffer& buffer, const Texts& texts)
+    : m_params(params), m_buffer(buffer), m_texts(texts) {}
 
-void Codec::DecodeSettings(const QByteArray& image) {
+DecodeReport Codec::DecodeSettings(const QByteArray& image) {
+    DecodeReport report;
     if (image.size() < 128)
-        return; // callers only decode complete images
-    if (at(image, 1) != kMarker && m_messenger)
-        m_messenger->message(m_texts.message(36));
+        return report; // callers only decode complete images
+    if (at(image, 1) != kMarker)
+        report.messages.append(m_texts.message(kWrongMarkerMessage));
 
-    const QString half = codes::callTimeHalf();
-    for (const FieldDef* fp : settingsFields()) {
-        const FieldDef& f = *fp;
-        const QString n = name(f);
-        const unsigned char b = at(image, f.imagePosition);
-        switch (f.imageCoding) {
-        case ImageCoding::None:
-            break;
-        case ImageCoding::Number:
-        case ImageCoding::PowerOnCount:
-            m_params.setText(n, QString::number(b));
-            break;
-        case ImageCoding::RingCount:
-            m_params.setText(n, QString::number(b).rightJustified(2, QLatin1Char('0')).right(2));
-            break;
-        case ImageCoding::ToneNibbleHigh:
-            m_params.setText(n, QString::number((b >> 4) * 10));
-            break;
-        case ImageCoding::ToneNibbleLow:
-            m_params.setText(n, QString::number((b & 0x0F) * 10));
-            break;
-        case ImageCoding::FlashNibbleHigh:
-            m_params.setText(n, QString::number((b >> 4) * 100));
-            break;
-        case ImageCoding::PauseNibbleLow:
-            m_params.setText(n, QString::number((b & 0x0F) * 100));
-            break;
-        case ImageCoding::DigitGroup: {
-            QString digits;
-            for (int p = f.imagePosition; p < f.imagePosition + f.imageLength; ++p)
-                digits += CodeToDigit(at(image, p));
-            m_params.setText(n, digits);
-            break;
-        }
-        case ImageCoding::CallTime:
-            if (const auto t = codes::callTimeFromCode(b, half))
-                m_params.setText(n, *t);
-            break;
-        case ImageCoding::CheckOneZero:
-            if (b <= 1)
-                m_params.setChecked(n, b == 1);
-            break;
-        case ImageCoding::CheckZeroOne:
-            m_params.setChecked(n, b == 0);
-            break;
-        case ImageCoding::SoundBit0:
-            if (b <= 3)
-                m_params.setChecked(n, (b & 1) != 0);
-            break;
-        case ImageCoding::SoundBit1:
-            if (b <= 3)
-                m_params.setChecked(n, (b & 2) != 0);
-            break;
-        case ImageCoding::DayNightMode:
-            if (b == 0)
-                m_params.setText(n, m_texts.message(45));
-            else if (b == 1)
-                m_params.setText(n, m_texts.message(46));
-            break;
-        case ImageCoding::BusyToneCount:
-            if (const auto t = codes::busyToneText(b))
-                m_params.setText(n, *t);
-            break;
-        case ImageCoding::ToneBand:
-            if (const auto t = codes::bandText(b))
-                m_params.setText(n, *t);
-            break;
-        case ImageCoding::ToneDuration:
-            m_params.setText(n, codes::toneTimeText(b));
-            break;
-        }
-    }
+    const ImageContext context{m_texts, codes::callTimeHalf()};
+    for (const FieldDef* f : settingsFields())
+        imageCodingRow(f->imageCoding).decode(*f, image, context, m_params);
 
     // Option groups go in position order, so switch 1 (37) is set before switch 2 (38). Setting
     // buttons from data never runs the switch-mode rule: the stored switch-1 mode survives.
@@ -169,8 +87,9 @@ void Codec::DecodeSettings(const QByteArray& image) {
         for (const OptionDef& o : g->options) {
             if (o.imageCode == b) {
                 m_params.setChecked(name(o), true);
-                if (name(o) == kSequentialSwitch2)
-                    m_params.setChecked(kPlainSwitch1, true);
+                // A sequential switch 2 implies a plain switch 1; the unit stores it that way.
+                if (o.role == SwitchRole::SequentialSwitch2)
+                    m_params.setChecked(switchRoleButton(SwitchRole::PlainSwitch1), true);
                 break;
             }
         }
@@ -179,6 +98,7 @@ void Codec::DecodeSettings(const QByteArray& image) {
     const unsigned char version = at(image, kVersionPosition);
     if (version != 255)
         m_params.setFirmwareVersion(codes::versionText(version));
+    return report;
 }
 
 void Codec::DecodeNumberMemory(const QByteArray& image, int memory) {
@@ -194,123 +114,47 @@ void Codec::DecodeStatus(const QByteArray& image, bool toSnapshot, UnitSnapshot&
     for (int k = 0; k + 1 < image.size() && k < 8; k += 2) {
         const char tag = image.at(k);
         const unsigned char value = static_cast<unsigned char>(image.at(k + 1));
-        switch (tag) {
-        case 'V':
+        if (tag == kVersionTag) {
             m_params.setFirmwareVersion(codes::versionText(value));
+            continue;
+        }
+        const StatusTag status = static_cast<StatusTag>(tag);
+        QString text;
+        QString UnitSnapshot::*slot = nullptr;
+        switch (status) {
+        case StatusTag::Unfitted:
+            text = QString::number(value);
+            slot = &UnitSnapshot::unfitted;
             break;
-        case 'N':
-            if (toSnapshot)
-                snapshot.unfitted = QString::number(value);
-            else
-                m_params.setText(QStringLiteral("Edit151"), QString::number(value));
+        case StatusTag::Mode:
+            if (value > 1)
+                continue; // not a mode: the field keeps its text
+            text = m_texts.message(value == 0 ? kDayMessage : kNightMessage);
+            slot = &UnitSnapshot::mode;
             break;
-        case 'S':
-            if (value <= 1) {
-                const QString mode = m_texts.message(value == 0 ? 45 : 46);
-                if (toSnapshot)
-                    snapshot.mode = mode;
-                else
-                    m_params.setText(QStringLiteral("Edit156"), mode);
-            }
-            break;
-        case 'U':
-            if (toSnapshot)
-                snapshot.counter = QString::number(value);
-            else
-                m_params.setText(QStringLiteral("Edit157"), QString::number(value));
+        case StatusTag::Counter:
+            text = QString::number(value);
+            slot = &UnitSnapshot::counter;
             break;
         default:
-            break; // unknown tags are skipped with their value
+            continue; // unknown tags are skipped with their value
         }
+        if (toSnapshot)
+            snapshot.*slot = text;
+        else
+            m_params.setText(statusField(status), text);
     }
 }
 
 void Codec::EncodeSettings() {
-    const QString half = codes::callTimeHalf();
-    // Slot k carries image position k + 1. A value that cannot be converted leaves its slot as
-    // it was; Validation refuses such sets before any transfer starts.
-    auto put = [this](int position, std::optional<int> value) {
-        if (value)
-            m_buffer[position - 1] = *value;
-    };
+    const ImageContext context{m_texts, codes::callTimeHalf()};
+    // A value that cannot be converted leaves its slot as it was; Validation refuses such sets
+    // before any transfer starts.
+    for (const FieldDef* f : settingsFields())
+        if (const auto encode = imageCodingRow(f->imageCoding).encode)
+            encode(*f, m_params, context, m_buffer);
 
-    for (const FieldDef* fp : settingsFields()) {
-        const FieldDef& f = *fp;
-        const QString n = name(f);
-        const int pos = f.imagePosition;
-        switch (f.imageCoding) {
-        case ImageCoding::None:
-            break;
-        case ImageCoding::Number:
-            put(pos, number(m_params, f));
-            break;
-        case ImageCoding::RingCount: {
-            const QString t = m_params.text(n);
-            if (t.startsWith(QLatin1Char('0')))
-                put(pos, codes::parseDecimal(t.right(1)));
-            else
-                put(pos, codes::parseDecimal(t));
-            break;
-        }
-        case ImageCoding::ToneNibbleHigh:
-        case ImageCoding::FlashNibbleHigh: {
-            // The byte is computed once, from the high-nibble field and its partner, in floating
-            // point as the unit's tool always did (tone 100 + gap 100 gives 170).
-            const double unit = f.imageCoding == ImageCoding::ToneNibbleHigh ? 10.0 : 100.0;
-            const FieldDef* lowField = partnerAt(pos, fp);
-            const auto high = number(m_params, f);
-            const auto low = lowField ? number(m_params, *lowField) : std::nullopt;
-            if (high && low) {
-                const double v = std::trunc(*high / unit * 16 + *low / unit);
-                if (v >= -2147483648.0 && v <= 2147483647.0)
-                    put(pos, static_cast<int>(v));
-            }
-            break;
-        }
-        case ImageCoding::ToneNibbleLow:
-        case ImageCoding::PauseNibbleLow:
-            break; // written with the high nibble
-        case ImageCoding::DigitGroup:
-            DigitsToCodes(m_buffer, m_params.text(n), f.imageLength, pos - 1);
-            break;
-        case ImageCoding::CallTime:
-            put(pos, codes::callTimeToCode(m_params.text(n), half));
-            break;
-        case ImageCoding::CheckOneZero:
-            put(pos, m_params.isChecked(n) ? 1 : 0);
-            break;
-        case ImageCoding::CheckZeroOne:
-            put(pos, m_params.isChecked(n) ? 0 : 1);
-            break;
-        case ImageCoding::SoundBit0:
-            m_buffer[pos - 1] = (m_params.isChecked(n) ? 1 : 0) +
-                                (m_params.isChecked(QStringLiteral("CheckBox4")) ? 2 : 0);
-            break;
-        case ImageCoding::SoundBit1:
-            break; // written with bit 0
-        case ImageCoding::PowerOnCount: {
-            const QString t = m_params.text(n);
-            if (t.isEmpty() || t == QLatin1String("-"))
-                put(pos, 0);
-            else
-                put(pos, codes::parseDecimal(t));
-            break;
-        }
-        case ImageCoding::DayNightMode:
-            put(pos, m_params.text(n) == m_texts.message(46) ? 1 : 0);
-            break;
-        case ImageCoding::BusyToneCount:
-            put(pos, codes::busyToneCode(m_params.text(n)));
-            break;
-        case ImageCoding::ToneBand:
-            put(pos, codes::bandCode(m_params.text(n)));
-            break;
-        case ImageCoding::ToneDuration:
-            put(pos, codes::toneTimeCode(m_params.text(n)));
-            break;
-        }
-    }
-
+    auto put = [this](int position, int value) { m_buffer[position - 1] = value; };
     for (const OptionGroupDef& g : optionGroups()) {
         const QString checked =
             m_params.checkedOption(QString::fromLatin1(g.options.front().button));
@@ -348,17 +192,7 @@ QByteArray Codec::numberImageFromBuffer() const {
 }
 
 void Codec::DigitsToCodes(TransferBuffer& buffer, const QString& text, int count, int first) {
-    for (int j = 1; j <= count; ++j) {
-        const int slot = first + j - 1;
-        if (slot < 1 || slot > 128)
-            continue;
-        if (j > text.size()) {
-            buffer[slot] = 255;
-        } else if (const auto code = codes::digitCode(text[j - 1])) {
-            buffer[slot] = *code;
-        }
-        // A character outside the digit code leaves its slot; Validation refuses such texts.
-    }
+    digitsToCodesInBuffer(buffer, text, count, first);
 }
 
 QString Codec::CodeToDigit(unsigned char byte) {

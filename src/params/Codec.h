@@ -3,22 +3,30 @@
 #include "params/TransferBuffer.h"
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace lumo {
 
 class Texts;
-class Messenger;
+
+// What decoding found that the user should be told (the wrong-marker message); the caller
+// shows it. Decoding goes on regardless.
+struct DecodeReport {
+    QStringList messages;
+    bool clean() const { return messages.isEmpty(); }
+};
 
 // Converts between the unit's memory images and the parameter set. Holds no state of its
 // own: it works on the parameter set, the transfer buffer and the unit snapshot it is given.
-// Mode texts ("DEN"/"NOC", MESSAGE 45/46) and the wrong-marker message (MESSAGE 36) come from
-// the texts table; the call-time half uses the decimal separator of QLocale().
+// Each field is coded by the row of its coding (FieldCodings.h). Mode texts ("DEN"/"NOC",
+// MESSAGE 45/46) and the wrong-marker message (MESSAGE 36) come from the texts table; the
+// call-time half uses the decimal separator of QLocale().
 class Codec {
 public:
-    Codec(ParameterSet& params, TransferBuffer& buffer, const Texts& texts, Messenger* messenger);
+    Codec(ParameterSet& params, TransferBuffer& buffer, const Texts& texts);
 
     // Image lengths are the caller's guarantee: 128, 16 and 8 bytes.
-    void DecodeSettings(const QByteArray& image);
+    DecodeReport DecodeSettings(const QByteArray& image);
     void DecodeNumberMemory(const QByteArray& image, int memory);
     void DecodeStatus(const QByteArray& image, bool toSnapshot, UnitSnapshot& snapshot);
 
@@ -40,7 +48,6 @@ private:
     ParameterSet& m_params;
     TransferBuffer& m_buffer;
     const Texts& m_texts;
-    Messenger* m_messenger;
 };
 
 } // namespace lumo

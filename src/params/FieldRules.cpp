@@ -1,4 +1,5 @@
 #include "params/FieldRules.h"
+#include <algorithm>
 #include <cmath>
 
 namespace lumo {
@@ -39,15 +40,17 @@ QString roundedToStep(int value, int step) {
     return QString::number(units) + QString(QString::number(step).size() - 1, QLatin1Char('0'));
 }
 
-// The dialling-time fields: empty gives `emptyValue`, then clamp, then round.
-ExitResult diallingTime(const QString& original, const QString& trimmed, int emptyValue, int lo,
-                        int hi, int step) {
-    int value = trimmed.isEmpty() ? emptyValue : trimmed.toInt();
-    if (value < lo)
-        value = lo;
-    if (value > hi)
-        value = hi;
-    return correct(original, roundedToStep(value, step));
+// An empty dialling time counts as this many milliseconds before it is brought into range.
+constexpr int kEmptyDiallingTime = 60;
+
+// The dialling-time fields: empty gives 60, then clamp to the range, then round to its step.
+ExitResult diallingTime(const QString& original, const QString& trimmed, const ValueRange& range) {
+    int value = trimmed.isEmpty() ? kEmptyDiallingTime : trimmed.toInt();
+    if (value < range.lo)
+        value = range.lo;
+    if (value > range.hi)
+        value = range.hi;
+    return correct(original, roundedToStep(value, range.step));
 }
 
 ExitResult callTime(const QString& original, const QString& trimmed, QChar sep) {
@@ -111,9 +114,11 @@ QString callTimeHalf(QChar sep) {
     return QStringLiteral("0") + sep + QStringLiteral("5");
 }
 
-ExitResult applyExitRule(ExitRule rule, const QString& text, QChar sep) {
+ExitResult applyExitRule(const FieldDef& field, const QString& text, QChar sep) {
     const QString t = text.trimmed();
-    switch (rule) {
+    // Correcting rules take their bounds from the field's range.
+    const ValueRange range = field.range.value_or(ValueRange{1, 99});
+    switch (field.exitRule) {
     case ExitRule::None:
         return keep(text);
     case ExitRule::TwoDigitCode:
@@ -130,21 +135,18 @@ ExitResult applyExitRule(ExitRule rule, const QString& text, QChar sep) {
         return r;
     }
     case ExitRule::AtLeastOne:
-        return t.isEmpty() || t.toInt() <= 0 ? correct(text, QStringLiteral("1")) : keep(text);
+        return t.isEmpty() || t.toInt() < range.lo ? correct(text, QString::number(range.lo))
+                                                   : keep(text);
     case ExitRule::EmptyBecomesOne:
         return t.isEmpty() ? correct(text, QStringLiteral("1")) : keep(text);
     case ExitRule::RingCount:
-        if (t.isEmpty() || t.toInt() < 4)
-            return correct(text, QStringLiteral("04"));
+        if (t.isEmpty() || t.toInt() < range.lo)
+            return correct(text, QString::number(range.lo).rightJustified(2, QLatin1Char('0')));
         if (t.size() == 1)
             return correct(text, QStringLiteral("0") + t);
         return keep(text);
-    case ExitRule::ToneTime:
-        return diallingTime(text, t, 60, 60, 150, 10);
-    case ExitRule::FlashTime:
-        return diallingTime(text, t, 60, 100, 600, 100);
-    case ExitRule::PauseTime:
-        return diallingTime(text, t, 60, 500, 1000, 100);
+    case ExitRule::DiallingTime:
+        return diallingTime(text, t, range);
     case ExitRule::CallTime:
         return callTime(text, t, sep);
     }
@@ -163,65 +165,92 @@ UnfittedKey unfittedKeyDecision(QChar typed, const QString& currentText) {
 }
 
 void applySwitchModeRule(ParameterSet& params, const QString& clicked) {
-    const QString sequential = QStringLiteral("RadioButton21");
-    const QString plainSwitch = QStringLiteral("RadioButton12");
-    if (clicked == sequential) {
-        params.setChecked(plainSwitch, true);
-        return;
-    }
-    const bool switch1Other = clicked == QLatin1String("RadioButton13") ||
-                              clicked == QLatin1String("RadioButton14") ||
-                              clicked == QLatin1String("RadioButton15");
-    if (switch1Other && params.isChecked(sequential))
+    const QString sequential = switchRoleButton(SwitchRole::SequentialSwitch2);
+    const QString plainSwitch = switchRoleButton(SwitchRole::PlainSwitch1);
+    const SwitchRole role = switchRole(clicked);
+    if (role == SwitchRole::SequentialSwitch2 ||
+        (role == SwitchRole::OtherSwitch1 && params.isChecked(sequential)))
         params.setChecked(plainSwitch, true);
 }
 
-FirmwareRuleStates applyFirmwareRules(ParameterSet& params) {
-    const QString version = params.firmwareVersion();
+namespace {
+
+// The firmware version as its major and minor digit; nothing while no unit has been read.
+struct Firmware {
+    bool known;
+    int major;
+    int minor;
+};
+
+Firmware firmwareOf(const QString& version) {
     const bool known = version.size() >= 3;
-    const int major = known ? std::max(0, version.front().digitValue()) : 0;
-    const int minor = known ? std::max(0, version.back().digitValue()) : 0;
+    return {known, known ? std::max(0, version.front().digitValue()) : 0,
+            known ? std::max(0, version.back().digitValue()) : 0};
+}
 
-    // 1. Keypad in place 3 needs firmware 1.7 or later.
-    const QString place3 = QStringLiteral("RadioButton16");
-    if (known && major == 1 && minor < 7) {
-        if (params.isChecked(place3))
-            params.setChecked(QStringLiteral("RadioButton1"), true);
-        params.setEnabled(place3, false);
-    } else {
-        params.setEnabled(place3, true);
+// Whether a condition allows its parameter; nothing when the parameter is left as it is.
+std::optional<bool> allows(FirmwareCondition condition, const Firmware& fw) {
+    switch (condition) {
+    case FirmwareCondition::Always:
+        return true;
+    case FirmwareCondition::KeypadPlace3:
+        return !(fw.known && fw.major == 1 && fw.minor < 7);
+    case FirmwareCondition::ToneDetection:
+        return fw.known && fw.major >= 4;
+    case FirmwareCondition::Signalling:
+        if (!fw.known)
+            return std::nullopt;
+        return fw.major >= 7;
+    case FirmwareCondition::Prefix:
+        // While no unit has been read the field is left as a loaded file set it: clearing it
+        // then would silently drop the file's prefix.
+        if (!fw.known)
+            return std::nullopt;
+        return fw.major > 7 || (fw.major == 7 && fw.minor > 3);
+    }
+    return true;
+}
+
+} // namespace
+
+FirmwareRuleStates applyFirmwareRules(ParameterSet& params) {
+    const Firmware fw = firmwareOf(params.firmwareVersion());
+
+    // An option button the firmware lacks is disabled; when it was checked, its group falls
+    // back to its default button.
+    for (const OptionGroupDef& g : optionGroups())
+        for (const OptionDef& o : g.options) {
+            const std::optional<bool> allowed = allows(o.firmware, fw);
+            if (o.firmware == FirmwareCondition::Always || !allowed)
+                continue;
+            const QString name = QString::fromLatin1(o.button);
+            if (!*allowed && params.isChecked(name))
+                params.setChecked(QString::fromLatin1(g.defaultButton), true);
+            params.setEnabled(name, *allowed);
+        }
+
+    // A check box the firmware lacks takes its default and is disabled; a text field is hidden
+    // and emptied.
+    for (const FieldDef& f : fieldTable()) {
+        const std::optional<bool> allowed = allows(f.firmware, fw);
+        if (f.firmware == FirmwareCondition::Always || !allowed)
+            continue;
+        const QString name = QString::fromLatin1(f.name);
+        if (f.kind == FieldKind::Check) {
+            if (!*allowed)
+                params.setChecked(name, qstrcmp(f.defaultValue, "1") == 0);
+            params.setEnabled(name, *allowed);
+        } else {
+            params.setVisible(name, *allowed);
+            if (!*allowed)
+                params.setText(name, QString());
+        }
     }
 
-    // 2. Tone detection from major version 4.
     FirmwareRuleStates states;
-    states.toneDetectionEnabled = known && major >= 4;
-
-    // 3. Sound signalling and delayed start are configurable from major version 7.
-    const QString seize = QStringLiteral("CheckBox3");
-    const QString other = QStringLiteral("CheckBox4");
-    const QString delayed = QStringLiteral("CheckBox5");
-    if (known && major < 7) {
-        params.setChecked(seize, true);
-        params.setChecked(other, true);
-        params.setChecked(delayed, false);
-        params.setEnabled(seize, false);
-        params.setEnabled(other, false);
-        params.setEnabled(delayed, false);
-    } else if (known) {
-        params.setEnabled(seize, true);
-        params.setEnabled(other, true);
-        params.setEnabled(delayed, true);
-    }
-
-    // 4. The dialling prefix exists from version 7.4. While no unit has been read the field is
-    // left as a loaded file set it: clearing it then would silently drop the file's prefix.
-    const QString prefix = QStringLiteral("Edit158");
-    if (known && (major > 7 || (major == 7 && minor > 3))) {
-        params.setVisible(prefix, true);
-    } else if (known) {
-        params.setVisible(prefix, false);
-        params.setText(prefix, QString());
-    }
+    for (const FrameDef& frame : frameTable())
+        if (frame.kind == FrameKind::Command && frame.firmware != FirmwareCondition::Always)
+            states.toneDetectionEnabled = allows(frame.firmware, fw).value_or(false);
     return states;
 }
 

@@ -24,8 +24,9 @@ struct ExitResult {
     bool changed = false;             // a correcting rule rewrote the text
 };
 
-// Runs the exit rule on a field's text (the rule itself trims it).
-ExitResult applyExitRule(ExitRule rule, const QString& text, QChar decimalSeparator);
+// Runs the field's exit rule on its text (the rule itself trims it); correcting rules take
+// their bounds from the field's range.
+ExitResult applyExitRule(const FieldDef& field, const QString& text, QChar decimalSeparator);
 
 // "0,5" with the locale's separator: the call time of one half minute.
 QString callTimeHalf(QChar decimalSeparator);
@@ -43,8 +44,9 @@ struct FirmwareRuleStates {
     bool toneDetectionEnabled = false; // Button1 of the time page
 };
 
-// The four firmware rules, run on every tick of the port timer: RadioButton16, Button1,
-// CheckBox3..CheckBox5, Edit158 (Label168 follows Edit158's visibility).
+// The firmware rules of the table's firmware conditions, run on every tick of the port timer:
+// RadioButton16, Button1, CheckBox3..CheckBox5, Edit158 (Label168 follows Edit158's
+// visibility).
 FirmwareRuleStates applyFirmwareRules(ParameterSet& params);
 
 } // namespace lumo

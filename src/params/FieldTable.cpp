@@ -36,6 +36,24 @@ FieldDef text(const char* name, const char* def, int maxLength, KeyFilter filter
                     remote,       place};
 }
 
+// Column setters for the rows that need them.
+FieldDef ranged(FieldDef f, int lo, int hi, int step = 1) {
+    f.range = ValueRange{lo, hi, step};
+    return f;
+}
+FieldDef hinted(FieldDef f, TextKey hint) {
+    f.hint = hint;
+    return f;
+}
+FieldDef status(FieldDef f, StatusTag tag) {
+    f.status = tag;
+    return f;
+}
+FieldDef needs(FieldDef f, FirmwareCondition condition) {
+    f.firmware = condition;
+    return f;
+}
+
 std::vector<FieldDef> buildFieldTable() {
     std::vector<FieldDef> t;
     t.reserve(166);
@@ -96,9 +114,10 @@ std::vector<FieldDef> buildFieldTable() {
     t.push_back(text("Edit132", "22", 2, K::Digits, R::TwoDigitCode, key(S::TAB2, 16), "Label143",
                      29, 2, C::DigitGroup, 16, remote(G::Switch, 8, "351", RC::Text),
                      place("GroupBox3", 4, 30)));
-    t.push_back(text("Edit133", "5", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 17), "Label144", 31,
-                     1, C::Number, 17, remote(G::Switch, 10, "361", RC::TwoDigits),
-                     place("GroupBox3", 5, 30)));
+    t.push_back(ranged(text("Edit133", "5", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 17),
+                            "Label144", 31, 1, C::Number, 17,
+                            remote(G::Switch, 10, "361", RC::TwoDigits), place("GroupBox3", 5, 30)),
+                       1, 99));
     t.push_back(text("Edit134", "", 6, K::Digits, R::Password, key(S::TAB2, 13), "Label139", 45, 6,
                      C::DigitGroup, 20, remote(G::Switch, 5, "322", RC::TerminatedCode),
                      place("GroupBox10", 1, 56)));
@@ -111,12 +130,16 @@ std::vector<FieldDef> buildFieldTable() {
     t.push_back(text("Edit137", "33", 2, K::Digits, R::TwoDigitCode, key(S::TAB2, 16), "Label147",
                      33, 2, C::DigitGroup, 23, remote(G::Switch, 9, "352", RC::Text),
                      place("GroupBox10", 4, 30)));
-    t.push_back(text("Edit138", "5", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 17), "Label148", 32,
-                     1, C::Number, 24, remote(G::Switch, 11, "362", RC::TwoDigits),
-                     place("GroupBox10", 5, 30)));
-    t.push_back(text("Edit139", "15", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 19), "Label153", 28,
-                     1, C::Number, 26, remote(G::Switch, 14, "38", RC::TwoDigits),
-                     place("SwitchDelayRow", 0, 30)));
+    t.push_back(
+        ranged(text("Edit138", "5", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 17), "Label148", 32,
+                    1, C::Number, 24, remote(G::Switch, 11, "362", RC::TwoDigits),
+                    place("GroupBox10", 5, 30)),
+               1, 99));
+    t.push_back(
+        ranged(text("Edit139", "15", 2, K::Digits, R::AtLeastOne, key(S::TAB2, 19), "Label153", 28,
+                    1, C::Number, 26, remote(G::Switch, 14, "38", RC::TwoDigits),
+                    place("SwitchDelayRow", 0, 30)),
+               1, 99));
     // Basic parameters.
     t.push_back(text("Edit140", "55", 2, K::Digits, R::TwoDigitCode, key(S::TAB1, 42), "Label154",
                      17, 2, C::DigitGroup, 4, remote(G::Basic, 2, "431", RC::Text),
@@ -137,88 +160,107 @@ std::vector<FieldDef> buildFieldTable() {
     t.push_back(text("Edit145", "2", 3, K::CallTime, R::CallTime, key(S::TAB3, 12), "Label149", 3,
                      1, C::CallTime, 27, remote(G::Time, 1, "52", RC::TalkTime),
                      place("GroupBox22", 0, 40)));
-    t.push_back(text("Edit146", "1", 1, K::Count1to9, R::EmptyBecomesOne, key(S::TAB3, 13),
-                     "Label150", 2, 1, C::Number, 28, remote(G::Time, 0, "51", RC::Text),
-                     place("GroupBox22", 1, 40)));
-    t.push_back(text("Edit147", "2", 1, K::Count1to9, R::EmptyBecomesOne, key(S::TAB3, 14),
-                     "Label151", 4, 1, C::Number, 29, remote(G::Time, 2, "53", RC::Text),
-                     place("GroupBox22", 2, 40)));
-    t.push_back(text("Edit148", "2", 1, K::Count1to5, R::EmptyBecomesOne, key(S::TAB3, 15),
-                     "Label152", 5, 1, C::Number, 30, remote(G::Time, 3, "54", RC::Text),
-                     place("GroupBox22", 3, 40)));
-    t.push_back(text("Edit149", "1", 1, K::Count1to5, R::EmptyBecomesOne, key(S::TAB3, 16),
-                     "Label159", 6, 1, C::Number, 31, remote(G::Time, 4, "55", RC::Text),
-                     place("GroupBox22", 4, 40)));
-    t.push_back(text("Edit150", "12", 2, K::Digits, R::RingCount, key(S::TAB3, 17), "Label160", 7,
-                     1, C::RingCount, 32, remote(G::Time, 5, "56", RC::TwoDigits),
-                     place("GroupBox22", 5, 40)));
-    FieldDef unfitted =
-        text("Edit151", "0", 1, K::Unfitted, R::Unfitted, key(S::TAB1, 92), "Label161", 128, 1,
-             C::Number, 11, remote(G::Basic, 10, "6#", RC::Text), place("GroupBox20", 0, 24));
-    unfitted.hint = key(S::HINT, 3);
-    t.push_back(unfitted);
-    t.push_back(text("Edit152", "100", 3, K::Digits, R::ToneTime, key(S::TAB3, 22), "Label162", 8,
-                     1, C::ToneNibbleHigh, 33, remote(G::Time, 6, "57", RC::ToneTenths),
-                     place("GroupBox21", 0, 40)));
-    t.push_back(text("Edit153", "100", 3, K::Digits, R::ToneTime, key(S::TAB3, 23), "Label163", 8,
-                     1, C::ToneNibbleLow, 34, remote(G::Time, 7, "58", RC::ToneTenths),
-                     place("GroupBox21", 1, 40)));
-    t.push_back(text("Edit154", "100", 3, K::Digits, R::FlashTime, key(S::TAB3, 24), "Label164", 9,
-                     1, C::FlashNibbleHigh, 35, remote(G::Time, 8, "59", RC::Hundreds),
-                     place("GroupBox21", 2, 40)));
-    t.push_back(text("Edit155", "800", 4, K::Digits, R::PauseTime, key(S::TAB3, 25), "Label165", 9,
-                     1, C::PauseNibbleLow, 36, remote(G::Time, 9, "50", RC::PauseHundreds),
-                     place("GroupBox21", 3, 40)));
+    t.push_back(ranged(text("Edit146", "1", 1, K::Count1to9, R::EmptyBecomesOne, key(S::TAB3, 13),
+                            "Label150", 2, 1, C::Number, 28, remote(G::Time, 0, "51", RC::Text),
+                            place("GroupBox22", 1, 40)),
+                       1, 9));
+    t.push_back(ranged(text("Edit147", "2", 1, K::Count1to9, R::EmptyBecomesOne, key(S::TAB3, 14),
+                            "Label151", 4, 1, C::Number, 29, remote(G::Time, 2, "53", RC::Text),
+                            place("GroupBox22", 2, 40)),
+                       1, 9));
+    t.push_back(ranged(text("Edit148", "2", 1, K::Count1to5, R::EmptyBecomesOne, key(S::TAB3, 15),
+                            "Label152", 5, 1, C::Number, 30, remote(G::Time, 3, "54", RC::Text),
+                            place("GroupBox22", 3, 40)),
+                       1, 5));
+    t.push_back(ranged(text("Edit149", "1", 1, K::Count1to5, R::EmptyBecomesOne, key(S::TAB3, 16),
+                            "Label159", 6, 1, C::Number, 31, remote(G::Time, 4, "55", RC::Text),
+                            place("GroupBox22", 4, 40)),
+                       1, 5));
+    t.push_back(ranged(text("Edit150", "12", 2, K::Digits, R::RingCount, key(S::TAB3, 17),
+                            "Label160", 7, 1, C::RingCount, 32,
+                            remote(G::Time, 5, "56", RC::TwoDigits), place("GroupBox22", 5, 40)),
+                       4, 99));
+    t.push_back(
+        status(hinted(ranged(text("Edit151", "0", 1, K::Unfitted, R::Unfitted, key(S::TAB1, 92),
+                                  "Label161", 128, 1, C::Number, 11,
+                                  remote(G::Basic, 10, "6#", RC::Text), place("GroupBox20", 0, 24)),
+                             0, 2),
+                      key(S::HINT, 3)),
+               StatusTag::Unfitted));
+    t.push_back(ranged(text("Edit152", "100", 3, K::Digits, R::DiallingTime, key(S::TAB3, 22),
+                            "Label162", 8, 1, C::ToneNibbleHigh, 33,
+                            remote(G::Time, 6, "57", RC::ToneTenths), place("GroupBox21", 0, 40)),
+                       60, 150, 10));
+    t.push_back(ranged(text("Edit153", "100", 3, K::Digits, R::DiallingTime, key(S::TAB3, 23),
+                            "Label163", 8, 1, C::ToneNibbleLow, 34,
+                            remote(G::Time, 7, "58", RC::ToneTenths), place("GroupBox21", 1, 40)),
+                       60, 150, 10));
+    t.push_back(ranged(text("Edit154", "100", 3, K::Digits, R::DiallingTime, key(S::TAB3, 24),
+                            "Label164", 9, 1, C::FlashNibbleHigh, 35,
+                            remote(G::Time, 8, "59", RC::Hundreds), place("GroupBox21", 2, 40)),
+                       100, 600, 100));
+    t.push_back(
+        ranged(text("Edit155", "800", 4, K::Digits, R::DiallingTime, key(S::TAB3, 25), "Label165",
+                    9, 1, C::PauseNibbleLow, 36, remote(G::Time, 9, "50", RC::PauseHundreds),
+                    place("GroupBox21", 3, 40)),
+               500, 1000, 100));
     // Mode and power-on panels: display only, never stored in a settings file.
-    FieldDef mode = text("Edit156", "DEN", 0, K::DisplayOnly, R::None, key(S::Menu, 61), "Label1",
-                         127, 1, C::DayNightMode, 0);
-    mode.hint = key(S::HINT, 5);
-    t.push_back(mode);
-    FieldDef counter = text("Edit157", "0", 0, K::DisplayOnly, R::None, key(S::Menu, 62), "Label2",
-                            126, 1, C::PowerOnCount, 0);
-    counter.hint = key(S::HINT, 6);
-    t.push_back(counter);
-    t.push_back(text("Edit158", "", 4, K::Prefix, R::None, key(S::TAB3, 31), "Label168", 113, 4,
-                     C::DigitGroup, 167, {}, place("PrefixRow", 0, 44, " ")));
+    t.push_back(status(hinted(text("Edit156", "DEN", 0, K::DisplayOnly, R::None, key(S::Menu, 61),
+                                   "Label1", 127, 1, C::DayNightMode, 0),
+                              key(S::HINT, 5)),
+                       StatusTag::Mode));
+    t.push_back(status(hinted(text("Edit157", "0", 0, K::DisplayOnly, R::None, key(S::Menu, 62),
+                                   "Label2", 126, 1, C::PowerOnCount, 0),
+                              key(S::HINT, 6)),
+                       StatusTag::Counter));
+    t.push_back(needs(text("Edit158", "", 4, K::Prefix, R::None, key(S::TAB3, 31), "Label168", 113,
+                           4, C::DigitGroup, 167, {}, place("PrefixRow", 0, 44, " ")),
+                      FirmwareCondition::Prefix));
 
     auto check = [](const char* name, const char* def, TextKey caption, int pos, ImageCoding coding,
-                    int record, FileCoding fileCoding, RemoteDef remote, FieldPlace place) {
-        return FieldDef{name,
-                        FieldKind::Check,
-                        def,
-                        0,
-                        KeyFilter::None,
-                        ExitRule::None,
-                        caption,
-                        nullptr,
-                        std::nullopt,
-                        pos,
-                        1,
-                        coding,
-                        record,
-                        fileCoding,
-                        remote,
-                        place};
+                    int record, FileCoding fileCoding, RemoteDef remote, FieldPlace place,
+                    DisplayCoding display) {
+        FieldDef f{name,
+                   FieldKind::Check,
+                   def,
+                   0,
+                   KeyFilter::None,
+                   ExitRule::None,
+                   caption,
+                   nullptr,
+                   std::nullopt,
+                   pos,
+                   1,
+                   coding,
+                   record,
+                   fileCoding,
+                   remote,
+                   place};
+        f.display = display;
+        return f;
     };
     t.push_back(check("CheckBox1", "1", key(S::TAB2, 18), 35, C::CheckOneZero, 18,
                       FileCoding::Check, remote(G::Switch, 12, "371", RC::CheckOneZero),
-                      place("GroupBox3", 6)));
+                      place("GroupBox3", 6), DisplayCoding::CheckMark));
     t.push_back(check("CheckBox2", "1", key(S::TAB2, 18), 36, C::CheckOneZero, 25,
                       FileCoding::Check, remote(G::Switch, 13, "372", RC::CheckOneZero),
-                      place("GroupBox10", 6)));
-    t.push_back(check("CheckBox3", "1", key(S::TAB3, 27), 125, C::SoundBit0, 165,
-                      FileCoding::SoundBits, remote(G::Time, 10, "6", RC::SoundBits),
-                      place("GroupBox24", 0)));
-    t.push_back(check("CheckBox4", "1", key(S::TAB3, 28), 125, C::SoundBit1, 165,
-                      FileCoding::SoundBits, remote(G::Time, 10, "6", RC::PartOfStep),
-                      place("GroupBox24", 1)));
-    t.push_back(check("CheckBox5", "0", key(S::TAB3, 30), 124, C::CheckZeroOne, 166,
-                      FileCoding::CheckZeroOne, remote(G::Time, 11, "6*", RC::CheckZeroOne),
-                      place("GroupBox25", 0)));
+                      place("GroupBox10", 6), DisplayCoding::CheckMark));
+    t.push_back(needs(check("CheckBox3", "1", key(S::TAB3, 27), 125, C::SoundBit0, 165,
+                            FileCoding::SoundBits, remote(G::Time, 10, "6", RC::SoundBits),
+                            place("GroupBox24", 0), DisplayCoding::YesNo),
+                      FirmwareCondition::Signalling));
+    t.push_back(needs(check("CheckBox4", "1", key(S::TAB3, 28), 125, C::SoundBit1, 165,
+                            FileCoding::SoundBits, remote(G::Time, 10, "6", RC::PartOfStep),
+                            place("GroupBox24", 1), DisplayCoding::YesNo),
+                      FirmwareCondition::Signalling));
+    t.push_back(needs(check("CheckBox5", "0", key(S::TAB3, 30), 124, C::CheckZeroOne, 166,
+                            FileCoding::CheckZeroOne, remote(G::Time, 11, "6*", RC::CheckZeroOne),
+                            place("GroupBox25", 0), DisplayCoding::YesNo),
+                      FirmwareCondition::Signalling));
 
     // The tone-detection lists of TForm13; their labels belong to that dialog.
     auto list = [](const char* name, const char* def, TextKey caption, const char* label, int pos,
-                   ImageCoding coding, int record) {
+                   ImageCoding coding, int record, std::vector<const char*> items) {
         return FieldDef{name,
                         FieldKind::List,
                         def,
@@ -232,11 +274,22 @@ std::vector<FieldDef> buildFieldTable() {
                         1,
                         coding,
                         record,
-                        FileCoding::Text};
+                        FileCoding::Text,
+                        {},
+                        {},
+                        0,
+                        std::nullopt,
+                        StatusTag::None,
+                        FirmwareCondition::Always,
+                        std::move(items)};
     };
-    t.push_back(list("ComboBox1", "8", key(S::TAB3, 34), "Label149", 121, C::BusyToneCount, 170));
-    t.push_back(list("ComboBox2", "350-500", key(S::TAB3, 33), "Label150", 122, C::ToneBand, 169));
-    t.push_back(list("ComboBox3", "4", key(S::TAB3, 35), "Label151", 123, C::ToneDuration, 171));
+    t.push_back(list("ComboBox1", "8", key(S::TAB3, 34), "Label149", 121, C::BusyToneCount, 170,
+                     {"4", "6", "8", "10", "2"}));
+    t.push_back(list("ComboBox2", "350-500", key(S::TAB3, 33), "Label150", 122, C::ToneBand, 169,
+                     {"200-350", "250-400", "300-450", "350-500", "400-550", "450-600", "500-650",
+                      "550-700", "600-750", "650-800", "700-850", "750-900"}));
+    t.push_back(list("ComboBox3", "4", key(S::TAB3, 35), "Label151", 123, C::ToneDuration, 171,
+                     {"1", "2", "3", "4", "5"}));
     return t;
 }
 
@@ -268,7 +321,8 @@ std::vector<OptionGroupDef> buildOptionGroups() {
          {{"RadioButton1", 0, "0", key(S::TAB1, 62), "", "0"},
           {"RadioButton2", 1, "1", key(S::TAB1, 63), "", "1"},
           {"RadioButton3", 2, "2", key(S::TAB1, 64), "", "2"},
-          {"RadioButton16", 3, "3", key(S::TAB1, 95), "", "3", "Only for version firmware > V1.6"}},
+          {"RadioButton16", 3, "3", key(S::TAB1, 95), "", "3", "Only for version firmware > V1.6",
+           SwitchRole::None, FirmwareCondition::KeypadPlace3}},
          "RadioButton1",
          14,
          8,
@@ -289,10 +343,10 @@ std::vector<OptionGroupDef> buildOptionGroups() {
          16,
          168},
         {"GroupBox18",
-         {{"RadioButton12", 1, "1", key(S::TAB2, 122), "", "1"},
-          {"RadioButton13", 2, "2", key(S::TAB2, 123), "", "2"},
-          {"RadioButton14", 3, "3", key(S::TAB2, 124), "", "3"},
-          {"RadioButton15", 4, "4", key(S::TAB2, 125), "", "4"}},
+         {{"RadioButton12", 1, "1", key(S::TAB2, 122), "", "1", nullptr, SwitchRole::PlainSwitch1},
+          {"RadioButton13", 2, "2", key(S::TAB2, 123), "", "2", nullptr, SwitchRole::OtherSwitch1},
+          {"RadioButton14", 3, "3", key(S::TAB2, 124), "", "3", nullptr, SwitchRole::OtherSwitch1},
+          {"RadioButton15", 4, "4", key(S::TAB2, 125), "", "4", nullptr, SwitchRole::OtherSwitch1}},
          "RadioButton12",
          37,
          12,
@@ -302,7 +356,8 @@ std::vector<OptionGroupDef> buildOptionGroups() {
           {"RadioButton18", 2, "2", key(S::TAB2, 123), "", "2"},
           {"RadioButton19", 3, "3", key(S::TAB2, 124), "", "3"},
           {"RadioButton20", 4, "4", key(S::TAB2, 125), "", "4"},
-          {"RadioButton21", 5, "5", key(S::TAB2, 126), "", "5"}},
+          {"RadioButton21", 5, "5", key(S::TAB2, 126), "", "5", nullptr,
+           SwitchRole::SequentialSwitch2}},
          "RadioButton17",
          38,
          19,
@@ -350,7 +405,8 @@ std::vector<FrameDef> buildFrameTable() {
         {"GroupBox24", "TabSheet5", nullptr, 1, 0, F::Checks, key(S::TAB3, 26), none},
         {"GroupBox25", "TabSheet5", nullptr, 1, 1, F::Checks, key(S::TAB3, 29), none},
         {"PrefixRow", "TabSheet5", nullptr, 1, 2, F::BareRow, none, none},
-        {"Button1", "TabSheet5", nullptr, 1, 3, F::Command, key(S::TAB3, 32), none},
+        {"Button1", "TabSheet5", nullptr, 1, 3, F::Command, key(S::TAB3, 32), none,
+         FirmwareCondition::ToneDetection},
     };
     // Number pages: DAY frame left, NIGHT frame right.
     static const char* const pages[] = {"TabSheet1", "TabSheet2", "TabSheet6", "TabSheet7"};
@@ -485,19 +541,40 @@ const std::vector<QString>& allParameterNames() {
 }
 
 const std::vector<QString>& listItems(const QString& listName) {
-    static const std::vector<QString> busy = {"4", "6", "8", "10", "2"};
-    static const std::vector<QString> band = {"200-350", "250-400", "300-450", "350-500",
-                                              "400-550", "450-600", "500-650", "550-700",
-                                              "600-750", "650-800", "700-850", "750-900"};
-    static const std::vector<QString> duration = {"1", "2", "3", "4", "5"};
+    static const QHash<QString, std::vector<QString>> lists = [] {
+        QHash<QString, std::vector<QString>> h;
+        for (const FieldDef& f : fieldTable())
+            if (f.kind == FieldKind::List)
+                for (const char* item : f.items)
+                    h[QString::fromLatin1(f.name)].push_back(QString::fromLatin1(item));
+        return h;
+    }();
     static const std::vector<QString> none;
-    if (listName == QLatin1String("ComboBox1"))
-        return busy;
-    if (listName == QLatin1String("ComboBox2"))
-        return band;
-    if (listName == QLatin1String("ComboBox3"))
-        return duration;
-    return none;
+    const auto it = lists.constFind(listName);
+    return it == lists.constEnd() ? none : *it;
+}
+
+QString statusField(StatusTag tag) {
+    for (const FieldDef& f : fieldTable())
+        if (tag != StatusTag::None && f.status == tag)
+            return QString::fromLatin1(f.name);
+    return {};
+}
+
+SwitchRole switchRole(const QString& button) {
+    for (const OptionGroupDef& g : optionGroups())
+        for (const OptionDef& o : g.options)
+            if (button == QLatin1String(o.button))
+                return o.role;
+    return SwitchRole::None;
+}
+
+QString switchRoleButton(SwitchRole role) {
+    for (const OptionGroupDef& g : optionGroups())
+        for (const OptionDef& o : g.options)
+            if (role != SwitchRole::None && o.role == role)
+                return QString::fromLatin1(o.button);
+    return {};
 }
 
 QString numberFieldName(int memory) {

@@ -41,11 +41,41 @@ enum class ExitRule {
     Unfitted,        // rejecting, MESSAGE 13, restores the value on entry
     AtLeastOne,      // correcting
     EmptyBecomesOne, // correcting
-    RingCount,       // correcting, two digits 04..99
-    ToneTime,        // correcting, 60..150 step 10 (Edit152, Edit153)
-    FlashTime,       // correcting, 100..600 step 100 (Edit154)
-    PauseTime,       // correcting, 500..1000 step 100 (Edit155)
+    RingCount,       // correcting, two digits from the range's lowest value
+    DiallingTime,    // correcting: empty 60, then into the range, rounded to its step
     CallTime,        // correcting, half, 1..9, 15, 30
+};
+
+// The values a numeric field takes: lo..hi in multiples of step.
+struct ValueRange {
+    int lo;
+    int hi;
+    int step = 1;
+};
+
+// The fields the unit's status read fills; the value is the tag letter of that read.
+enum class StatusTag : char {
+    None = 0,
+    Unfitted = 'N', // number of unfitted buttons
+    Mode = 'S',     // DAY/NIGHT mode
+    Counter = 'U',  // power-on counter
+};
+
+// The firmware a parameter needs. Rules run on every tick of the port timer (FieldRules.h).
+enum class FirmwareCondition {
+    Always,
+    KeypadPlace3,  // needs 1.7 or later within major version 1; allowed while unknown
+    ToneDetection, // major version 4 or later; not while unknown
+    Signalling,    // major version 7 or later; left as it is while unknown
+    Prefix,        // 7.4 or later; left as it is while unknown
+};
+
+// The buttons the switch-mode rule looks at.
+enum class SwitchRole {
+    None,
+    PlainSwitch1,      // RadioButton12
+    OtherSwitch1,      // the other switch-1 modes
+    SequentialSwitch2, // RadioButton21: switch 2 switches after switch 1
 };
 
 // How a parameter is held in the 128-byte settings image.
@@ -127,6 +157,13 @@ struct FieldPlace {
     const char* suffixText = nullptr;  // its fixed text ("#")
 };
 
+// How a value is shown in the printout and the compare view.
+enum class DisplayCoding {
+    Text,      // the text as it stands
+    CheckMark, // "X" checked, "-" not
+    YesNo,     // "Ano" (MESSAGE 53) checked, "Ne" (MESSAGE 54) not
+};
+
 struct FieldDef {
     const char* name; // control name, also the widget's objectName
     FieldKind kind;
@@ -145,6 +182,11 @@ struct FieldDef {
     RemoteDef remote{};
     FieldPlace place{};
     int memory = 0; // number memories: 1..64 DAY, 65..128 NIGHT; 0 for every other field
+    std::optional<ValueRange> range{};
+    StatusTag status = StatusTag::None;
+    FirmwareCondition firmware = FirmwareCondition::Always;
+    std::vector<const char*> items{}; // the choices of a list, in list order
+    DisplayCoding display = DisplayCoding::Text;
 };
 
 struct OptionDef {
@@ -155,6 +197,8 @@ struct OptionDef {
     const char* captionSuffix;  // appended to the caption text (" *" for RadioButton23)
     const char* remoteCode;     // the value its group's remote entry sends; nullptr: none
     const char* hint = nullptr; // a fixed hint of the button
+    SwitchRole role = SwitchRole::None;
+    FirmwareCondition firmware = FirmwareCondition::Always;
 };
 
 struct OptionGroupDef {
@@ -189,6 +233,7 @@ struct FrameDef {
     FrameKind kind;
     std::optional<TextKey> caption; // group boxes: shown with one blank before and after
     std::optional<TextKey> hint;
+    FirmwareCondition firmware = FirmwareCondition::Always; // a command the firmware enables
 };
 
 // How the frames of a page share its width.
@@ -232,6 +277,12 @@ const OptionGroupDef* findOptionGroupByBox(const QString& groupBox);
 // The caption of a field's row label: its caption key's text, or for a number memory the
 // button word and the button's number.
 QString rowCaption(const FieldDef& field, const Texts& texts);
+
+// The field a status read fills ("Edit151", "Edit156", "Edit157").
+QString statusField(StatusTag tag);
+// The role of an option button in the switch-mode rule, and the button of a role.
+SwitchRole switchRole(const QString& button);
+QString switchRoleButton(SwitchRole role);
 
 // Every parameter name, in the order `lumo-cli show` prints them: Edit1..Edit158,
 // RadioButton1..RadioButton25, CheckBox1..CheckBox5, ComboBox1..ComboBox3.

@@ -1,4 +1,5 @@
 #include "params/Validation.h"
+#include "params/FieldCodings.h"
 #include "params/FieldTable.h"
 #include "params/ToneCodes.h"
 #include "platform/Messenger.h"
@@ -15,66 +16,51 @@ bool onlyDigits(const QString& t) {
     return true;
 }
 
-bool onlyDigitCode(const QString& t) {
-    for (QChar c : t)
-        if (!codes::digitCode(c))
-            return false;
-    return true;
-}
-
-// A decimal integer of digits only, within lo..hi and a multiple of `step`.
-bool integerIn(const QString& t, int lo, int hi, int step = 1) {
+// A decimal integer of digits only, within the range and a multiple of its step.
+bool integerIn(const QString& t, const ValueRange& range) {
     if (t.isEmpty() || !onlyDigits(t))
         return false;
     const std::optional<int> v = codes::parseDecimal(t);
-    return v && *v >= lo && *v <= hi && *v % step == 0;
+    return v && *v >= range.lo && *v <= range.hi && *v % range.step == 0;
+}
+
+// The codes and passwords: digits only, of these lengths, or empty where the rule allows it.
+struct TextShape {
+    ExitRule rule;
+    int minLength;
+    int maxLength;
+    bool emptyAllowed;
+};
+constexpr TextShape kShapes[] = {
+    {ExitRule::TwoDigitCode, 2, 2, true},
+    {ExitRule::Password, 2, 6, true},
+    {ExitRule::ServicePassword, 4, 4, false},
+};
+
+const TextShape* shapeOf(ExitRule rule) {
+    for (const TextShape& shape : kShapes)
+        if (shape.rule == rule)
+            return &shape;
+    return nullptr;
+}
+
+bool validCallTime(const QString& t) {
+    if (t == codes::callTimeHalf() || t == QLatin1String("15") || t == QLatin1String("30"))
+        return true;
+    return t.size() == 1 && integerIn(t, ValueRange{1, 9});
 }
 
 bool validText(const FieldDef& f, const QString& t) {
     if (f.maxLength > 0 && t.size() > f.maxLength)
         return false;
-    switch (f.exitRule) {
-    case ExitRule::TwoDigitCode:
-        return t.isEmpty() || (t.size() == 2 && onlyDigits(t));
-    case ExitRule::Password:
-        return t.isEmpty() || (t.size() >= 2 && t.size() <= 6 && onlyDigits(t));
-    case ExitRule::ServicePassword:
-        return t.size() == 4 && onlyDigits(t);
-    case ExitRule::Unfitted:
-        return integerIn(t, 0, 2);
-    case ExitRule::AtLeastOne:
-        return integerIn(t, 1, 99);
-    case ExitRule::EmptyBecomesOne:
-        return integerIn(t, 1, f.filter == KeyFilter::Count1to5 ? 5 : 9);
-    case ExitRule::RingCount:
-        return integerIn(t, 4, 99);
-    case ExitRule::ToneTime:
-        return integerIn(t, 60, 150, 10);
-    case ExitRule::FlashTime:
-        return integerIn(t, 100, 600, 100);
-    case ExitRule::PauseTime:
-        return integerIn(t, 500, 1000, 100);
-    case ExitRule::CallTime: {
-        if (t == codes::callTimeHalf() || t == QLatin1String("15") || t == QLatin1String("30"))
-            return true;
-        return integerIn(t, 1, 9) && t.size() == 1;
-    }
-    case ExitRule::None:
-        break;
-    }
-    switch (f.imageCoding) {
-    case ImageCoding::DigitGroup: // dialling numbers and the prefix
-        return onlyDigitCode(t);
-    case ImageCoding::PowerOnCount:
-        return t.isEmpty() || t == QLatin1String("-") || integerIn(t, 0, 255);
-    case ImageCoding::BusyToneCount:
-    case ImageCoding::ToneDuration:
-        return integerIn(t, 0, 255);
-    case ImageCoding::ToneBand:
-        return codes::bandCode(t).has_value();
-    default:
-        return true;
-    }
+    if (const TextShape* shape = shapeOf(f.exitRule))
+        return (shape->emptyAllowed && t.isEmpty()) ||
+               (t.size() >= shape->minLength && t.size() <= shape->maxLength && onlyDigits(t));
+    if (f.exitRule == ExitRule::CallTime)
+        return validCallTime(t);
+    if (f.range)
+        return integerIn(t, *f.range);
+    return imageCodingRow(f.imageCoding).valid(t);
 }
 
 QString captionOf(const FieldDef& f, const Texts& texts) {
@@ -82,14 +68,13 @@ QString captionOf(const FieldDef& f, const Texts& texts) {
     QString caption;
     if (f.caption) {
         caption = texts.get(*f.caption).trimmed();
-    } else if (f.kind == FieldKind::Text && f.imagePosition == 0 &&
-               name.startsWith(QLatin1String("Edit"))) {
-        // Number memories have no caption of their own: name them as the page rows do.
-        const int k = name.mid(4).toInt();
-        const int button = k <= 64 ? k : k - 64;
-        caption = texts.get(TextSection::TAB4, k <= 64 ? 3 : 4).trimmed() + QStringLiteral(", ") +
-                  texts.get(TextSection::TAB4, 5).trimmed() + QLatin1Char(' ') +
-                  QString::number(button);
+    } else if (f.memory > 0) {
+        // Number memories have no caption of their own: name them by frame and row.
+        if (const FrameDef* frame =
+                f.place.frame ? findFrame(QString::fromLatin1(f.place.frame)) : nullptr;
+            frame && frame->caption)
+            caption = texts.get(*frame->caption).trimmed() + QStringLiteral(", ");
+        caption += rowCaption(f, texts).trimmed();
     }
     caption = caption.simplified(); // two-line captions read as one
     while (caption.endsWith(QLatin1Char(':')) || caption.endsWith(QLatin1Char(' ')))

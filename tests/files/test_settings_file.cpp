@@ -253,8 +253,30 @@ TEST(SettingsFileRead, ProblemsAreTextsOfTheActiveLanguage) {
 }
 
 TEST(SettingsFileRead, BytesAfterRecord171AreIgnored) {
+    const QByteArray file = readData(QStringLiteral("default.KTF"));
+    ParameterSet expected = edited();
+    ASSERT_TRUE(settingsFile::fromBytes(file, expected));
+    // A tail of loose bytes, and a whole second file after the first: neither may change a
+    // value, an enabled or a visible state of what the first 171 records give.
+    for (const QByteArray& tail : {QByteArray("xyz"), settingsFile::toBytes(edited())}) {
+        ParameterSet p = edited();
+        EXPECT_TRUE(settingsFile::fromBytes(file + tail, p));
+        EXPECT_TRUE(p.sameValues(expected)) << tail.size();
+        expectSameValues(p, expected);
+    }
+}
+
+TEST(SettingsFileRead, SwitchModesComeBackAsStoredWithoutTheSwitchModeRule) {
+    // Record 12 (switch 1) is applied while switch 2 is still sequential from before; had the
+    // loader run the switch-mode rule, the camera mode of switch 1 would become a plain switch.
+    ParameterSet stored;
+    stored.setChecked(QStringLiteral("RadioButton13"), true);
+    stored.setChecked(QStringLiteral("RadioButton18"), true);
     ParameterSet p;
-    EXPECT_TRUE(settingsFile::fromBytes(readData(QStringLiteral("default.KTF")) + "xyz", p));
+    p.setChecked(QStringLiteral("RadioButton21"), true);
+    ASSERT_TRUE(settingsFile::fromBytes(settingsFile::toBytes(stored), p));
+    EXPECT_TRUE(p.isChecked(QStringLiteral("RadioButton13")));
+    EXPECT_TRUE(p.isChecked(QStringLiteral("RadioButton18")));
 }
 
 TEST(SettingsFileSave, AFailedWriteReportsTheReasonAndKeepsThePreviousFile) {

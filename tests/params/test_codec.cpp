@@ -1,8 +1,6 @@
 // The settings, number-memory and status images against the parameter set.
 #include "params/Codec.h"
 #include "params/FieldTable.h"
-#include "platform/Messenger.h"
-#include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QLocale>
 #include <QStringList>
@@ -11,8 +9,6 @@
 using namespace lumo;
 
 namespace {
-
-using RecordingMessenger = test::ScriptedMessenger;
 
 QByteArray bytes(std::initializer_list<int> values) {
     QByteArray b;
@@ -34,7 +30,7 @@ protected:
     QByteArray imageWith(int position, int value) {
         ParameterSet defaults;
         TransferBuffer b;
-        Codec c(defaults, b, texts, nullptr);
+        Codec c(defaults, b, texts);
         c.EncodeSettings();
         QByteArray image = c.settingsImageFromBuffer();
         image[position - 1] = static_cast<char>(value);
@@ -44,8 +40,7 @@ protected:
     ParameterSet params;
     TransferBuffer buffer;
     Texts texts;
-    RecordingMessenger messenger;
-    Codec codec{params, buffer, texts, &messenger};
+    Codec codec{params, buffer, texts};
 };
 
 } // namespace
@@ -95,8 +90,8 @@ TEST_F(CodecTest, EveryParameterSurvivesAnEncodeAndDecode) {
     const QByteArray image = encoded();
     ParameterSet decoded;
     TransferBuffer b;
-    Codec c(decoded, b, texts, &messenger);
-    c.DecodeSettings(image);
+    Codec c(decoded, b, texts);
+    const DecodeReport report = c.DecodeSettings(image);
     for (const QString& name : allParameterNames()) {
         if (name.startsWith(QLatin1String("RadioButton")) ||
             name.startsWith(QLatin1String("CheckBox")))
@@ -105,15 +100,15 @@ TEST_F(CodecTest, EveryParameterSurvivesAnEncodeAndDecode) {
             EXPECT_EQ(decoded.text(name), params.text(name)) << qPrintable(name);
     }
     EXPECT_EQ(decoded.firmwareVersion(), QStringLiteral("7.4"));
-    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_TRUE(report.clean());
 }
 
 TEST_F(CodecTest, WrongMarkerIsReportedOnceAndTheImageStillDecodes) {
     QByteArray image = imageWith(1, 0x54);
     image[1] = 7; // Edit146
-    codec.DecodeSettings(image);
-    ASSERT_EQ(messenger.messages.size(), 1u);
-    EXPECT_EQ(messenger.messages.front(), QStringLiteral("Obsah paměti není správný"));
+    const DecodeReport report = codec.DecodeSettings(image);
+    ASSERT_EQ(report.messages.size(), 1);
+    EXPECT_EQ(report.messages.front(), QStringLiteral("Obsah paměti není správný"));
     EXPECT_EQ(params.text(QStringLiteral("Edit146")), QStringLiteral("7"));
 }
 
@@ -126,7 +121,7 @@ TEST_F(CodecTest, CallTimeAndRingCountEdgeCases) {
 
     ParameterSet fresh;
     TransferBuffer b;
-    Codec c(fresh, b, texts, nullptr);
+    Codec c(fresh, b, texts);
     c.DecodeSettings(image);
     EXPECT_EQ(fresh.text(QStringLiteral("Edit150")), QStringLiteral("04"));
 
@@ -302,7 +297,7 @@ TEST_F(CodecTest, NumberMemories) {
     codec.EncodeNumberMemory(127);
     ParameterSet other;
     TransferBuffer b;
-    Codec c(other, b, texts, nullptr);
+    Codec c(other, b, texts);
     c.DecodeNumberMemory(codec.numberImageFromBuffer(), 127);
     EXPECT_EQ(other.text(QStringLiteral("Edit128")), QStringLiteral("0123456789*#PF01"));
 }

@@ -1,4 +1,6 @@
+#include "params/Codec.h"
 #include "params/FieldRules.h"
+#include "texts/Texts.h"
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -15,8 +17,9 @@ QString typed(KeyFilter filter, const QString& keys, QChar sep = kComma) {
     return out;
 }
 
-ExitResult exitWith(ExitRule rule, const QString& text) {
-    return applyExitRule(rule, text, kComma);
+// Runs the exit rule of a field of the table.
+ExitResult exitWith(const char* field, const QString& text) {
+    return applyExitRule(*findField(QString::fromLatin1(field)), text, kComma);
 }
 
 } // namespace
@@ -50,82 +53,84 @@ TEST(KeyFilters, DisplayOnlyAndListsSwallowEveryKeyEvenBackspace) {
 }
 
 TEST(RejectingExitRules, CodesAndPasswordsRefuseASingleDigit) {
-    for (ExitRule rule : {ExitRule::TwoDigitCode, ExitRule::Password}) {
+    for (const char* rule : {"Edit140", "Edit129"}) {
         const ExitResult one = exitWith(rule, " 5 ");
         EXPECT_TRUE(one.rejected);
         EXPECT_EQ(one.text, " 5 ") << "a rejecting rule keeps the text";
         EXPECT_FALSE(exitWith(rule, "").rejected);
         EXPECT_FALSE(exitWith(rule, "55").rejected);
     }
-    EXPECT_EQ(exitWith(ExitRule::TwoDigitCode, "5").message->key, 12);
-    EXPECT_EQ(exitWith(ExitRule::Password, "5").message->key, 11);
-    EXPECT_FALSE(exitWith(ExitRule::Password, "123456").rejected);
+    EXPECT_EQ(exitWith("Edit140", "5").message->key, 12);
+    EXPECT_EQ(exitWith("Edit129", "5").message->key, 11);
+    EXPECT_FALSE(exitWith("Edit129", "123456").rejected);
 }
 
 TEST(RejectingExitRules, ServicePasswordNeedsExactlyFourCharacters) {
-    EXPECT_TRUE(exitWith(ExitRule::ServicePassword, "").rejected);
-    EXPECT_TRUE(exitWith(ExitRule::ServicePassword, "785").rejected);
-    EXPECT_EQ(exitWith(ExitRule::ServicePassword, "785").message->key, 14);
-    EXPECT_FALSE(exitWith(ExitRule::ServicePassword, "7850").rejected);
-    EXPECT_FALSE(exitWith(ExitRule::ServicePassword, " 7850 ").rejected);
+    EXPECT_TRUE(exitWith("Edit144", "").rejected);
+    EXPECT_TRUE(exitWith("Edit144", "785").rejected);
+    EXPECT_EQ(exitWith("Edit144", "785").message->key, 14);
+    EXPECT_FALSE(exitWith("Edit144", "7850").rejected);
+    EXPECT_FALSE(exitWith("Edit144", " 7850 ").rejected);
 }
 
 TEST(RejectingExitRules, UnfittedEmptyRestoresValueOnEntry) {
-    const ExitResult r = exitWith(ExitRule::Unfitted, "  ");
+    const ExitResult r = exitWith("Edit151", "  ");
     EXPECT_TRUE(r.rejected);
     EXPECT_TRUE(r.restoreValueOnEntry);
     EXPECT_EQ(r.message->key, 13);
-    EXPECT_FALSE(exitWith(ExitRule::Unfitted, "2").rejected);
+    EXPECT_FALSE(exitWith("Edit151", "2").rejected);
 }
 
 TEST(CorrectingExitRules, AtLeastOneAndEmptyBecomesOne) {
-    EXPECT_EQ(exitWith(ExitRule::AtLeastOne, "0").text, "1");
-    EXPECT_EQ(exitWith(ExitRule::AtLeastOne, "").text, "1");
-    EXPECT_EQ(exitWith(ExitRule::AtLeastOne, "00").text, "1");
-    EXPECT_EQ(exitWith(ExitRule::AtLeastOne, "99").text, "99");
-    EXPECT_FALSE(exitWith(ExitRule::AtLeastOne, "99").changed);
-    EXPECT_EQ(exitWith(ExitRule::EmptyBecomesOne, "").text, "1");
-    EXPECT_EQ(exitWith(ExitRule::EmptyBecomesOne, "5").text, "5");
+    EXPECT_EQ(exitWith("Edit133", "0").text, "1");
+    EXPECT_EQ(exitWith("Edit133", "").text, "1");
+    EXPECT_EQ(exitWith("Edit133", "00").text, "1");
+    EXPECT_EQ(exitWith("Edit133", "99").text, "99");
+    EXPECT_FALSE(exitWith("Edit133", "99").changed);
+    EXPECT_EQ(exitWith("Edit146", "").text, "1");
+    EXPECT_EQ(exitWith("Edit146", "5").text, "5");
+    EXPECT_EQ(exitWith("Edit148", "").text, "1");
 }
 
 TEST(CorrectingExitRules, RingCountIsTwoDigitsFromFour) {
-    EXPECT_EQ(exitWith(ExitRule::RingCount, "3").text, "04");
-    EXPECT_EQ(exitWith(ExitRule::RingCount, "").text, "04");
-    EXPECT_EQ(exitWith(ExitRule::RingCount, "7").text, "07");
-    EXPECT_EQ(exitWith(ExitRule::RingCount, "12").text, "12");
-    EXPECT_EQ(exitWith(ExitRule::RingCount, "03").text, "04");
+    EXPECT_EQ(exitWith("Edit150", "3").text, "04");
+    EXPECT_EQ(exitWith("Edit150", "").text, "04");
+    EXPECT_EQ(exitWith("Edit150", "7").text, "07");
+    EXPECT_EQ(exitWith("Edit150", "12").text, "12");
+    EXPECT_EQ(exitWith("Edit150", "03").text, "04");
 }
 
 TEST(CorrectingExitRules, DiallingTimesClampAndRound) {
-    EXPECT_EQ(exitWith(ExitRule::ToneTime, "45").text, "60");
-    EXPECT_EQ(exitWith(ExitRule::ToneTime, "200").text, "150");
-    EXPECT_EQ(exitWith(ExitRule::ToneTime, "65").text, "70");
-    EXPECT_EQ(exitWith(ExitRule::ToneTime, "64").text, "60");
-    EXPECT_EQ(exitWith(ExitRule::ToneTime, "").text, "60");
-    EXPECT_EQ(exitWith(ExitRule::FlashTime, "").text, "100");
-    EXPECT_EQ(exitWith(ExitRule::FlashTime, "150").text, "200");
-    EXPECT_EQ(exitWith(ExitRule::FlashTime, "999").text, "600");
-    EXPECT_EQ(exitWith(ExitRule::PauseTime, "1200").text, "1000");
-    EXPECT_EQ(exitWith(ExitRule::PauseTime, "740").text, "700");
-    EXPECT_EQ(exitWith(ExitRule::PauseTime, "").text, "500");
-    EXPECT_EQ(exitWith(ExitRule::PauseTime, "1000").text, "1000");
+    EXPECT_EQ(exitWith("Edit152", "45").text, "60");
+    EXPECT_EQ(exitWith("Edit152", "200").text, "150");
+    EXPECT_EQ(exitWith("Edit152", "65").text, "70");
+    EXPECT_EQ(exitWith("Edit152", "64").text, "60");
+    EXPECT_EQ(exitWith("Edit152", "").text, "60");
+    EXPECT_EQ(exitWith("Edit153", "151").text, "150") << "the gap has the tone's range";
+    EXPECT_EQ(exitWith("Edit154", "").text, "100");
+    EXPECT_EQ(exitWith("Edit154", "150").text, "200");
+    EXPECT_EQ(exitWith("Edit154", "999").text, "600");
+    EXPECT_EQ(exitWith("Edit155", "1200").text, "1000");
+    EXPECT_EQ(exitWith("Edit155", "740").text, "700");
+    EXPECT_EQ(exitWith("Edit155", "").text, "500");
+    EXPECT_EQ(exitWith("Edit155", "1000").text, "1000");
 }
 
 TEST(CorrectingExitRules, CallTimeSnapsToStorableValues) {
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "0").text, "0,5");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, ",7").text, "0,5");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "7,").text, "0,5");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "").text, "0,5");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "0,5").text, "0,5");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "2,7").text, "2");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "9").text, "9");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "12").text, "9");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "13").text, "15");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "22").text, "15");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "23").text, "30");
-    EXPECT_EQ(exitWith(ExitRule::CallTime, "1,,2").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", "0").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", ",7").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", "7,").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", "").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", "0,5").text, "0,5");
+    EXPECT_EQ(exitWith("Edit145", "2,7").text, "2");
+    EXPECT_EQ(exitWith("Edit145", "9").text, "9");
+    EXPECT_EQ(exitWith("Edit145", "12").text, "9");
+    EXPECT_EQ(exitWith("Edit145", "13").text, "15");
+    EXPECT_EQ(exitWith("Edit145", "22").text, "15");
+    EXPECT_EQ(exitWith("Edit145", "23").text, "30");
+    EXPECT_EQ(exitWith("Edit145", "1,,2").text, "0,5");
     // Under a locale with a decimal point the half is written with a point.
-    EXPECT_EQ(applyExitRule(ExitRule::CallTime, "0", QLatin1Char('.')).text, "0.5");
+    EXPECT_EQ(applyExitRule(*findField("Edit145"), "0", QLatin1Char('.')).text, "0.5");
 }
 
 TEST(UnfittedButtons, SameDigitPassesOtherDigitsAsk) {
@@ -155,12 +160,24 @@ TEST(SwitchModeRule, SequentialSwitch2KeepsSwitch1Plain) {
 }
 
 TEST(SwitchModeRule, SettingValuesFromDataNeverRunsIt) {
+    // The unit holds camera mode for switch 1 and a plain switch 2.
+    ParameterSet stored;
+    stored.setChecked("RadioButton13", true);
+    stored.setChecked("RadioButton18", true);
+    const Texts texts;
+    TransferBuffer buffer;
+    Codec(stored, buffer, texts).EncodeSettings();
+    const QByteArray image = Codec(stored, buffer, texts).settingsImageFromBuffer();
+
+    // The window's set still has sequential switching. Decoding sets switch 1 while switch 2 is
+    // still sequential: had it run the rule, switch 1 would have become a plain switch.
     ParameterSet p;
     p.setChecked("RadioButton21", true);
-    // A decoder or loader sets switch 1 before switch 2: the stored camera mode must survive.
-    p.setChecked("RadioButton13", true);
-    p.setChecked("RadioButton18", true);
+    TransferBuffer other;
+    Codec(p, other, texts).DecodeSettings(image);
     EXPECT_TRUE(p.isChecked("RadioButton13"));
+    EXPECT_FALSE(p.isChecked("RadioButton12"));
+    EXPECT_TRUE(p.isChecked("RadioButton18"));
 }
 
 namespace {

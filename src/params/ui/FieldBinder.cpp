@@ -20,11 +20,6 @@ namespace lumo {
 
 namespace {
 
-bool isSwitchModeButton(const QString& name) {
-    return name == QLatin1String("RadioButton21") || name == QLatin1String("RadioButton13") ||
-           name == QLatin1String("RadioButton14") || name == QLatin1String("RadioButton15");
-}
-
 // Focus lost to another window (a message box, a menu) is not leaving the field: the original
 // exit events fire only when the focus moves to another control of the same window.
 bool leavesField(Qt::FocusReason reason) {
@@ -99,11 +94,6 @@ void FieldBinder::bindWidget(QWidget* w, const QString& name) {
     refreshWidget(name);
 }
 
-void FieldBinder::refreshAll() {
-    for (auto it = m_widgets.cbegin(); it != m_widgets.cend(); ++it)
-        refreshWidget(it.key());
-}
-
 void FieldBinder::onModelChanged(const QString& name) {
     if (m_widgets.contains(name))
         refreshWidget(name);
@@ -157,7 +147,8 @@ void FieldBinder::onOptionClicked(const QString& name) {
     if (m_syncing)
         return;
     m_params.setChecked(name, true);
-    if (isSwitchModeButton(name))
+    if (const SwitchRole role = switchRole(name);
+        role == SwitchRole::SequentialSwitch2 || role == SwitchRole::OtherSwitch1)
         applySwitchModeRule(m_params, name);
     // Keep the clicked button as the widget shows it even when the model already had it.
     refreshWidget(name);
@@ -263,7 +254,7 @@ void FieldBinder::handleFocusOut(QWidget* w, const FieldDef& def) {
     auto* edit = qobject_cast<QLineEdit*>(w);
     if (!edit || def.exitRule == ExitRule::None || m_inExitRule || m_returningFocus)
         return;
-    const ExitResult result = applyExitRule(def.exitRule, edit->text(), m_decimalSeparator);
+    const ExitResult result = applyExitRule(def, edit->text(), m_decimalSeparator);
     if (result.restoreValueOnEntry)
         edit->setText(m_valueOnEntry.value(def.name));
     else if (result.changed)

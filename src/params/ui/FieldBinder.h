@@ -36,7 +36,6 @@ public:
     void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
 
     // Copies every model value and state into the widgets.
-    void refreshAll();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
