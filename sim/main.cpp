@@ -1,4 +1,5 @@
 #include "platform/Version.h"
+#include "sim/LineBoxServer.h"
 #include "sim/UnitServer.h"
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -6,8 +7,9 @@
 #include <cstdio>
 #include <unistd.h>
 
-// lumo-sim: serves a virtual unit on a pseudo-terminal until stopped (SIGINT, SIGTERM or end
-// of standard input is not needed: it runs until a signal).
+// lumo-sim: serves a virtual unit, or a virtual line box with a unit behind it, on a
+// pseudo-terminal until stopped (SIGINT, SIGTERM or end of standard input is not needed: it
+// runs until a signal).
 
 namespace {
 
@@ -28,6 +30,38 @@ void usage(FILE* to) {
                      "Serves a virtual Vexo unit on a pseudo-terminal and prints its device path.\n"
                      "--read-error answers number reads of BLOCK with \"E\" TIMES times (default: "
                      "always).\n");
+    std::fputs(lumo::sim::lineBoxUsage(), to);
+}
+
+// Runs the event loop until SIGINT or SIGTERM.
+int serveUntilSignal(QCoreApplication& app) {
+    if (::pipe(g_signalPipe) != 0)
+        return 1;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    return app.exec();
+}
+
+int runLineBox(QCoreApplication& app, const QStringList& args) {
+    lumo::sim::LineBoxServer::Options options;
+    QString error;
+    if (!lumo::sim::parseLineBoxArguments(args, &options, &error)) {
+        std::fprintf(stderr, "lumo-sim: %s\n", qPrintable(error));
+        usage(stderr);
+        return 2;
+    }
+    lumo::sim::LineBoxServer server;
+    if (!server.start(options, &error)) {
+        std::fprintf(stderr, "lumo-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(server.devicePath()));
+    std::fflush(stdout);
+    const int status = serveUntilSignal(app);
+    server.stop();
+    return status;
 }
 
 bool toInt(const QString& text, int* value) {
@@ -49,6 +83,8 @@ int main(int argc, char** argv) {
         usage(stdout);
         return 0;
     }
+    if (args.value(0) == QLatin1String("linebox"))
+        return runLineBox(app, args.mid(1));
     if (args.value(0) != QLatin1String("unit")) {
         usage(stderr);
         return 2;
@@ -113,13 +149,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", qPrintable(server.devicePath()));
     std::fflush(stdout);
 
-    if (::pipe(g_signalPipe) != 0)
-        return 1;
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    const int status = app.exec();
+    const int status = serveUntilSignal(app);
     server.stop();
     return status;
 }

@@ -150,7 +150,9 @@ bool VirtualFtdiDevice::tryOpen() {
         if (::tcgetattr(fd, &t) == 0) {
             // Raw bytes both ways; other character devices have no line settings.
             ::cfmakeraw(&t);
-            t.c_cc[VMIN] = 0;
+            // With VMIN 1 a non-blocking read of an empty terminal says EAGAIN; with 0 it
+            // would return 0, which could not be told from the other side going away.
+            t.c_cc[VMIN] = 1;
             t.c_cc[VTIME] = 0;
             ::tcsetattr(fd, TCSANOW, &t);
             ::tcflush(fd, TCIFLUSH);
@@ -280,27 +282,27 @@ namespace {
 std::mutex g_fileMutex;
 QString g_fileError;
 
-// LUMO_FTDI=virtual:PATH plugs in the devices of PATH at the first use of the back end.
+QString g_fileSetting; // the LUMO_FTDI value whose file was loaded
+
+// LUMO_FTDI=virtual:PATH plugs in the devices of PATH at the first use of the back end (and
+// again should the variable name another file later, as tests do).
 bool loadEnvironmentDevices(VirtualFtdiRegistry& registry) {
-    static std::once_flag once;
-    std::call_once(once, [&registry] {
-        const QString setting = qEnvironmentVariable("LUMO_FTDI");
-        const QLatin1String prefix("virtual:");
-        if (!setting.startsWith(prefix, Qt::CaseInsensitive))
-            return;
-        const QString path = setting.mid(prefix.size());
-        QString error;
-        if (path.isEmpty())
-            error = QStringLiteral("LUMO_FTDI=virtual: names no device file");
-        else if (!registry.loadDeviceFile(path, &error))
-            error = QStringLiteral("LUMO_FTDI: %1").arg(error);
-        if (!error.isEmpty()) {
-            qWarning("%s", qPrintable(error));
-            std::lock_guard lock(g_fileMutex);
-            g_fileError = error;
-        }
-    });
+    const QString setting = qEnvironmentVariable("LUMO_FTDI");
+    const QLatin1String prefix("virtual:");
     std::lock_guard lock(g_fileMutex);
+    if (!setting.startsWith(prefix, Qt::CaseInsensitive))
+        return true;
+    if (setting == g_fileSetting)
+        return g_fileError.isEmpty();
+    g_fileSetting = setting;
+    g_fileError.clear();
+    const QString path = setting.mid(prefix.size());
+    if (path.isEmpty())
+        g_fileError = QStringLiteral("LUMO_FTDI=virtual: names no device file");
+    else if (QString error; !registry.loadDeviceFile(path, &error))
+        g_fileError = QStringLiteral("LUMO_FTDI: %1").arg(error);
+    if (!g_fileError.isEmpty())
+        qWarning("%s", qPrintable(g_fileError));
     return g_fileError.isEmpty();
 }
 
