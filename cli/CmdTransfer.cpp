@@ -8,6 +8,7 @@
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
+#include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/Validation.h"
 #include "platform/Messenger.h"
@@ -48,9 +49,9 @@ public:
     QStringList undecided;
 
     Answer confirm(const UnitSnapshot& unit, ParameterSet& params) override {
-        const QString mine156 = params.text(QStringLiteral("Edit156"));
-        const QString mine157 = params.text(QStringLiteral("Edit157"));
-        const QString mine151 = params.text(QStringLiteral("Edit151"));
+        const QString mine156 = params.text(statusField(StatusTag::Mode));
+        const QString mine157 = params.text(statusField(StatusTag::Counter));
+        const QString mine151 = params.text(statusField(StatusTag::Unfitted));
         undecided.clear();
         if (unit.mode != mine156 && mode.isEmpty())
             undecided << QStringLiteral("mode: unit %1, file %2 (--mode DEN|NOC)")
@@ -64,11 +65,11 @@ public:
         if (!undecided.isEmpty())
             return Answer::Storno;
         if (unit.mode != mine156)
-            params.setText(QStringLiteral("Edit156"), mode);
+            params.setText(statusField(StatusTag::Mode), mode);
         if (unit.counter != mine157 && counter == QLatin1String("keep"))
-            params.setText(QStringLiteral("Edit157"), unit.counter);
+            params.setText(statusField(StatusTag::Counter), unit.counter);
         if (unit.unfitted != mine151 && unfitted == QLatin1String("keep"))
-            params.setText(QStringLiteral("Edit151"), unit.unfitted);
+            params.setText(statusField(StatusTag::Unfitted), unit.unfitted);
         return Answer::Ok;
     }
 };
@@ -201,12 +202,12 @@ int runStatus(const QStringList& args) {
         return Failure;
     const ParameterSet& p = bench.model().params();
     printOut(QStringLiteral("Firmware: ") + p.firmwareVersion());
-    const QString mode = p.text(QStringLiteral("Edit156")) == bench.texts().message(46)
+    const QString mode = p.text(statusField(StatusTag::Mode)) == bench.texts().message(46)
                              ? QStringLiteral("NOC")
                              : QStringLiteral("DEN");
     printOut(QStringLiteral("Mode: ") + mode);
-    printOut(QStringLiteral("Unfitted: ") + p.text(QStringLiteral("Edit151")));
-    printOut(QStringLiteral("Counter: ") + p.text(QStringLiteral("Edit157")));
+    printOut(QStringLiteral("Unfitted: ") + p.text(statusField(StatusTag::Unfitted)));
+    printOut(QStringLiteral("Counter: ") + p.text(statusField(StatusTag::Counter)));
     return Success;
 }
 

@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 #include "app/ToolGlyphs.h"
 #include "files/ui/FileCommands.h"
+#include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/ui/FieldBinder.h"
 #include "params/ui/ParameterPages.h"
@@ -270,7 +271,7 @@ void TForm1::buildTopRow(QWidget* row) {
     layout->addWidget(m_label166);
     layout->addStretch(1);
 
-    auto makePanel = [&](const char* panel, const char* label, const char* edit) {
+    auto makePanel = [&](const char* panel, const char* label, const QString& edit) {
         auto* frame = new QFrame(row);
         frame->setObjectName(QString::fromLatin1(panel));
         frame->setFrameShape(QFrame::StyledPanel);
@@ -279,7 +280,7 @@ void TForm1::buildTopRow(QWidget* row) {
         h->setContentsMargins(4, 1, 3, 1);
         h->setSpacing(3);
         QLabel* l = makeLabel(label);
-        QLineEdit* e = makeEdit(QString::fromLatin1(edit), 38);
+        QLineEdit* e = makeEdit(edit, 38);
         e->setAlignment(Qt::AlignCenter);
         // Display only: a click opens the action choice, the keyboard never enters it.
         e->setFocusPolicy(Qt::NoFocus);
@@ -290,8 +291,8 @@ void TForm1::buildTopRow(QWidget* row) {
             w->installEventFilter(this);
         layout->addWidget(frame);
     };
-    makePanel("Panel1", "Label1", "Edit156");
-    makePanel("Panel2", "Label2", "Edit157");
+    makePanel("Panel1", "Label1", statusField(StatusTag::Mode));
+    makePanel("Panel2", "Label2", statusField(StatusTag::Counter));
 }
 
 void TForm1::buildStatusBar() {
@@ -350,12 +351,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         const QString name = watched->objectName();
         if (name == QLatin1String("Panel1") || name == QLatin1String("Label1") ||
-            name == QLatin1String("Edit156")) {
+            name == statusField(StatusTag::Mode)) {
             runCommand(QStringLiteral("Panel1"));
             return true;
         }
         if (name == QLatin1String("Panel2") || name == QLatin1String("Label2") ||
-            name == QLatin1String("Edit157")) {
+            name == statusField(StatusTag::Counter)) {
             runCommand(QStringLiteral("Panel2"));
             return true;
         }

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/ui/ParameterPages.h"
 #include "params/ui/TForm13.h"
@@ -63,8 +64,8 @@ void TForm1::applyTexts() {
             setText(qPrintable(name), t.get(*key));
     // The mode and counter fields take their texts from the pack, replacing what a read put
     // there.
-    m_model.params().setText(QStringLiteral("Edit156"), t.get(S::Menu, 63));
-    m_model.params().setText(QStringLiteral("Edit157"), t.get(S::Menu, 64));
+    m_model.params().setText(statusField(StatusTag::Mode), t.get(S::Menu, 63));
+    m_model.params().setText(statusField(StatusTag::Counter), t.get(S::Menu, 64));
 
     // Pages, frames, rows and their hints.
     ParameterPages::applyTexts(m_pageControl1, t);

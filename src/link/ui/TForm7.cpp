@@ -1,5 +1,6 @@
 #include "link/ui/TForm7.h"
 #include "link/LocalLinkSettings.h"
+#include "params/FieldTable.h"
 #include "params/ParameterSet.h"
 #include "texts/Texts.h"
 #include <QHBoxLayout>
@@ -52,10 +53,10 @@ void TForm7::Button1Click() {
 void TForm7::Button2Click() {
     if (m_kind == QLatin1String("rezim")) {
         const QString day = m_texts.message(45);
-        const QString current = m_params.text(QStringLiteral("Edit156"));
-        m_params.setText(QStringLiteral("Edit156"), current == day ? m_texts.message(46) : day);
+        const QString current = m_params.text(statusField(StatusTag::Mode));
+        m_params.setText(statusField(StatusTag::Mode), current == day ? m_texts.message(46) : day);
     } else if (m_kind == QLatin1String("citac")) {
-        m_params.setText(QStringLiteral("Edit157"), QStringLiteral("0"));
+        m_params.setText(statusField(StatusTag::Counter), QStringLiteral("0"));
     }
     accept();
 }

@@ -1,4 +1,5 @@
 #include "link/ui/TForm9.h"
+#include "params/FieldTable.h"
 #include "texts/Texts.h"
 #include <QButtonGroup>
 #include <QFrame>
@@ -88,9 +89,9 @@ TForm9::TForm9(const Texts& texts, QWidget* parent) : QDialog(parent), m_texts(t
 void TForm9::prepare(const UnitSnapshot& unit, const ParameterSet& params) {
     const QString day = m_texts.message(45);
     const QString night = m_texts.message(46);
-    const QString edit151 = params.text(QStringLiteral("Edit151"));
-    const QString edit156 = params.text(QStringLiteral("Edit156"));
-    const QString edit157 = params.text(QStringLiteral("Edit157"));
+    const QString edit151 = params.text(statusField(StatusTag::Unfitted));
+    const QString edit156 = params.text(statusField(StatusTag::Mode));
+    const QString edit157 = params.text(statusField(StatusTag::Counter));
 
     setWindowTitle(m_texts.message(52));
     m_button2->setText(m_texts.message(31));
@@ -124,10 +125,10 @@ void TForm9::prepare(const UnitSnapshot& unit, const ParameterSet& params) {
 
 void TForm9::applyChoices(ParameterSet& params) const {
     // Hidden panels hold the window's own values, so they change nothing.
-    params.setText(QStringLiteral("Edit151"), m_edit1->text());
-    params.setText(QStringLiteral("Edit156"),
+    params.setText(statusField(StatusTag::Unfitted), m_edit1->text());
+    params.setText(statusField(StatusTag::Mode),
                    m_radio5->isChecked() ? m_texts.message(45) : m_texts.message(46));
-    params.setText(QStringLiteral("Edit157"),
+    params.setText(statusField(StatusTag::Counter),
                    m_radio3->isChecked() ? m_radio3->text() : m_radio4->text());
 }
 
