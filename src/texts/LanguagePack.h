@@ -2,6 +2,7 @@
 #include "texts/Texts.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace lumo {
@@ -16,6 +17,54 @@ inline const QString kLanguageFileError =
     QStringLiteral("Language file error / chybí jazykový soubor");
 inline const QString kDefaultPack = QStringLiteral("Cesky.lng");
 inline constexpr int kMenuItemCount = 11;
+
+// A pack file as the loader reads it. Packs are code page 1250 (CR LF or LF); a pack that
+// starts with a UTF-8 byte-order mark is read as UTF-8. Sections match in any letter case,
+// the first occurrence of a section or key counts, values lose their outer blanks and one
+// pair of enclosing quotes. Lines longer than kMaxLineBytes, lines with control bytes and keys
+// that are not decimal numbers are ignored (and counted), so damaged packs still apply.
+inline constexpr int kMaxLineBytes = 2048;
+// Longer values are reported by the pack check: they cannot fit any control of the windows.
+inline constexpr int kMaxValueLength = 255;
+
+struct PackEntry {
+    QString section; // as written
+    QString key;     // as written
+    QString value;
+    int line = 0; // 1-based
+};
+
+struct PackFile {
+    bool existed = false;
+    bool readable = false;
+    bool utf8 = false;
+    std::vector<PackEntry> entries; // every key line, in file order
+    std::vector<int> ignoredLines;  // over-long or binary lines (1-based)
+
+    // The value of (section, numeric key), first occurrence; nothing when absent.
+    std::optional<QString> value(TextSection section, int key) const;
+};
+
+PackFile readPack(const QString& path);
+PackFile parsePack(const QByteArray& bytes);
+
+// The built-in Czech pack: every key in reading order, code page 1250, CR LF. A default with
+// a line feed is written with a blank instead, as a pack line cannot hold one.
+QByteArray exportBuiltInPack();
+
+// What `lumo-cli lang check` reports about a pack against the built-in table.
+struct PackCheck {
+    std::vector<TextKey> missing;   // built-in keys the pack lacks (they show the default)
+    std::vector<TextKey> empty;     // present with an empty value
+    std::vector<PackEntry> unknown; // sections or keys the program never reads
+    std::vector<PackEntry> overLong;
+    std::vector<int> ignoredLines;
+    bool clean() const {
+        return missing.empty() && empty.empty() && unknown.empty() && overLong.empty() &&
+               ignoredLines.empty();
+    }
+};
+PackCheck checkPack(const PackFile& pack);
 
 // Sets every built-in key of `texts`: the pack's value where the pack has the key (an empty
 // value gives an empty text), the Czech default where it does not. A missing or unreadable
