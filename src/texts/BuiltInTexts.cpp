@@ -175,6 +175,8 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 62}, "záznam %1 je poškozený: jeho název má %2 znaků místo %3"},
     {{S::MESSAGE, 63}, "záznam %1 je poškozený: jeho hodnota má %2 znaků, dovoleno je nejvýše %3"},
     {{S::MESSAGE, 64}, "Nastavení nelze zapsat do vrátného, tyto hodnoty nejsou platné:"},
+    {{S::MESSAGE, 70}, "Soubor s vizitkami \"%1\" nelze načíst: %2"},
+    {{S::MESSAGE, 71}, "Soubor s vizitkami \"%1\" nelze uložit: %2"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},
