@@ -85,41 +85,19 @@ const PrintRow kRows[] = {
     {RowKind::Field, "ComboBox3"},
 };
 
-// Captions of the pages and of the frames that hold fields rather than option buttons.
-struct CaptionDef {
-    const char* name;
-    TextKey key;
-    const char* suffix;
-};
-const CaptionDef kCaptions[] = {
-    {"TabSheet3", {S::TAB1, 1}, ""},        {"TabSheet4", {S::TAB2, 1}, ""},
-    {"TabSheet5", {S::TAB3, 1}, ""},        {"TabSheet1", {S::TAB4, 1}, ""},
-    {"TabSheet2", {S::TAB4, 2}, " 17- 32"}, {"TabSheet6", {S::TAB4, 2}, " 33- 48"},
-    {"TabSheet7", {S::TAB4, 2}, " 49- 64"}, {"GroupBox16", {S::TAB1, 41}, ""},
-    {"GroupBox17", {S::TAB1, 51}, ""},      {"GroupBox20", {S::TAB1, 91}, ""},
-    {"GroupBox3", {S::TAB2, 12}, ""},       {"GroupBox10", {S::TAB2, 22}, ""},
-    {"GroupBox22", {S::TAB3, 11}, ""},      {"GroupBox21", {S::TAB3, 21}, ""},
-    {"GroupBox24", {S::TAB3, 26}, ""},      {"GroupBox25", {S::TAB3, 29}, ""},
-    {"GroupBox1", {S::TAB4, 3}, ""},        {"GroupBox2", {S::TAB4, 4}, ""},
-};
-
+// The caption of a page (with its button range) or of a frame, from the field table.
 QString captionOf(const char* name, const Texts& texts) {
-    for (const CaptionDef& c : kCaptions)
-        if (qstrcmp(c.name, name) == 0)
-            return texts.get(c.key) + QString::fromLatin1(c.suffix);
+    for (const PageDef& page : pageTable())
+        if (qstrcmp(page.name, name) == 0)
+            return texts.get(page.caption) + QString::fromLatin1(page.captionSuffix);
+    if (const FrameDef* frame = findFrame(QString::fromLatin1(name)); frame && frame->caption)
+        return texts.get(*frame->caption);
     return {};
 }
 
 // Frames show their caption with one blank before and after, whatever blanks a pack had.
 QString frameCaption(const QString& text) {
     return QLatin1Char(' ') + text.trimmed() + QLatin1Char(' ');
-}
-
-const OptionGroupDef* optionGroupByBox(const char* groupBox) {
-    for (const OptionGroupDef& g : optionGroups())
-        if (qstrcmp(g.groupBox, groupBox) == 0)
-            return &g;
-    return nullptr;
 }
 
 // The caption of the checked button; where several are checked the first in the group's
@@ -282,14 +260,14 @@ PrintDocument layoutSettingsPrintout(const ParameterSet& params, const Texts& te
             w.row(frameCaption(captionOf(r.name, texts)), {});
             break;
         case RowKind::Options:
-            if (const OptionGroupDef* group = optionGroupByBox(r.name))
-                w.row(frameCaption(texts.get(group->caption)), optionValue(*group, params, texts));
+            if (const OptionGroupDef* group = findOptionGroupByBox(name))
+                w.row(frameCaption(captionOf(r.name, texts)), optionValue(*group, params, texts));
             break;
         case RowKind::Field:
         case RowKind::CheckMark:
         case RowKind::CheckYesNo: {
             const FieldDef* f = findField(name);
-            const QString left = f && f->caption ? cutLabel(texts.get(*f->caption), n) : QString();
+            const QString left = f ? cutLabel(rowCaption(*f, texts), n) : QString();
             QString value;
             if (r.kind == RowKind::Field)
                 value = params.text(name);
@@ -306,22 +284,25 @@ PrintDocument layoutSettingsPrintout(const ParameterSet& params, const Texts& te
     // The prefix dialled before every number, shown or not.
     w.emptyRow();
     w.beginRow();
-    if (const FieldDef* prefix = findField(QStringLiteral("Edit158")); prefix && prefix->caption)
-        w.text(g.labelX, texts.get(*prefix->caption), kPrefix);
+    if (const FieldDef* prefix = findField(QStringLiteral("Edit158")))
+        w.text(g.labelX, rowCaption(*prefix, texts), kPrefix);
     w.text(g.nightX, params.text(QStringLiteral("Edit158")), kPrefix);
     w.newLine();
     w.emptyRow();
 
     // The number memories, sixteen buttons a page; buttons without numbers are left out.
     static const char* const pages[] = {"TabSheet1", "TabSheet2", "TabSheet6", "TabSheet7"};
-    const QString dayCaption = frameCaption(captionOf("GroupBox1", texts));
-    const QString nightCaption = frameCaption(captionOf("GroupBox2", texts));
     const QString buttonWord = texts.get(S::TAB4, 5);
     for (int block = 0; block < 4; ++block) {
         w.beginRow();
         w.text(g.headingX, captionOf(pages[block], texts), kHeading);
-        w.text(g.dayX, dayCaption, kGroupCaption);
-        w.text(g.nightX, nightCaption, kGroupCaption);
+        // The page's day group (its left column) and night group (its right column).
+        for (const FrameDef& f : frameTable()) {
+            if (qstrcmp(f.page, pages[block]) != 0 || f.kind != FrameKind::NumberRows || !f.caption)
+                continue;
+            w.text(f.column == 0 ? g.dayX : g.nightX, frameCaption(texts.get(*f.caption)),
+                   kGroupCaption);
+        }
         w.newLine();
         for (int button = block * 16 + 1; button <= block * 16 + 16; ++button) {
             const QString day = params.text(QStringLiteral("Edit%1").arg(button));

@@ -97,8 +97,12 @@ TEST(SettingsPrintoutTest, DefaultSetPrintsSectionsAndNoButtonRows) {
     EXPECT_EQ(valueOf(doc, g, t.get(S::TAB3, 33)), QStringLiteral("350-500"));
     EXPECT_EQ(valueOf(doc, g, t.get(S::TAB3, 34)), QStringLiteral("8"));
     // The prefix caption in full, 10 pt bold, although the prefix is empty.
-    const PrintText* prefix = findText(texts, t.get(S::TAB3, 31));
+    const PrintText* prefix = nullptr;
+    for (const PrintText& p : texts)
+        if (p.text.trimmed() == t.get(S::TAB3, 31))
+            prefix = &p;
     ASSERT_NE(prefix, nullptr);
+    EXPECT_EQ(prefix->x, g.labelX);
     EXPECT_EQ(prefix->font, (PrintFont{{}, 10, true, false, false}));
     // Four block headings, each with the captions of its day and night groups.
     EXPECT_TRUE(all.contains(t.get(S::TAB4, 1)));
