@@ -15,6 +15,8 @@ struct Command {
     QString name;
     QString synopsis; // one usage line for --help
     std::function<int(const QStringList& args)> run;
+    // Draws (PDF output): runs under a GUI application object on a headless platform.
+    bool needsGui = false;
 };
 
 // Commands register themselves from their own source file:

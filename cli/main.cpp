@@ -1,8 +1,10 @@
 #include "cli/CommandTable.h"
 #include "platform/Version.h"
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace lumo::cli {
 
@@ -69,8 +71,21 @@ static void printUsage() {
 
 int main(int argc, char** argv) {
     using namespace lumo::cli;
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Commands that draw need fonts, so a GUI application object, on the headless platform
+    // unless the caller chose one.
+    bool gui = false;
+    if (argc > 1)
+        for (const Command& c : commands())
+            gui = gui || (c.needsGui && c.name == QString::fromLocal8Bit(argv[1]));
+    std::unique_ptr<QCoreApplication> app;
+    if (gui) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         printUsage();
         return Usage;

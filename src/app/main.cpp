@@ -1,6 +1,7 @@
 #include "app/GuiMessenger.h"
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "files/ui/PrintUi.h"
 #include "link/LocalLinkSettings.h"
 #include "link/ui/LocalTransferUi.h"
 #include "params/ParameterModel.h"
@@ -61,6 +62,8 @@ int main(int argc, char** argv) {
     // The subsystems' parts, before start-up: they take their settings from Config.ini.
     lumo::LocalTransferUi localLink(shell, link, &form1);
     form1.addPart(localLink);
+    lumo::PrintUi printing(&form1);
+    form1.addPart(printing);
 
     form1.setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -177,6 +177,7 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 64}, "Nastavení nelze zapsat do vrátného, tyto hodnoty nejsou platné:"},
     {{S::MESSAGE, 70}, "Soubor s vizitkami \"%1\" nelze načíst: %2"},
     {{S::MESSAGE, 71}, "Soubor s vizitkami \"%1\" nelze uložit: %2"},
+    {{S::MESSAGE, 72}, "Soubor PDF \"%1\" nelze uložit: %2"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},
