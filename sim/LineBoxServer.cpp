@@ -50,6 +50,14 @@ bool LineBoxServer::start(const Options& options, QString* error) {
     }
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     if (!options.linkPath.isEmpty()) {
+        // A link left by an earlier run is replaced; anything else at that path is kept.
+        const QFileInfo existing(options.linkPath);
+        if (!existing.isSymLink() && existing.exists()) {
+            if (error)
+                *error = QStringLiteral("%1 exists and is not a link").arg(options.linkPath);
+            stop();
+            return false;
+        }
         QFile::remove(options.linkPath);
         if (!QFile::link(m_slaveName, options.linkPath)) {
             if (error)
@@ -167,6 +175,7 @@ const char* lineBoxUsage() {
            "                        [--silent-prefix TEXT]... [--err-every N]\n"
            "                        [--wake-after N|never] [--wrong-password]\n"
            "                        [--split-replies BYTES] [--vanish-after N]\n"
+           "                        [--reset-banner TEXT]\n"
            "                        [--reaction MS] [--dtmf-char MS] [--code-gap MS]\n"
            "Serves a virtual line box \"Kavrostanel\" dialling its own virtual Vexo unit on a\n"
            "pseudo-terminal and prints its device path. A program reaches it through\n"
@@ -177,8 +186,9 @@ const char* lineBoxUsage() {
            "--err-every answers \"ERR\" to every n-th command; --wake-after lets the unit answer\n"
            "the wake-up only after N unanswered ones (never: not at all); --wrong-password\n"
            "refuses every log-in; --split-replies hands replies over in pieces; --vanish-after\n"
-           "makes the box disappear after N commands. Timing: the unit's reaction (200 ms), one\n"
-           "recorded DTMF character (100 ms), the silence ending a code (600 ms).\n";
+           "makes the box disappear after N commands; --reset-banner puts TEXT before \"RESET\".\n"
+           "Timing: the unit's reaction (200 ms), one recorded DTMF character (100 ms), the\n"
+           "silence that ends a code (600 ms).\n";
 }
 
 bool parseLineBoxArguments(const QStringList& args, LineBoxServer::Options* options,
@@ -212,6 +222,8 @@ bool parseLineBoxArguments(const QStringList& args, LineBoxServer::Options* opti
             f.wakeUpsIgnored = -1, ++i;
         else if (a == QLatin1String("--wake-after"))
             number(&f.wakeUpsIgnored, 0);
+        else if (a == QLatin1String("--reset-banner") && hasValue)
+            f.resetBanner = value.toLatin1(), ++i;
         else if (a == QLatin1String("--wrong-password"))
             f.wrongPassword = true;
         else if (a == QLatin1String("--split-replies"))

@@ -68,6 +68,9 @@ constexpr WriteAddress kAddresses[] = {
     {"6", 125, Coding::Choice, 1},
 };
 
+constexpr int kFirmwarePosition = 119;
+constexpr int kCommandLogLimit = 100000;
+
 const WriteAddress* findAddress(const QByteArray& text) {
     for (const auto& a : kAddresses) {
         if (text == a.address)
@@ -223,6 +226,7 @@ void VirtualLineBox::setVanishedHandler(std::function<void()> handler) {
 void VirtualLineBox::setFaults(const LineBoxFaults& faults) {
     std::lock_guard lock(m_mutex);
     m_faults = faults;
+    m_sinceFaults = 0;
 }
 
 LineBoxFaults VirtualLineBox::faults() const {
@@ -338,7 +342,7 @@ void VirtualLineBox::feed(const QByteArray& bytes) {
             const QByteArray line = m_lineIn;
             m_lineIn.clear();
             handleLine(line);
-            if (m_faults.vanishAfter >= 0 && m_commandCount >= m_faults.vanishAfter) {
+            if (m_faults.vanishAfter >= 0 && m_sinceFaults >= m_faults.vanishAfter) {
                 vanishNow = true;
                 break;
             }
@@ -350,12 +354,15 @@ void VirtualLineBox::feed(const QByteArray& bytes) {
 
 void VirtualLineBox::handleLine(const QByteArray& line) {
     ++m_commandCount;
+    ++m_sinceFaults;
+    if (m_commands.size() >= kCommandLogLimit)
+        m_commands.removeFirst(); // a box served for days keeps the recent past only
     m_commands.append(line);
     for (const QByteArray& prefix : m_faults.silentPrefixes) {
         if (!prefix.isEmpty() && line.startsWith(prefix))
             return;
     }
-    if (m_faults.errEvery > 0 && m_commandCount % m_faults.errEvery == 0) {
+    if (m_faults.errEvery > 0 && m_sinceFaults % m_faults.errEvery == 0) {
         emitLine("ERR");
         return;
     }
@@ -366,7 +373,7 @@ void VirtualLineBox::answerCommand(const QByteArray& command) {
     const QByteArray upper = command.toUpper();
     if (upper == "AT@RESET") {
         hangUp();
-        emitLine("RESET");
+        emitLine(m_faults.resetBanner + "RESET");
     } else if (upper == "AT@DEFAULT" || upper == "AT@NORM" || upper == "AT@BASIC" ||
                upper == "AT") {
         emitLine("OK");
@@ -627,7 +634,8 @@ QByteArray VirtualLineBox::settingsBlockDtmf(int block) const {
     std::unique_lock<std::mutex> lock;
     if (m_unitMutex)
         lock = std::unique_lock(*m_unitMutex);
-    const QByteArray& s = m_unit.settings();
+    QByteArray s = m_unit.settings();
+    s[kFirmwarePosition - 1] = char(m_unit.firmwareByte()); // as the unit reports it locally
     QByteArray out;
     for (int j = 0; j < 16; ++j) {
         const auto byte = static_cast<unsigned char>(s[16 * block + j]);

@@ -11,11 +11,13 @@ namespace lumo::sim {
 // Faults the virtual line box (and the unit behind it) can be told to commit.
 struct LineBoxFaults {
     QList<QByteArray> silentPrefixes; // commands beginning with one of these get no answer
+    // Counts below run from the moment the faults are set.
     int errEvery = 0;       // every n-th command is answered "ERR" and not carried out (0: never)
     int wakeUpsIgnored = 0; // wake-ups "A" the unit lets pass before it answers (negative: never)
     bool wrongPassword = false; // the unit refuses every log-in
     int splitBytes = 0; // replies handed to the host in pieces of this size, one a read (0: whole)
-    int vanishAfter = -1; // the box vanishes after answering this many commands (negative: never)
+    int vanishAfter = -1;   // the box vanishes after answering this many commands (negative: never)
+    QByteArray resetBanner; // text the box puts before "RESET" on the same line
 };
 
 // How long the line takes, on the box's clock.
@@ -82,8 +84,9 @@ public:
     bool recording() const;
     int commandCount() const;
     int wakeUps() const;
-    QList<QByteArray> commands() const; // every command line received, without CR LF
-    QByteArray dtmfSent() const;        // every DTMF character played to the unit in this call
+    // The command lines received (the last 100000), without CR LF.
+    QList<QByteArray> commands() const;
+    QByteArray dtmfSent() const; // every DTMF character played to the unit in this call
 
     // The DTMF character of a value 0..15 (the inverse of the program's decoding).
     static char dtmfChar(int value);
@@ -131,6 +134,7 @@ private:
     QByteArray m_lineIn; // command being received
     QList<QByteArray> m_commands;
     int m_commandCount = 0;
+    int m_sinceFaults = 0; // commands since the faults were set
     bool m_vanished = false;
 
     // Line and recorder.

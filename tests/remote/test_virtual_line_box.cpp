@@ -4,9 +4,11 @@
 #include "link/FtdiApi.h"
 #include "link/FtdiVirtual.h"
 #include "platform/VirtualClock.h"
+#include "sim/LineBoxServer.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "sim/VirtualLineBox.h"
 #include "sim/VirtualUnit.h"
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -156,6 +158,7 @@ TEST_F(LineBoxTest, SettingsBlocksComeAs32CharactersInTwoFullHalves) {
     for (int i = 0; i < 16; ++i)
         image[16 * 7 + i] = char(0x12 + 17 * i); // both nibbles differ
     unit.setSettings(image);
+    image[119 - 1] = char(unit.firmwareByte()); // the unit's own version byte, not the image's
     for (int block : {0, 7}) {
         const QByteArray characters = request("8*#" + QByteArray::number(block), 2);
         ASSERT_EQ(characters.size(), 32);
@@ -164,6 +167,11 @@ TEST_F(LineBoxTest, SettingsBlocksComeAs32CharactersInTwoFullHalves) {
             EXPECT_EQ(byte, static_cast<unsigned char>(image[16 * block + j])) << block << j;
         }
     }
+    // Block 7 carries the firmware version at position 119, as the unit reports it on the bench.
+    unit.setFirmwareByte(20);
+    const QByteArray block7 = request("8*#7", 2);
+    EXPECT_EQ(dtmfValue(block7[13]) * 16 + dtmfValue(block7[12]), 20);
+
     // The recorder holds 16 characters: with no AT@RECN it reports FULL once only.
     EXPECT_EQ(say("ATDE8*#1"), "OK\r\n");
     EXPECT_EQ(say("AT@RECE"), "OK\r\n");
@@ -302,13 +310,18 @@ TEST_F(LineBoxTest, CodesBeforeTheLogInChangeNothing) {
 
 TEST_F(LineBoxTest, FaultsSilenceErrWakeUpsAndVanishing) {
     LineBoxFaults faults;
+    faults.resetBanner = "Kavrostanel 2.1 ";
+    box.setFaults(faults);
+    EXPECT_EQ(say("AT@RESET"), "Kavrostanel 2.1 RESET\r\n");
+
+    faults = {};
     faults.silentPrefixes = {"AT@NO"};
     faults.errEvery = 4;
     box.setFaults(faults);
     EXPECT_EQ(say("AT@RESET"), "RESET\r\n");
     EXPECT_EQ(say("AT@NORM"), "");
     EXPECT_EQ(say("ATA"), "OK\r\n");
-    EXPECT_EQ(say("ATDE1"), "ERR\r\n"); // the 4th command, not carried out
+    EXPECT_EQ(say("ATDE1"), "ERR\r\n"); // the 4th command since the change, not carried out
     EXPECT_EQ(say("ATDE1"), "OK\r\n");
     EXPECT_TRUE(box.inCall());
     EXPECT_EQ(say("AT"), "OK\r\n");
@@ -330,7 +343,7 @@ TEST_F(LineBoxTest, FaultsSilenceErrWakeUpsAndVanishing) {
     bool vanished = false;
     box.setVanishedHandler([&] { vanished = true; });
     faults = {};
-    faults.vanishAfter = box.commandCount() + 1;
+    faults.vanishAfter = 1;
     box.setFaults(faults);
     EXPECT_EQ(say("AT"), ""); // answered, then gone with its answer
     EXPECT_TRUE(vanished);
@@ -352,6 +365,91 @@ TEST_F(LineBoxTest, FaultsSilenceErrWakeUpsAndVanishing) {
         clock.advance(1000);
         ASSERT_EQ(say("AT@RECN"), "OK\r\n");
     }
+}
+
+TEST(LineBoxServerArguments, EveryOptionAndItsBadValues) {
+    LineBoxServer::Options options;
+    QString error;
+    ASSERT_TRUE(parseLineBoxArguments({"--pty-link",
+                                       "/tmp/b",
+                                       "--memory",
+                                       "/tmp/m",
+                                       "--unit-number",
+                                       "555",
+                                       "--silent-prefix",
+                                       "ATDE8",
+                                       "--silent-prefix",
+                                       "AT@RECN",
+                                       "--err-every",
+                                       "5",
+                                       "--wake-after",
+                                       "never",
+                                       "--wrong-password",
+                                       "--split-replies",
+                                       "3",
+                                       "--vanish-after",
+                                       "20",
+                                       "--reset-banner",
+                                       "V2 ",
+                                       "--reaction",
+                                       "0",
+                                       "--dtmf-char",
+                                       "50",
+                                       "--code-gap",
+                                       "900"},
+                                      &options, &error))
+        << error.toStdString();
+    EXPECT_EQ(options.linkPath, "/tmp/b");
+    EXPECT_EQ(options.memoryFile, "/tmp/m");
+    EXPECT_EQ(options.unitNumber, "555");
+    EXPECT_EQ(options.faults.silentPrefixes, (QList<QByteArray>{"ATDE8", "AT@RECN"}));
+    EXPECT_EQ(options.faults.errEvery, 5);
+    EXPECT_EQ(options.faults.wakeUpsIgnored, -1);
+    EXPECT_TRUE(options.faults.wrongPassword);
+    EXPECT_EQ(options.faults.splitBytes, 3);
+    EXPECT_EQ(options.faults.vanishAfter, 20);
+    EXPECT_EQ(options.faults.resetBanner, "V2 ");
+    EXPECT_EQ(options.timing.unitReactionMs, 0);
+    EXPECT_EQ(options.timing.dtmfCharMs, 50);
+    EXPECT_EQ(options.timing.codeGapMs, 900);
+
+    for (const QStringList& bad :
+         {QStringList{"--err-every", "0"}, QStringList{"--err-every"},
+          QStringList{"--wake-after", "sometimes"}, QStringList{"--split-replies", "-1"},
+          QStringList{"--code-gap", "0"}, QStringList{"--silent-prefix", ""},
+          QStringList{"--loud"}}) {
+        LineBoxServer::Options o;
+        EXPECT_FALSE(parseLineBoxArguments(bad, &o, &error)) << bad.join(' ').toStdString();
+        EXPECT_TRUE(error.startsWith("bad argument '" + bad[0] + "'")) << error.toStdString();
+    }
+}
+
+TEST(LineBoxServerStart, ReplacesAnOldLinkButNoOtherFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("box"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("keep me");
+    file.close();
+    LineBoxServer::Options options;
+    options.linkPath = path;
+    QString error;
+    {
+        LineBoxServer server;
+        EXPECT_FALSE(server.start(options, &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("is not a link"))) << error.toStdString();
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "keep me");
+    file.close();
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/pts"), path)); // left by a crash
+    LineBoxServer server;
+    ASSERT_TRUE(server.start(options, &error)) << error.toStdString();
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), server.terminalName());
+    server.stop();
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
 }
 
 class LineBoxDeviceTest : public ::testing::Test {
