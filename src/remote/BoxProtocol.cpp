@@ -49,7 +49,7 @@ quint8 DtmfPairToByte(char first, char second) {
     return static_cast<quint8>(DtmfCode(second) * 16 + DtmfCode(first));
 }
 
-void BuildConnectSequence(CommandTable& table, const QByteArray& telephoneNumber,
+void BuildConnectSequence(remote::CommandTable& table, const QByteArray& telephoneNumber,
                           const QByteArray& password) {
     const QByteArray ok = kOk;
     table.set(0, "AT@RESET" + kCrLf, "RESET");
@@ -67,7 +67,7 @@ void BuildConnectSequence(CommandTable& table, const QByteArray& telephoneNumber
     table.set(12, "AT", "OK21");
 }
 
-void BuildKeepAliveSequence(CommandTable& table) {
+void BuildKeepAliveSequence(remote::CommandTable& table) {
     table.set(0, "ATDE8*5" + kCrLf, kOk);
     table.set(1, kRecordCommand, kOk);
     table.set(2, kReadRecordedCommand, "BOK");

@@ -36,11 +36,11 @@ quint8 DtmfPairToByte(char first, char second);
 
 // Steps 0..11 of a connection and the stored, unsent "AT"/"OK21" at 12. The number and the
 // password are trimmed here.
-void BuildConnectSequence(CommandTable& table, const QByteArray& telephoneNumber,
+void BuildConnectSequence(remote::CommandTable& table, const QByteArray& telephoneNumber,
                           const QByteArray& password);
 constexpr int kConnectStepCount = 12;
 // "8*5", record, read back "B"; the stored "AT"/"OK21" at 3.
-void BuildKeepAliveSequence(CommandTable& table);
+void BuildKeepAliveSequence(remote::CommandTable& table);
 constexpr int kKeepAliveStepCount = 3;
 
 // Hang-up: "ATH", then "AT@BASIC".

@@ -2,8 +2,10 @@
 #include <QByteArray>
 #include <array>
 
-namespace lumo {
+namespace lumo::remote {
 
+// In a namespace of its own: the main window's command table of the shell is another thing.
+//
 // The paired commands and expected replies that the remote procedures walk step by step.
 // Slot i of Commands is sent at step i; slot i of Replies is the reply that counts as success
 // for it. A builder fills the table from slot 0; slots beyond what it writes keep their older
@@ -24,4 +26,4 @@ struct CommandTable {
     const QByteArray& reply(int slot) const { return Replies[static_cast<std::size_t>(slot)]; }
 };
 
-} // namespace lumo
+} // namespace lumo::remote

@@ -94,7 +94,7 @@ public:
     int reopenCount() const { return m_reopens; }
 
     // --- shared state of the procedures ---
-    CommandTable table;
+    remote::CommandTable table;
     int StepIndex = 0;
     int StepCount = 0;
     QByteArray ReceiveBuffer;

@@ -5,14 +5,14 @@
 
 namespace lumo {
 
-WriteGroupBuild BuildWriteGroup(RemoteGroup group, CommandTable& table,
+WriteGroupBuild BuildWriteGroup(RemoteGroup group, remote::CommandTable& table,
                                 const ParameterSet& params) {
     WriteGroupBuild build;
     const std::vector<RemoteEntry> entries = remoteWriteEntries(group, params);
     // A full memory group is 128 entries and its terminator; the table has room for both.
     int slot = 0;
     for (const RemoteEntry& e : entries) {
-        if (slot >= CommandTable::kSlots - 1)
+        if (slot >= remote::CommandTable::kSlots - 1)
             break;
         if (!e.value)
             build.uncodable << e.field;
@@ -24,19 +24,19 @@ WriteGroupBuild BuildWriteGroup(RemoteGroup group, CommandTable& table,
     return build;
 }
 
-WriteGroupBuild BuildBasicWrite(CommandTable& table, const ParameterSet& params) {
+WriteGroupBuild BuildBasicWrite(remote::CommandTable& table, const ParameterSet& params) {
     return BuildWriteGroup(RemoteGroup::Basic, table, params);
 }
 
-WriteGroupBuild BuildTimeWrite(CommandTable& table, const ParameterSet& params) {
+WriteGroupBuild BuildTimeWrite(remote::CommandTable& table, const ParameterSet& params) {
     return BuildWriteGroup(RemoteGroup::Time, table, params);
 }
 
-WriteGroupBuild BuildSwitchWrite(CommandTable& table, const ParameterSet& params) {
+WriteGroupBuild BuildSwitchWrite(remote::CommandTable& table, const ParameterSet& params) {
     return BuildWriteGroup(RemoteGroup::Switch, table, params);
 }
 
-WriteGroupBuild BuildMemoryWrite(CommandTable& table, const ParameterSet& params) {
+WriteGroupBuild BuildMemoryWrite(remote::CommandTable& table, const ParameterSet& params) {
     return BuildWriteGroup(RemoteGroup::Memory, table, params);
 }
 

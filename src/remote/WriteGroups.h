@@ -17,16 +17,17 @@ struct WriteGroupBuild {
 };
 
 // Basic parameters: 11 entries (dialling, prefix, hang-up codes, passwords, modes, unfitted).
-WriteGroupBuild BuildBasicWrite(CommandTable& table, const ParameterSet& params);
+WriteGroupBuild BuildBasicWrite(remote::CommandTable& table, const ParameterSet& params);
 // Time parameters: 12 entries.
-WriteGroupBuild BuildTimeWrite(CommandTable& table, const ParameterSet& params);
+WriteGroupBuild BuildTimeWrite(remote::CommandTable& table, const ParameterSet& params);
 // Switches: 15 entries.
-WriteGroupBuild BuildSwitchWrite(CommandTable& table, const ParameterSet& params);
+WriteGroupBuild BuildSwitchWrite(remote::CommandTable& table, const ParameterSet& params);
 // Button memories: one entry per non-empty number field Edit1..Edit128, packed from slot 0.
 // The caller adds `entries` to the write dialog's memory counter.
-WriteGroupBuild BuildMemoryWrite(CommandTable& table, const ParameterSet& params);
+WriteGroupBuild BuildMemoryWrite(remote::CommandTable& table, const ParameterSet& params);
 
 // The same by group.
-WriteGroupBuild BuildWriteGroup(RemoteGroup group, CommandTable& table, const ParameterSet& params);
+WriteGroupBuild BuildWriteGroup(RemoteGroup group, remote::CommandTable& table,
+                                const ParameterSet& params);
 
 } // namespace lumo

@@ -88,7 +88,7 @@ TEST(DtmfDecoding, NumberMemoryCharactersGiveTheDigitCode) {
 }
 
 TEST(BoxSequences, ConnectSequenceStepsAndStoredEnd) {
-    CommandTable t;
+    remote::CommandTable t;
     t.set(13, "OLD\r\n", "OLD"); // beyond the sequence: kept
     BuildConnectSequence(t, "  0601234567 ", " 1234\t");
     const std::vector<std::pair<QByteArray, QByteArray>> expected = {
@@ -115,7 +115,7 @@ TEST(BoxSequences, ConnectSequenceStepsAndStoredEnd) {
 }
 
 TEST(BoxSequences, KeepAliveOverwritesOnlyItsFourSlots) {
-    CommandTable t;
+    remote::CommandTable t;
     BuildConnectSequence(t, "1", "1234");
     BuildKeepAliveSequence(t);
     EXPECT_EQ(t.command(0), QByteArray("ATDE8*5\r\n"));

@@ -6,14 +6,14 @@
 namespace lumo {
 namespace {
 
-std::vector<QByteArray> commands(const CommandTable& t, int count) {
+std::vector<QByteArray> commands(const remote::CommandTable& t, int count) {
     std::vector<QByteArray> out;
     for (int i = 0; i < count; ++i)
         out.push_back(t.command(i));
     return out;
 }
 
-void expectEnd(const CommandTable& t, int slot) {
+void expectEnd(const remote::CommandTable& t, int slot) {
     EXPECT_EQ(t.command(slot), QByteArray("Kon"));
     EXPECT_EQ(t.reply(slot), QByteArray("Kon"));
 }
@@ -31,7 +31,7 @@ TEST(WriteGroups, BasicGroupInStepOrder) {
     p.setChecked("RadioButton16", true); // keypad variant 3
     p.setChecked("RadioButton5", true);  // dialling from memory
     p.setText("Edit151", "2");
-    CommandTable t;
+    remote::CommandTable t;
     const WriteGroupBuild b = BuildBasicWrite(t, p);
     EXPECT_TRUE(b.ok());
     ASSERT_EQ(b.entries, 11);
@@ -71,7 +71,7 @@ TEST(WriteGroups, TimeGroupCodesEveryValue) {
     p.setChecked("CheckBox3", true);
     p.setChecked("CheckBox4", true);
     p.setChecked("CheckBox5", false);
-    CommandTable t;
+    remote::CommandTable t;
     const WriteGroupBuild b = BuildTimeWrite(t, p);
     EXPECT_TRUE(b.ok());
     ASSERT_EQ(b.entries, 12);
@@ -97,7 +97,7 @@ TEST(WriteGroups, TimeGroupCodesEveryValue) {
 TEST(WriteGroups, TimeThatIsNoNumberIsReported) {
     ParameterSet p;
     p.setText("Edit152", "abc");
-    CommandTable t;
+    remote::CommandTable t;
     const WriteGroupBuild b = BuildTimeWrite(t, p);
     EXPECT_FALSE(b.ok());
     EXPECT_EQ(b.uncodable, QStringList{"Edit152"});
@@ -114,7 +114,7 @@ TEST(WriteGroups, SwitchCodesOfSixFourAndNoDigits) {
     p.setText("Edit139", "");
     p.setChecked("CheckBox1", true);
     p.setChecked("CheckBox2", false);
-    CommandTable t;
+    remote::CommandTable t;
     const WriteGroupBuild b = BuildSwitchWrite(t, p);
     EXPECT_TRUE(b.ok());
     ASSERT_EQ(b.entries, 15);
@@ -144,7 +144,7 @@ TEST(WriteGroups, MemoriesArePackedAndEscaped) {
     p.setText("Edit64", "0");
     p.setText("Edit65", "5");
     p.setText("Edit128", "123");
-    CommandTable t;
+    remote::CommandTable t;
     t.set(5, "OLD", "OLD");
     const WriteGroupBuild b = BuildMemoryWrite(t, p);
     EXPECT_TRUE(b.ok());
@@ -168,7 +168,7 @@ TEST(WriteGroups, NoMemoriesGiveOnlyTheTerminator) {
     ParameterSet p;
     for (int k = 1; k <= 128; ++k)
         p.setText(QStringLiteral("Edit%1").arg(k), QString());
-    CommandTable t;
+    remote::CommandTable t;
     EXPECT_EQ(BuildMemoryWrite(t, p).entries, 0);
     expectEnd(t, 0);
 }

@@ -1,0 +1,190 @@
+#include "remote/ui/RemoteUi.h"
+#include "params/ParameterModel.h"
+#include "remote/FtdiBoxBus.h"
+#include "remote/ui/TForm10.h"
+#include "shell/Shell.h"
+#include "texts/Texts.h"
+#include <QAction>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMenu>
+#include <QTimer>
+#include <QWidget>
+
+namespace lumo {
+
+namespace {
+
+constexpr int kCloseWaitMs = 5000;
+// Beside the remote menu while an attempt runs: "Připojení" (connection) and an ellipsis.
+constexpr int kConnectionTextKey = 22;
+
+void waitInEventLoop(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || elapsed.elapsed() > kCloseWaitMs)
+            loop.quit();
+    });
+    poll.start(10);
+    if (!done())
+        loop.exec();
+}
+
+} // namespace
+
+// The main window's share of the connection engine's view.
+class RemoteUi::WindowView : public ConnectionView {
+public:
+    explicit WindowView(RemoteUi& ui) : m_ui(ui) {}
+    void stateChanged(ConnectionState state) override { m_ui.connectionStateChanged(state); }
+    void setIndicator(KeepAliveColour colour) override {
+        if (m_ui.m_shell)
+            m_ui.m_shell->indicator().set(keepAliveRgb(colour));
+    }
+    void menusChanged(const RemoteMenuState& menus) override { m_ui.applyMenus(menus); }
+    void showMessage(const QString&) override {} // the dialog model's messenger shows it
+
+private:
+    RemoteUi& m_ui;
+};
+
+RemoteUi::RemoteUi(QWidget* window, std::unique_ptr<BoxBus> bus)
+    : m_window(window), m_bus(bus ? std::move(bus) : std::make_unique<FtdiBoxBus>()),
+      m_waiter(waitInEventLoop) {}
+
+RemoteUi::~RemoteUi() {
+    // The engine first: it cancels its pending steps before the link goes.
+    m_engine.reset();
+    m_model.reset();
+}
+
+void RemoteUi::attach(Shell& shell) {
+    m_shell = &shell;
+    m_link = std::make_unique<RemoteLink>(*m_bus, shell.clock());
+    m_model = std::make_unique<ConnectDialogModel>(*m_link, shell.texts(), shell.messenger());
+    m_view = std::make_unique<WindowView>(*this);
+    m_model->setWindowView(m_view.get());
+    m_engine = std::make_unique<ConnectionEngine>(*m_link, *m_model, shell.texts());
+    m_model->setEngine(m_engine.get());
+
+    m_dialog = new TForm10(*m_model, m_window);
+    m_dialog->setServicePasswordSource(
+        [&shell] { return shell.model().params().text(QStringLiteral("Edit144")); });
+    m_dialog->setConnectHandler([this] { m_model->Button4Click(); });
+    connect(m_dialog, &QDialog::finished, this, [this] {
+        if (!m_attemptOpen)
+            return;
+        m_attemptOpen = false;
+        m_model->endAttempt();
+    });
+
+    CommandTable& commands = shell.commands();
+    commands.add(
+        QStringLiteral("Connect1"), [this] { Connect1Click(); }, TextKey{TextSection::REMOTE, 18});
+    commands.add(
+        QStringLiteral("Unconnect1"), [this] { Unconnect1Click(); },
+        TextKey{TextSection::REMOTE, 21});
+    shell.closeSequence().add(CloseSequence::Stage::HangUp, QStringLiteral("remote"),
+                              [this] { hangUpForClose(); });
+
+    // Opening a status menu refreshes its item, as clicking it did.
+    if (m_window) {
+        if (auto* n8 = m_window->findChild<QMenu*>(QStringLiteral("N8")))
+            connect(n8, &QMenu::aboutToShow, this, &RemoteUi::N8Click);
+        if (auto* c2 = m_window->findChild<QMenu*>(QStringLiteral("Connect2")))
+            connect(c2, &QMenu::aboutToShow, this, &RemoteUi::Connect2Click);
+    }
+    applyMenus(m_engine->menus());
+    applyTexts(shell.texts());
+}
+
+void RemoteUi::applyTexts(const Texts& texts) {
+    if (m_dialog)
+        m_dialog->applyTexts(texts);
+}
+
+bool RemoteUi::busy() const {
+    return m_engine && (m_engine->isBusy() || m_engine->state() == ConnectionState::Connecting ||
+                        m_link->hangingUp());
+}
+
+void RemoteUi::Connect1Click() {
+    if (!m_shell || m_attemptOpen || m_shell->guard().busy())
+        return; // another exchange runs
+    if (!m_model->beginAttempt())
+        return;
+    m_attemptOpen = true;
+    // Window-modal without a nested event loop: the engine's waits and the port timer go on.
+    m_dialog->open();
+}
+
+void RemoteUi::Unconnect1Click() {
+    m_engine->disconnect();
+}
+
+void RemoteUi::N8Click() {
+    setItemText("imeofconnection1", m_engine->connectionTimeCaption());
+}
+
+void RemoteUi::Connect2Click() {
+    setItemText("Numberofconnect1", m_engine->repeatCountCaption());
+}
+
+void RemoteUi::setItemText(const char* name, const QString& text) {
+    if (!m_window)
+        return;
+    if (auto* action = m_window->findChild<QAction*>(QString::fromLatin1(name)))
+        action->setText(text);
+}
+
+void RemoteUi::applyMenus(const RemoteMenuState& menus) {
+    if (!m_shell)
+        return;
+    CommandTable& commands = m_shell->commands();
+    commands.setEnabled(QStringLiteral("Connect1"), menus.connectEnabled);
+    commands.setEnabled(QStringLiteral("Unconnect1"), menus.disconnectEnabled);
+    // Readdata1 and Writedata1 stay with the window's defaults (disabled) until the remote
+    // read and write exist.
+    if (!m_window)
+        return;
+    if (auto* n8 = m_window->findChild<QAction*>(QStringLiteral("N8"))) {
+        n8->setVisible(menus.n8Visible);
+        n8->setEnabled(menus.n8Enabled);
+        n8->setText(menus.n8Caption.isEmpty() ? QStringLiteral("|") : menus.n8Caption);
+    }
+    if (auto* c2 = m_window->findChild<QAction*>(QStringLiteral("Connect2")))
+        c2->setVisible(menus.connect2Visible);
+}
+
+void RemoteUi::connectionStateChanged(ConnectionState state) {
+    const bool lineBusy =
+        state == ConnectionState::Connecting || state == ConnectionState::HangingUp;
+    if (lineBusy && !m_ticket && m_shell)
+        m_ticket = m_shell->guard().acquire(QStringLiteral("remote"));
+    else if (!lineBusy)
+        m_ticket.reset();
+    // The attempt goes on when its dialog is closed with the window button: say so beside the
+    // remote menu, so that its later message does not come out of the blue.
+    m_statusText =
+        state == ConnectionState::Connecting && m_shell
+            ? m_shell->texts().get(TextSection::REMOTE, kConnectionTextKey) + QChar(0x2026)
+            : QString();
+    setItemText("N6", m_statusText.isEmpty() ? QStringLiteral("   ") : m_statusText);
+}
+
+void RemoteUi::hangUpForClose() {
+    if (!m_engine)
+        return;
+    m_attemptOpen = false; // no "no box selected" message while the window closes
+    if (m_dialog && m_dialog->isVisible())
+        m_dialog->done(QDialog::Rejected);
+    auto done = std::make_shared<bool>(false);
+    m_model->Button1Click([done] { *done = true; });
+    if (!*done && m_waiter)
+        m_waiter([done] { return *done; });
+}
+
+} // namespace lumo
