@@ -76,7 +76,7 @@ TForm1::TForm1(Shell& shell, QWidget* parent)
     buildStatusBar();
 
     m_binder->bind(this);
-    m_binder->addVisibilityFollower(QStringLiteral("Edit158"), findChild<QLabel*>("Label168"));
+    ParameterPages::bindRowLabels(m_pageControl1, *m_binder);
 
     setUpShell();
 

@@ -68,8 +68,6 @@ bool anyText(const QString&) {
 
 // --- decoders ---------------------------------------------------------------------------
 
-void decodeNothing(const FieldDef&, const QByteArray&, const ImageContext&, ParameterSet&) {}
-
 void decodeNumber(const FieldDef& f, const QByteArray& image, const ImageContext&,
                   ParameterSet& p) {
     p.setText(nameOf(f), QString::number(at(image, f.imagePosition)));
@@ -239,7 +237,6 @@ bool validBand(const QString& t) {
 
 using C = ImageCoding;
 const ImageCodingRow kImageRows[] = {
-    {C::None, decodeNothing, nullptr, anyText},
     {C::Number, decodeNumber, encodeNumber, anyText},
     {C::RingCount, decodeRingCount, encodeRingCount, anyText},
     {C::ToneNibbleHigh, decodeNibble<true, 10>, encodeNibblePair<10>, anyText},
@@ -331,7 +328,6 @@ const FileCodingRow kFileRows[] = {
     {FC::None, fileTextNone, applyNothing, missingNothing},
     {FC::Text, fileText, applyText, missingText},
     {FC::Check, fileCheck, applyCheck, missingNothing},
-    {FC::Option, fileTextNone, applyNothing, missingNothing}, // option groups: OptionDef codes
     {FC::SoundBits, fileSoundBits, applySoundBits, missingSoundBits},
     {FC::CheckZeroOne, fileCheckZeroOne, applyCheckZeroOne, missingCheckZeroOne},
 };

@@ -80,7 +80,6 @@ enum class SwitchRole {
 
 // How a parameter is held in the 128-byte settings image.
 enum class ImageCoding {
-    None,
     Number,          // the byte is the decimal value
     RingCount,       // number, shown with two digits
     ToneNibbleHigh,  // Edit152: high nibble of position 8, units of 10 ms
@@ -105,7 +104,6 @@ enum class FileCoding {
     None,         // not stored
     Text,         // the control's text
     Check,        // "1" checked, "0" not (Dir1, Dir2)
-    Option,       // the code of the checked button
     SoundBits,    // TONE: bit 0 CheckBox3, bit 1 CheckBox4 (one record for two boxes)
     CheckZeroOne, // SIEM: "0" checked, "1" not
 };

@@ -159,11 +159,13 @@ ParameterSet::ParameterSet(DefaultsTag) {
             e->checked = QLatin1String(f.defaultValue) == QLatin1String("1");
         else
             e->text = QString::fromUtf8(f.defaultValue);
+        // A text field that depends on the firmware (the prefix) is hidden until a firmware
+        // or a file shows it.
+        if (f.kind == FieldKind::Text && f.firmware != FirmwareCondition::Always)
+            e->visible = false;
     }
     for (const OptionGroupDef& g : optionGroups())
         find(QString::fromLatin1(g.defaultButton))->checked = true;
-    // The prefix field is hidden until a firmware or a file shows it.
-    find(QStringLiteral("Edit158"))->visible = false;
 }
 
 bool ParameterSet::sameValues(const ParameterSet& other) const {

@@ -1,5 +1,6 @@
 #include "params/ui/ParameterPages.h"
 #include "params/FieldTable.h"
+#include "params/ui/FieldBinder.h"
 #include "texts/Texts.h"
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -295,6 +296,13 @@ void setHint(QWidget* root, const char* name, const QString& text) {
 void ParameterPages::build(QTabWidget* tabs) {
     for (const PageDef& def : pageTable())
         tabs->addTab(buildPage(def), QString());
+}
+
+void ParameterPages::bindRowLabels(QTabWidget* tabs, FieldBinder& binder) {
+    for (const FieldDef& f : fieldTable())
+        if (f.place.frame && f.labelName)
+            if (auto* label = tabs->findChild<QLabel*>(nameOf(f.labelName)))
+                binder.addVisibilityFollower(nameOf(f.name), label);
 }
 
 void ParameterPages::applyTexts(QTabWidget* tabs, const Texts& t) {

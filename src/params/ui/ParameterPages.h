@@ -4,6 +4,7 @@ class QTabWidget;
 
 namespace lumo {
 
+class FieldBinder;
 class Texts;
 
 // Builds the parameter pages of the main window from the layout columns of the field table:
@@ -16,6 +17,8 @@ public:
     static void build(QTabWidget* tabs);
     // Page, frame and button captions, row labels and hints from the texts table.
     static void applyTexts(QTabWidget* tabs, const Texts& texts);
+    // Each row label shows and hides with its field (the prefix's label with the prefix).
+    static void bindRowLabels(QTabWidget* tabs, FieldBinder& binder);
 };
 
 } // namespace lumo
