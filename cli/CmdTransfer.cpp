@@ -13,6 +13,7 @@
 #include "params/Validation.h"
 #include "platform/Messenger.h"
 #include "platform/SystemClock.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QEventLoop>
 #include <QFile>
@@ -105,9 +106,8 @@ public:
         static const QRegularExpression comName(QStringLiteral("^(?:COM)?(\\d+)$"),
                                                 QRegularExpression::CaseInsensitiveOption);
         if (port.compare(QLatin1String("usb"), Qt::CaseInsensitive) == 0) {
-            m_link = makeUsbTransferLink(m_clock, error);
-            if (!m_link)
-                return false;
+            // A missing cable shows as an adapter that does not open, at the first command.
+            m_link = std::make_unique<TransferUsbLink>();
         } else {
             m_port = std::make_unique<TAfComPort>();
             const auto match = comName.match(port);
@@ -151,16 +151,18 @@ public:
         m_linkState.portCheckRequested = true;
         QEventLoop loop;
         bool finished = false;
-        if (!m_commands->portCheck([&] {
+        bool ok = false;
+        if (!m_commands->portCheck([&](const TransferResult& result) {
+                ok = result.ok();
                 finished = true;
                 loop.quit();
             })) {
-            m_messenger.message(m_texts.message(35), {});
+            m_messenger.message(m_texts.message(Msg::CommunicationError), {});
             return false;
         }
         if (!finished)
             loop.exec();
-        return !m_engine->failed && m_engine->lastOutcome() == TransferEngine::State::Done;
+        return ok;
     }
 
     ParameterModel& model() { return m_model; }
@@ -202,9 +204,10 @@ int runStatus(const QStringList& args) {
         return Failure;
     const ParameterSet& p = bench.model().params();
     printOut(QStringLiteral("Firmware: ") + p.firmwareVersion());
-    const QString mode = p.text(statusField(StatusTag::Mode)) == bench.texts().message(46)
-                             ? QStringLiteral("NOC")
-                             : QStringLiteral("DEN");
+    const QString mode =
+        p.text(statusField(StatusTag::Mode)) == bench.texts().message(Msg::NightMode)
+            ? QStringLiteral("NOC")
+            : QStringLiteral("DEN");
     printOut(QStringLiteral("Mode: ") + mode);
     printOut(QStringLiteral("Unfitted: ") + p.text(statusField(StatusTag::Unfitted)));
     printOut(QStringLiteral("Counter: ") + p.text(statusField(StatusTag::Counter)));
@@ -282,8 +285,8 @@ int runWrite(const QStringList& args) {
     OptionConfirmation confirmation;
     const Texts& texts = bench.texts();
     confirmation.mode = mode.isEmpty()                 ? QString()
-                        : mode == QLatin1String("NOC") ? texts.message(46)
-                                                       : texts.message(45);
+                        : mode == QLatin1String("NOC") ? texts.message(Msg::NightMode)
+                                                       : texts.message(Msg::DayMode);
     confirmation.counter = counter;
     confirmation.unfitted = unfitted;
     bench.commands().setConfirmation(&confirmation);

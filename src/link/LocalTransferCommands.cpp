@@ -1,23 +1,19 @@
 #include "link/LocalTransferCommands.h"
 #include "params/FieldTable.h"
 #include "platform/Messenger.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <utility>
 
 namespace lumo {
 
-namespace {
-constexpr int kMessageCommunicationError = 35;
-constexpr int kMessageWrongPort = 39;
-constexpr int kMessageNumberWriteRefused = 55;
-} // namespace
-
 CodecTransferData::CodecTransferData(ParameterModel& model, const Texts& texts,
                                      Messenger* messenger)
     : m_model(model), m_codec(model.params(), model.buffer(), texts), m_messenger(messenger) {}
 
-void CodecTransferData::decodeStatus(const QByteArray& image, bool toSnapshot) {
-    m_codec.DecodeStatus(image, toSnapshot, m_model.snapshot());
+void CodecTransferData::decodeStatus(const QByteArray& image, UnitSnapshot* snapshot) {
+    UnitSnapshot unused;
+    m_codec.DecodeStatus(image, snapshot != nullptr, snapshot ? *snapshot : unused);
 }
 void CodecTransferData::decodeSettings(const QByteArray& image) {
     const DecodeReport report = m_codec.DecodeSettings(image);
@@ -42,15 +38,14 @@ LocalTransferCommands::LocalTransferCommands(TransferEngine& engine, ParameterMo
                                              LocalLinkState& link, const Texts& texts,
                                              Messenger& messenger)
     : m_engine(engine), m_model(model), m_link(link), m_texts(texts), m_messenger(messenger) {
-    m_engine.setPortCheckFlag(&m_link.portCheckRequested);
     applySettings();
 }
 
 void LocalTransferCommands::applySettings() {
     TransferEngine::Texts texts;
-    texts.communicationError = m_texts.message(kMessageCommunicationError);
-    texts.wrongPort = m_texts.message(kMessageWrongPort);
-    const QString refused = m_texts.message(kMessageNumberWriteRefused);
+    texts.communicationError = m_texts.message(Msg::CommunicationError);
+    texts.wrongPort = m_texts.message(Msg::WrongPort);
+    const QString refused = m_texts.message(Msg::NumberWriteRefused);
     if (!refused.isEmpty())
         texts.numberWriteRefused = refused;
     m_engine.setTexts(texts);
@@ -68,13 +63,9 @@ bool LocalTransferCommands::prepareLink() {
     TransferLink* link = m_engine.link();
     if (!link)
         return false;
-    if (link->isUsb()) {
-        // The cable is opened afresh for every command.
-        link->open(nullptr);
-        if (!link->isOpen()) {
-            m_messenger.message(m_texts.message(kMessageCommunicationError));
-            return false;
-        }
+    if (!m_engine.policy()->prepareForCommand(*link)) {
+        m_messenger.message(m_texts.message(Msg::CommunicationError));
+        return false;
     }
     return true;
 }
@@ -89,71 +80,68 @@ bool LocalTransferCommands::validate() {
     return false;
 }
 
-bool LocalTransferCommands::stopped() const {
-    return m_engine.failed || m_engine.lastOutcome() == TransferEngine::State::Aborted;
-}
-
 void LocalTransferCommands::finish(bool ok) {
     m_busy = false;
     if (auto done = std::exchange(m_done, nullptr))
         done(ok);
 }
 
-bool LocalTransferCommands::portCheck(std::function<void()> done) {
-    if (busy() || !m_link.portCheckRequested || !m_engine.link())
+bool LocalTransferCommands::transfer(TransferRequest request, Next next) {
+    request.quiet = std::exchange(m_quietNext, false);
+    const TransferState state = m_engine.start(request, next);
+    if (state == TransferState::Closed) {
+        // Not started: the step after it learns so at once.
+        TransferResult result;
+        result.outcome = TransferResult::Outcome::Aborted;
+        result.kind = request.kind;
+        next(result);
         return false;
+    }
+    // The request for a status read is consumed when "V" goes out or the port cannot be
+    // opened; with the cable link missing it stays raised.
+    if (request.kind == TransferKind::Status && state != TransferState::Closing)
+        m_link.portCheckRequested = false;
+    return true;
+}
+
+bool LocalTransferCommands::portCheck(StatusDone done) {
     TransferLink* link = m_engine.link();
+    if (busy() || !m_link.portCheckRequested || !link)
+        return false;
     // On the cable the check waits (the request stays raised) until the adapter is open.
-    if (link->isUsb() && !link->isOpen())
+    if (!m_engine.policy()->readyForStatusRead(*link))
         return false;
     applySettings();
-    return m_engine.start({TransferKind::None, 8, 0}, std::move(done));
-}
-
-void LocalTransferCommands::statusRead(Next next) {
-    m_engine.requestPortCheck(true);
-    TransferLink* link = m_engine.link();
-    if (link->isUsb() && !link->isOpen()) {
-        next();
-        return;
-    }
-    m_engine.start({TransferKind::None, 8, 0}, std::move(next));
-}
-
-void LocalTransferCommands::settingsRead(Next next) {
-    m_engine.start({TransferKind::SettingsRead, 128, 0}, std::move(next));
-}
-
-void LocalTransferCommands::numbersRead(Next next) {
-    m_engine.start({TransferKind::NumbersRead, 16, 0}, std::move(next));
-}
-
-void LocalTransferCommands::preWriteCheck(Next next) {
-    m_engine.preWriteCheck = true;
-    m_engine.start({TransferKind::None, 8, 0}, [this, next = std::move(next)] {
-        m_engine.preWriteCheck = false;
-        m_engine.requestPortCheck(false);
-        next();
+    return transfer({TransferKind::Status}, [done = std::move(done)](const TransferResult& r) {
+        if (done)
+            done(r);
     });
 }
 
-bool LocalTransferCommands::confirmWrite() {
-    if (!snapshotDiffers(m_model.snapshot(), m_model.params()))
-        return true;
-    if (!m_confirmation)
-        return true;
-    if (m_confirmation->confirm(m_model.snapshot(), m_model.params()) ==
-        WriteConfirmation::Answer::Storno)
-        m_engine.failed = true;
-    return !m_engine.failed;
+void LocalTransferCommands::statusRead(Next next) {
+    // As the port timer does it: the request raised, the read when the link is usable.
+    m_link.portCheckRequested = true;
+    if (!m_engine.policy()->readyForStatusRead(*m_engine.link())) {
+        next(TransferResult{});
+        return;
+    }
+    transfer({TransferKind::Status}, std::move(next));
 }
 
-void LocalTransferCommands::settingsWrite(Next next) {
-    m_engine.start({TransferKind::SettingsWrite, 128, 0}, std::move(next));
+void LocalTransferCommands::preWriteCheck(Next next) {
+    transfer({TransferKind::Status, true}, [this, next = std::move(next)](const TransferResult& r) {
+        m_link.portCheckRequested = false;
+        next(r);
+    });
 }
 
-void LocalTransferCommands::numbersWrite(Next next) {
-    m_engine.start({TransferKind::NumbersWrite, 128, 0}, std::move(next));
+bool LocalTransferCommands::confirmWrite(const TransferResult& check) {
+    if (check.snapshot)
+        m_model.snapshot() = *check.snapshot;
+    if (!snapshotDiffers(m_model.snapshot(), m_model.params()) || !m_confirmation)
+        return true;
+    return m_confirmation->confirm(m_model.snapshot(), m_model.params()) !=
+           WriteConfirmation::Answer::Storno;
 }
 
 bool LocalTransferCommands::run(Command command, Done done) {
@@ -175,52 +163,49 @@ bool LocalTransferCommands::run(Command command, Done done) {
     }
     m_busy = true;
     m_done = std::move(done);
-    m_engine.failed = false;
 
+    using R = const TransferResult&;
     switch (command) {
     case Command::ReadAll:
-        statusRead([this] {
-            if (stopped())
+        statusRead([this](R status) {
+            if (status.failed() || status.aborted())
                 return finish(false);
-            settingsRead([this] {
-                // The settings read's failure does not stop the number read.
-                if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
+            transfer({TransferKind::SettingsRead}, [this](R settings) {
+                // A failed settings read does not stop the number read; both can report.
+                if (settings.aborted())
                     return finish(false);
-                numbersRead([this] { finish(!stopped()); });
+                transfer({TransferKind::NumbersRead},
+                         [this, settingsFailed = settings.failed()](R numbers) {
+                             finish(!settingsFailed && numbers.ok());
+                         });
             });
         });
         break;
     case Command::ReadSettings:
-        statusRead([this] {
-            if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
-                return finish(false);
-            // The status read's result is not tested.
-            m_engine.failed = false;
-            settingsRead([this] { finish(!stopped()); });
-        });
-        break;
     case Command::ReadNumbers:
-        statusRead([this] {
-            if (m_engine.lastOutcome() == TransferEngine::State::Aborted)
+        statusRead([this, command](R status) {
+            // The status read's failure is not tested, only a link that could not be used.
+            if (status.aborted())
                 return finish(false);
-            m_engine.failed = false;
-            numbersRead([this] { finish(!stopped()); });
+            transfer({command == Command::ReadSettings ? TransferKind::SettingsRead
+                                                       : TransferKind::NumbersRead},
+                     [this](R read) { finish(read.ok()); });
         });
         break;
     case Command::WriteSettings:
     case Command::WriteAll:
-        preWriteCheck([this, command] {
-            if (stopped() || !confirmWrite())
+        preWriteCheck([this, command](R check) {
+            if (!check.ok() || !confirmWrite(check))
                 return finish(false);
-            settingsWrite([this, command] {
-                if (command == Command::WriteSettings || stopped())
-                    return finish(!stopped());
-                numbersWrite([this] { finish(!stopped()); });
+            transfer({TransferKind::SettingsWrite}, [this, command](R settings) {
+                if (command == Command::WriteSettings || !settings.ok())
+                    return finish(settings.ok());
+                transfer({TransferKind::NumbersWrite}, [this](R numbers) { finish(numbers.ok()); });
             });
         });
         break;
     case Command::WriteNumbers:
-        numbersWrite([this] { finish(!stopped()); });
+        transfer({TransferKind::NumbersWrite}, [this](R numbers) { finish(numbers.ok()); });
         break;
     }
     return true;

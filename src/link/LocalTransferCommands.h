@@ -16,7 +16,7 @@ class Texts;
 class CodecTransferData : public TransferData {
 public:
     CodecTransferData(ParameterModel& model, const Texts& texts, Messenger* messenger);
-    void decodeStatus(const QByteArray& image, bool toSnapshot) override;
+    void decodeStatus(const QByteArray& image, UnitSnapshot* snapshot) override;
     void decodeSettings(const QByteArray& image) override;
     void decodeNumberMemory(const QByteArray& image, int memory) override;
     void encodeSettings() override;
@@ -42,7 +42,8 @@ public:
 
 // The six commands of the local link and the port check, as sequences of transfers on one
 // engine. GUI-free: the main window's menu items and lumo-cli run the same sequences. Each
-// command runs asynchronously on the engine's clock and reports once through `done`.
+// command runs asynchronously on the engine's clock and reports once through `done`; each of
+// its transfers hands its result to the step that follows.
 class LocalTransferCommands {
 public:
     enum class Command {
@@ -57,12 +58,16 @@ public:
     // wrong field, or an empty text when the set may be sent.
     using Validator = std::function<QString(const ParameterSet&)>;
     using Done = std::function<void(bool ok)>;
+    using StatusDone = std::function<void(const TransferResult&)>;
 
     LocalTransferCommands(TransferEngine& engine, ParameterModel& model, LocalLinkState& link,
                           const Texts& texts, Messenger& messenger);
 
     void setConfirmation(WriteConfirmation* confirmation) { m_confirmation = confirmation; }
     void setValidator(Validator validator) { m_validator = std::move(validator); }
+    // The next transfer fails without a time-out message (the automatic first port check at
+    // start-up); the port message is shown all the same.
+    void quietNextTransfer() { m_quietNext = true; }
 
     // Takes the engine's texts and the link settings afresh (language packs and Config.ini may
     // change them between commands).
@@ -73,7 +78,7 @@ public:
     bool run(Command command, Done done = {});
     // The port timer's status read: runs when the port check is requested and the link is
     // usable (on the USB cable only while the adapter is open); false when nothing started.
-    bool portCheck(std::function<void()> done = {});
+    bool portCheck(StatusDone done = {});
     bool busy() const { return m_busy || m_engine.isShowing(); }
 
     // Whether the unit's values differ from the parameter set (the write confirmation is due).
@@ -82,18 +87,16 @@ public:
     TransferEngine& engine() { return m_engine; }
 
 private:
-    using Next = std::function<void()>;
+    using Next = std::function<void(const TransferResult&)>;
     bool prepareLink();
     bool validate();
+    // Starts one transfer; a transfer that cannot start hands `next` a result at once.
+    bool transfer(TransferRequest request, Next next);
+    // The read commands' status read, as the port timer runs it.
     void statusRead(Next next);
-    void settingsRead(Next next);
-    void numbersRead(Next next);
+    // The status read before a write: the unit's values go to the snapshot.
     void preWriteCheck(Next next);
-    bool confirmWrite();
-    void settingsWrite(Next next);
-    void numbersWrite(Next next);
-    // After a transfer: whether the sequence stops (failed, or the link could not be opened).
-    bool stopped() const;
+    bool confirmWrite(const TransferResult& check);
     void finish(bool ok);
 
     TransferEngine& m_engine;
@@ -104,7 +107,7 @@ private:
     WriteConfirmation* m_confirmation = nullptr;
     Validator m_validator;
     bool m_busy = false;
-    bool m_aborted = false;
+    bool m_quietNext = false;
     Done m_done;
 };
 

@@ -7,57 +7,98 @@ namespace lumo {
 namespace {
 constexpr int kLastBlock = 127;
 constexpr int kProgressMax = 127;
-constexpr int kUsbTickMs = 5;
-constexpr int kUsbTimeoutTicks = 100;
 constexpr int kNumberRetries = 68;
-} // namespace
+constexpr int kSettingsSlots = 127;
+constexpr int kNumberSlots = 16;
+constexpr int kStatusProgressStep = 60;
 
-QString transferKindCode(TransferKind kind) {
+using Ending = TransferLinkPolicy::Ending;
+using Action = TransferLinkPolicy::Verdict::Action;
+
+// Bytes that make a complete reply (the writes are answered byte by byte).
+int expectedReplySize(TransferKind kind) {
     switch (kind) {
-    case TransferKind::None:
-        return {};
     case TransferKind::Status:
-        return QStringLiteral("VER");
-    case TransferKind::SettingsRead:
-        return QStringLiteral("PC");
+        return 8;
     case TransferKind::NumbersRead:
-        return QStringLiteral("TC");
+        return 16;
+    case TransferKind::SettingsRead:
     case TransferKind::SettingsWrite:
-        return QStringLiteral("PZ");
     case TransferKind::NumbersWrite:
-        return QStringLiteral("TZ");
+        return 128;
+    case TransferKind::None:
+        break;
     }
-    return {};
+    return 0;
 }
 
+TransferResult::Outcome outcomeOf(TransferState state) {
+    switch (state) {
+    case TransferState::Done:
+        return TransferResult::Outcome::Done;
+    case TransferState::Failed:
+        return TransferResult::Outcome::Failed;
+    default:
+        return TransferResult::Outcome::Aborted;
+    }
+}
+} // namespace
+
 TransferEngine::TransferEngine(Clock& clock, TransferData& data, TransferView& view)
-    : m_clock(clock), m_data(data), m_view(view) {}
+    : m_clock(clock), m_data(data), m_view(view),
+      m_policy(TransferLinkPolicy::forKind(TransferLink::Kind::Serial, m_settings)) {}
 
 TransferEngine::~TransferEngine() {
-    if (m_timerOn)
-        m_clock.cancel(m_timer);
-    setLink(nullptr);
+    cancelTick();
+    if (m_link)
+        m_link->setDataHandler({});
 }
 
 void TransferEngine::setLink(TransferLink* link) {
+    if (link == m_link)
+        return;
+    // A window showing over the old link cannot go on over another one.
+    if (isShowing())
+        close(State::Aborted);
     if (m_link)
         m_link->setDataHandler({});
     m_link = link;
-    if (m_link && !m_link->isUsb())
+    if (!m_link)
+        return;
+    m_policy = TransferLinkPolicy::forKind(m_link->kind(), m_settings);
+    if (!m_policy->pollsAtTick())
         m_link->setDataHandler([this](int count) { dataReceived(count); });
 }
 
 int TransferEngine::tickInterval() const {
-    return usb() ? kUsbTickMs : m_serialTimeoutMs;
+    return m_policy->tickIntervalMs();
 }
 
 int TransferEngine::timeoutLimit() const {
-    // Trunc(1000 / timeout + 1): about one second of silence on the serial port.
-    return usb() ? kUsbTimeoutTicks : 1000 / m_serialTimeoutMs + 1;
+    return m_policy->timeoutTicks();
 }
 
 void TransferEngine::setState(State state) {
+    if (state == m_state)
+        return;
+    const State from = m_state;
     m_state = state;
+    m_view.stateChanged(from, state);
+    if (from == State::Closed)
+        m_view.transferShown();
+    if (state == State::Closed)
+        m_view.transferClosed();
+}
+
+bool TransferEngine::awaitsReplies() const {
+    switch (m_state) {
+    case State::Waiting:
+    case State::NextStep:
+    case State::Retrying:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TransferEngine::scheduleTick() {
@@ -65,12 +106,12 @@ void TransferEngine::scheduleTick() {
     // was due, not after it ran, so the lateness of a timer does not add up over the hundreds
     // of ticks of a transfer. A tick that came more than an interval late does not bring a
     // burst of catch-up ticks; the next one keeps the phase.
-    if (m_timerOn)
-        m_clock.cancel(m_timer);
+    cancelTick();
+    const int interval = tickInterval();
     const qint64 now = m_clock.nowMs();
-    m_nextTickAt += tickInterval();
+    m_nextTickAt += interval;
     if (m_nextTickAt <= now)
-        m_nextTickAt += ((now - m_nextTickAt) / tickInterval() + 1) * tickInterval();
+        m_nextTickAt += ((now - m_nextTickAt) / interval + 1) * interval;
     m_timerOn = true;
     m_timer = m_clock.runAfter(int(m_nextTickAt - now), [this] {
         m_timerOn = false;
@@ -78,10 +119,22 @@ void TransferEngine::scheduleTick() {
     });
 }
 
+void TransferEngine::cancelTick() {
+    if (m_timerOn)
+        m_clock.cancel(m_timer);
+    m_timerOn = false;
+}
+
 void TransferEngine::send(char byte) {
-    // The serial component queues the byte; a USB write failure is kept by the link and ends
-    // the transfer at the next tick.
+    // The serial component queues the byte; a failed write is kept by the link and judged by
+    // the policy at the next tick (or at once after a settings byte).
     m_link->writeByte(byte);
+}
+
+void TransferEngine::requestBlock() {
+    send('R');
+    send('T');
+    send(char(m_blockIndex));
 }
 
 void TransferEngine::sendNumberBlock() {
@@ -89,8 +142,63 @@ void TransferEngine::sendNumberBlock() {
     send('T');
     send(char(m_blockIndex));
     m_data.encodeNumberMemory(m_blockIndex);
-    for (int slot = 1; slot <= 16; ++slot)
+    for (int slot = 1; slot <= kNumberSlots; ++slot)
         send(m_data.bufferByte(slot));
+}
+
+void TransferEngine::sendOpening() {
+    switch (m_kind) {
+    case TransferKind::Status:
+        setProgress(2);
+        send('V');
+        break;
+    case TransferKind::SettingsRead:
+        send('R');
+        send('P');
+        break;
+    case TransferKind::NumbersRead:
+        requestBlock();
+        break;
+    case TransferKind::SettingsWrite:
+        send('W');
+        send('P');
+        break;
+    case TransferKind::NumbersWrite:
+        sendNumberBlock();
+        break;
+    case TransferKind::None:
+        break;
+    }
+}
+
+bool TransferEngine::nextBlock() {
+    if (m_blockIndex == kLastBlock) {
+        indicate(TransferIndicator::Completed);
+        end(Ending::NumbersComplete, State::Done);
+        return false;
+    }
+    ++m_blockIndex;
+    setProgress(m_blockIndex);
+    if (m_kind == TransferKind::NumbersRead)
+        requestBlock();
+    else
+        sendNumberBlock();
+    setState(State::Waiting);
+    return true;
+}
+
+void TransferEngine::sendSettingsByte() {
+    if (m_byteIndex == 0) {
+        send('U');
+        // The image is built now, from the fields as they are at this moment.
+        m_data.encodeSettings();
+    } else if (m_byteIndex <= kSettingsSlots) {
+        send(m_data.bufferByte(m_byteIndex));
+    }
+    indicate(TransferIndicator::ByteSent);
+    ++m_byteIndex;
+    setState(State::Waiting);
+    act(m_policy->checkAfterSend(*m_link));
 }
 
 void TransferEngine::setProgress(int position) {
@@ -103,86 +211,46 @@ void TransferEngine::indicate(TransferIndicator indicator) {
     m_view.setIndicator(indicator);
 }
 
-bool TransferEngine::start(const Request& request, std::function<void()> closed) {
-    if (m_state != State::Closed || !m_link)
-        return false;
-    // What the command sets before showing the window.
-    if (request.kind != TransferKind::None)
-        m_kind = request.kind;
-    m_expectedSize = request.expectedSize;
-    m_blockIndex = request.blockIndex;
+TransferEngine::State TransferEngine::start(const TransferRequest& request, Finished finished) {
+    if (m_state != State::Closed || !m_link || request.kind == TransferKind::None)
+        return State::Closed;
+    m_request = request;
+    m_result = TransferResult{};
+    m_result.kind = request.kind;
+    m_finished = std::move(finished);
+    m_kind = request.kind;
+    m_expectedSize = expectedReplySize(m_kind);
+    m_blockIndex = 0;
     m_byteIndex = 0;
     m_tickCounter = 0;
     m_countSeen = 0;
-    m_requestNextBlock = false;
-    m_sendNextBlock = false;
-    m_sendNextByte = false;
-    m_active = true;
-    m_closed = std::move(closed);
-    setState(State::Opening);
-
-    // The window is shown.
-    m_openFailed = false;
     m_retryCount = 0;
+    m_reply.clear();
+
+    setState(State::Opening);
     setProgress(0);
-    m_view.transferShown();
     m_nextTickAt = m_clock.nowMs();
     scheduleTick();
-
-    if (usb()) {
-        if (!m_link->isOpen())
-            m_link->open(nullptr);
-        if (!m_link->hasDevice())
-            return true; // the first tick closes the window
-        m_reply = takeInput();
-    } else {
-        if (!m_link->isOpen()) {
-            QString error;
-            if (!m_link->open(&error)) {
-                requestPortCheck(false);
-                m_openFailed = true;
-                return true; // the first tick closes the window with the port message
-            }
-        }
-        m_reply = takeInput();
-    }
-
-    if (*m_portCheck || preWriteCheck) {
-        setProgress(2);
-        requestPortCheck(false);
-        m_kind = TransferKind::Status;
-        send('V');
-    }
-    switch (m_kind) {
-    case TransferKind::SettingsRead:
-        send('R');
-        send('P');
-        break;
-    case TransferKind::NumbersRead:
-        send('R');
-        send('T');
-        send(char(m_blockIndex));
-        break;
-    case TransferKind::SettingsWrite:
-        send('W');
-        send('P');
-        m_sendNextByte = true;
-        break;
-    case TransferKind::NumbersWrite:
-        sendNumberBlock();
-        break;
-    case TransferKind::None:
-    case TransferKind::Status:
+    switch (m_policy->open(*m_link)) {
+    case TransferLinkPolicy::Opening::OpenFailed:
+        setState(State::OpenFailed);
+        return m_state;
+    case TransferLinkPolicy::Opening::NoDevice:
+        setState(State::Closing);
+        return m_state;
+    case TransferLinkPolicy::Opening::Ready:
         break;
     }
-    setState(m_sendNextByte ? State::NextStep : State::Waiting);
-    return true;
+    m_reply = takeInput(); // whatever waited before the request is not its answer
+    sendOpening();
+    // The settings write sends its marker at the first tick.
+    setState(m_kind == TransferKind::SettingsWrite ? State::NextStep : State::Waiting);
+    return m_state;
 }
 
 void TransferEngine::dataReceived(int count) {
-    // Replies count only while a transfer runs; a late event after the window closed finds
-    // the transfer kind cleared.
-    if (m_state == State::Closed || !m_active || usb() || count <= 0)
+    // A late event after the window closed, or one during opening, finds no reply awaited.
+    if (!awaitsReplies() || m_policy->pollsAtTick() || count <= 0)
         return;
     handleReply(count);
 }
@@ -204,22 +272,21 @@ void TransferEngine::handleReply(int count) {
         indicate(TransferIndicator::StatusReply);
         if (count == m_expectedSize) {
             m_reply = takeInput();
-            m_active = false;
-            m_data.decodeStatus(m_reply, preWriteCheck);
-            finishTransfer();
+            UnitSnapshot* snapshot = m_request.toSnapshot ? &m_result.snapshot.emplace() : nullptr;
+            m_data.decodeStatus(m_reply, snapshot);
+            end(Ending::Reply, State::Done);
         } else {
-            setProgress(m_progress + 60);
+            setProgress(m_progress + kStatusProgressStep);
         }
         break;
     case TransferKind::SettingsRead:
         indicate(TransferIndicator::SettingsReply);
         if (count == m_expectedSize) {
             m_reply = takeInput();
-            m_active = false;
             m_data.decodeSettings(m_reply);
-            finishTransfer();
+            end(Ending::Reply, State::Done);
         } else {
-            setProgress(m_progress + (usb() ? 3 : 1));
+            setProgress(m_progress + m_policy->partialSettingsStep());
         }
         break;
     case TransferKind::NumbersRead:
@@ -228,7 +295,6 @@ void TransferEngine::handleReply(int count) {
             m_reply = takeInput();
             m_tickCounter = 0;
             m_data.decodeNumberMemory(m_reply, m_blockIndex);
-            m_requestNextBlock = true;
             setState(State::NextStep);
         }
         break;
@@ -239,14 +305,11 @@ void TransferEngine::handleReply(int count) {
         m_reply = takeInput();
         if (m_reply == "D") {
             setProgress(m_progress + 1);
-            m_sendNextByte = true;
             setState(State::NextStep);
         } else if (m_reply == "Z") {
             indicate(TransferIndicator::Completed);
             takeInput();
-            m_active = false;
-            m_sendNextByte = false;
-            finishTransfer();
+            end(Ending::Reply, State::Done);
         }
         break;
     case TransferKind::NumbersWrite:
@@ -257,21 +320,17 @@ void TransferEngine::handleReply(int count) {
         if (m_reply == "Z") {
             setProgress(m_progress + 1);
             indicate(TransferIndicator::NumberAcked);
-            m_sendNextBlock = true;
             setState(State::NextStep);
         } else if (m_reply == "E") {
             indicate(TransferIndicator::Error);
             takeInput();
-            m_active = false;
-            m_sendNextBlock = false;
             // The unit refused this block and the write ends here: the memories from this
             // block on were not written, which the user must know.
             const QString& refused = m_texts.numberWriteRefused;
             m_view.showMessage(refused.contains(QLatin1String("%1"))
                                    ? refused.arg(m_blockIndex)
                                    : refused + QLatin1Char(' ') + QString::number(m_blockIndex));
-            failed = true;
-            finishTransfer();
+            end(Ending::Reply, State::Failed);
         }
         break;
     case TransferKind::None:
@@ -279,159 +338,121 @@ void TransferEngine::handleReply(int count) {
     }
 }
 
-void TransferEngine::finishTransfer() {
-    if (!usb() && m_closePortMode == QLatin1String("1"))
-        m_link->close();
-    closeWindow(State::Done);
-}
-
-void TransferEngine::completeNumbers() {
-    indicate(TransferIndicator::Completed);
-    m_active = false;
-    m_requestNextBlock = false;
-    if (m_closePortMode == QLatin1String("1"))
-        m_link->close();
-    closeWindow(State::Done);
-}
-
 void TransferEngine::tick() {
-    if (m_state == State::Closed)
+    switch (m_state) {
+    case State::Waiting:
+    case State::NextStep:
+    case State::Retrying:
+        break;
+    case State::OpenFailed:
+    case State::Closing:
+        close(State::Aborted);
         return;
+    case State::Closed:
+    case State::Opening:
+    case State::Done:
+    case State::Failed:
+    case State::Aborted:
+        return;
+    }
     scheduleTick();
-
-    if (usb()) {
-        if (!m_link->hasDevice()) {
-            closeWindow(State::Aborted);
-            return;
-        }
-        if (!m_link->isOpen()) {
-            m_link->close();
-            closeWindow(State::Aborted);
-            return;
-        }
-        if (m_openFailed || !m_link->lastWriteOk()) {
-            m_link->close();
-            // A write that did not reach the cable leaves the unit's memory incomplete.
-            if (!m_openFailed && m_active)
-                failed = true;
-            closeWindow(m_openFailed ? State::Aborted : State::Failed);
-            return;
-        }
+    if (!act(m_policy->checkAtTick(*m_link)))
+        return;
+    if (m_policy->pollsAtTick()) {
         const int count = m_link->bytesWaiting();
-        if (count > 0 && m_active) {
+        if (count > 0) {
             handleReply(count);
-            if (m_state == State::Closed)
+            if (!awaitsReplies())
                 return;
         }
-    } else if (m_openFailed) {
-        closeWindow(State::Aborted);
-        return;
-    } else if (m_active && !m_link->lastWriteOk()) {
-        // The component refused a byte: the unit will not answer, so end as a time-out now.
+    }
+
+    switch (m_state) {
+    case State::NextStep:
+        if (m_kind == TransferKind::NumbersRead || m_kind == TransferKind::NumbersWrite) {
+            if (!nextBlock())
+                return;
+        }
+        break;
+    case State::Retrying:
+        setProgress(m_blockIndex);
+        requestBlock();
+        setState(State::Waiting);
+        break;
+    default:
+        break;
+    }
+
+    if (++m_tickCounter > timeoutLimit()) {
         timeOut();
         return;
     }
+    if (m_state == State::NextStep && m_kind == TransferKind::SettingsWrite)
+        sendSettingsByte();
+}
 
-    if (!m_active)
-        return;
-
-    if (m_requestNextBlock) {
-        m_requestNextBlock = false;
-        if (m_blockIndex == kLastBlock) {
-            completeNumbers();
-            return;
-        }
-        ++m_blockIndex;
-        setProgress(m_blockIndex);
-        send('R');
-        send('T');
-        send(char(m_blockIndex));
-        setState(State::Waiting);
-    }
-    if (m_sendNextBlock) {
-        m_sendNextBlock = false;
-        if (m_blockIndex == kLastBlock) {
-            completeNumbers();
-            return;
-        }
-        ++m_blockIndex;
-        setProgress(m_blockIndex);
-        sendNumberBlock();
-        setState(State::Waiting);
-    }
-
-    ++m_tickCounter;
-    if (m_tickCounter > timeoutLimit()) {
+bool TransferEngine::act(const Verdict& verdict) {
+    if (verdict.action == Action::Go)
+        return true;
+    if (verdict.releaseLink)
+        m_link->close();
+    switch (verdict.action) {
+    case Action::Abort:
+        close(State::Aborted);
+        break;
+    case Action::Fail:
+        close(State::Failed);
+        break;
+    case Action::TimeOut:
         timeOut();
-        return;
+        break;
+    case Action::Go:
+        break;
     }
-
-    if (m_sendNextByte) {
-        if (m_byteIndex == 0) {
-            send('U');
-            // The image is built now, from the fields as they are at this moment.
-            m_data.encodeSettings();
-        } else if (m_byteIndex <= 127) {
-            send(m_data.bufferByte(m_byteIndex));
-        }
-        indicate(TransferIndicator::ByteSent);
-        ++m_byteIndex;
-        m_sendNextByte = false;
-        setState(State::Waiting);
-        if (usb() && !m_link->lastWriteOk()) {
-            failed = true;
-            m_link->close();
-            closeWindow(State::Failed);
-        }
-    }
+    return false;
 }
 
 void TransferEngine::timeOut() {
     indicate(TransferIndicator::Error);
     m_reply = takeInput();
-    const QString replyText = cp1250::toUnicode(m_reply);
-    QString message;
-    if (m_reply.startsWith('E') && m_kind == TransferKind::NumbersRead) {
-        ++m_retryCount;
-        if (m_retryCount <= kNumberRetries) {
-            --m_blockIndex;
-            m_active = true;
-            m_requestNextBlock = true;
-            m_tickCounter = 0;
-            setState(State::Retrying);
-            return;
-        }
-        message = replyText + QStringLiteral(" x ") + m_texts.communicationError;
-    } else {
-        message = replyText + QStringLiteral("  ") + m_texts.communicationError;
+    const bool numberRefused = m_kind == TransferKind::NumbersRead && m_reply.startsWith('E');
+    if (numberRefused && ++m_retryCount <= kNumberRetries) {
+        // The next tick asks for the same block again.
+        m_tickCounter = 0;
+        setState(State::Retrying);
+        return;
     }
-    m_active = false;
-    m_requestNextBlock = false;
-    m_sendNextBlock = false;
-    m_sendNextByte = false;
-    if (!quiet)
+    const QString message = cp1250::toUnicode(m_reply) +
+                            (numberRefused ? QStringLiteral(" x ") : QStringLiteral("  ")) +
+                            m_texts.communicationError;
+    if (m_request.quiet)
+        m_result.quiet = true;
+    else
         m_view.showMessage(message);
-    failed = true;
-    if (usb() || m_closePortMode == QLatin1String("1"))
-        m_link->close();
-    closeWindow(State::Failed);
+    end(Ending::Failure, State::Failed);
 }
 
-void TransferEngine::closeWindow(State outcome) {
-    if (m_timerOn) {
-        m_clock.cancel(m_timer);
-        m_timerOn = false;
-    }
-    m_lastOutcome = outcome;
-    setState(State::Closed);
+void TransferEngine::end(Ending ending, State outcome) {
+    if (m_policy->closesAfter(ending))
+        m_link->close();
+    close(outcome);
+}
+
+void TransferEngine::close(State outcome) {
+    cancelTick();
+    const bool portFailed = m_state == State::OpenFailed;
+    setState(outcome);
+    m_result.outcome = outcomeOf(outcome);
+    m_result.reply = m_reply;
+    m_result.retries = m_retryCount;
     m_kind = TransferKind::None;
-    quiet = false;
     m_blockIndex = 0;
-    m_view.transferClosed();
-    if (m_openFailed)
+    setState(State::Closed);
+    if (portFailed)
         m_view.showMessage(m_texts.wrongPort);
-    if (auto closed = std::exchange(m_closed, nullptr))
-        closed();
+    TransferResult result = std::exchange(m_result, TransferResult{});
+    if (auto finished = std::exchange(m_finished, nullptr))
+        finished(result);
 }
 
 } // namespace lumo

@@ -1,10 +1,14 @@
 #pragma once
 #include "link/TransferLink.h"
+#include "link/TransferLinkPolicy.h"
 #include "link/TransferView.h"
+#include "params/ParameterSet.h"
 #include "platform/Clock.h"
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace lumo {
 
@@ -17,14 +21,15 @@ enum class TransferKind {
     SettingsWrite, // "PZ"
     NumbersWrite,  // "TZ"
 };
-QString transferKindCode(TransferKind kind); // "VER", "PC", ... or empty
 
 // Where the bytes of a transfer come from and go to: the codec over the parameter set and the
 // transfer buffer in real runs, a recorder in engine tests.
 class TransferData {
 public:
     virtual ~TransferData() = default;
-    virtual void decodeStatus(const QByteArray& image, bool toSnapshot) = 0;
+    // With a snapshot, the unit's mode, unfitted-button count and power-on count go there
+    // instead of the fields.
+    virtual void decodeStatus(const QByteArray& image, UnitSnapshot* snapshot) = 0;
     virtual void decodeSettings(const QByteArray& image) = 0;
     virtual void decodeNumberMemory(const QByteArray& image, int memory) = 0;
     virtual void encodeSettings() = 0;
@@ -32,23 +37,42 @@ public:
     virtual char bufferByte(int slot) const = 0; // transfer-buffer slot 1..127, low byte
 };
 
-// One transfer window show: sends the opening bytes, then runs on timer ticks (5 ms on the
-// USB cable, the serial timeout on the serial port) and on the serial port's data events until
-// the transfer is complete, fails or cannot start, and then closes. The flags that a command
-// sequence shares with the window (failed, quiet, the port-check request, the pre-write
-// check) live here too. Runs on one thread; time comes from the injected clock only.
+// One transfer as its starter asks for it.
+struct TransferRequest {
+    TransferKind kind = TransferKind::Status;
+    bool toSnapshot = false; // a status read before a write: decode into the result's snapshot
+    bool quiet = false;      // no time-out message (the automatic first port check)
+};
+
+// How one transfer ended, handed to whoever started it.
+struct TransferResult {
+    enum class Outcome {
+        NotRun,  // nothing was started
+        Done,    // complete
+        Failed,  // time-out, retries exhausted, a refused or failed write
+        Aborted, // the link could not be opened or lost its device
+    };
+    Outcome outcome = Outcome::NotRun;
+    TransferKind kind = TransferKind::None;
+    QByteArray reply;                     // the last reply read, byte for byte
+    std::optional<UnitSnapshot> snapshot; // the unit's values, from a status read to snapshot
+    bool quiet = false;                   // a failure message was held back because it was quiet
+    int retries = 0;                      // number-read retries after "E"
+
+    bool ok() const { return outcome == Outcome::Done; }
+    bool failed() const { return outcome == Outcome::Failed; }
+    bool aborted() const { return outcome == Outcome::Aborted; }
+};
+
+// One transfer window show: sends the opening bytes, then runs on timer ticks and on the
+// serial port's data events until the transfer is complete, fails or cannot start, and then
+// closes and hands its result to the starter. What it does at a tick or on a reply follows
+// from its state; where the serial port and the USB cable differ, it asks its link policy.
+// Runs on one thread; time comes from the injected clock only.
 class TransferEngine {
 public:
-    enum class State {
-        Closed,   // no window
-        Opening,  // the window is being shown
-        Waiting,  // a request, block or byte is out, its answer is awaited
-        NextStep, // the answer came, the next tick sends the next request, block or byte
-        Retrying, // an "E" to a number read timed out, the next tick asks again
-        Done,     // finished; the window is closing
-        Failed,   // time-out, retries exhausted or a failed USB write; the window is closing
-        Aborted,  // the link could not be opened; the window is closing
-    };
+    using State = TransferState;
+    using Finished = std::function<void(const TransferResult&)>;
 
     struct Texts {
         QString communicationError = QStringLiteral("Chyba komunikace");
@@ -57,33 +81,29 @@ public:
         QString numberWriteRefused = QStringLiteral("Vrátný odmítl zápis paměti čísel, blok %1");
     };
 
-    // A transfer as a command sets it up before showing the window.
-    struct Request {
-        TransferKind kind = TransferKind::None; // None: a status read (port check, pre-write)
-        int expectedSize = 8;
-        int blockIndex = 0;
-    };
-
     TransferEngine(Clock& clock, TransferData& data, TransferView& view);
     ~TransferEngine();
     TransferEngine(const TransferEngine&) = delete;
     TransferEngine& operator=(const TransferEngine&) = delete;
 
-    // The link in use (not owned); the engine takes its data events while it is set.
+    // The link in use (not owned); the engine takes its data events while it is set. Not
+    // changed while a window is showing.
     void setLink(TransferLink* link);
     TransferLink* link() const { return m_link; }
+    const TransferLinkPolicy* policy() const { return m_policy.get(); }
     // ClosePort "1" closes the link after every transfer; a serial timeout of 0 or less is
     // replaced by 10.
-    void setClosePortMode(const QString& mode) { m_closePortMode = mode; }
-    void setSerialTimeout(int ms) { m_serialTimeoutMs = ms > 0 ? ms : 10; }
-    int serialTimeout() const { return m_serialTimeoutMs; }
+    void setClosePortMode(const QString& mode) {
+        m_settings.closeAfterEveryTransfer = mode == QLatin1String("1");
+    }
+    void setSerialTimeout(int ms) { m_settings.serialTimeoutMs = ms; }
     void setTexts(const Texts& texts) { m_texts = texts; }
-    // The port-check request lives with the main window; the engine consumes it.
-    void setPortCheckFlag(bool* flag) { m_portCheck = flag ? flag : &m_ownPortCheck; }
 
-    // Shows the transfer window for one transfer; `closed` runs once when it has closed.
-    // Returns false (and does nothing) while a window is already showing.
-    bool start(const Request& request, std::function<void()> closed);
+    // Shows the transfer window for one transfer; `finished` gets the result once it has
+    // closed. Returns the state the transfer is in once the window is shown: Closed when
+    // nothing started (a window is showing already, no link, no kind); OpenFailed or Closing
+    // when the first tick will close it; otherwise the opening bytes are out.
+    State start(const TransferRequest& request, Finished finished);
     bool isShowing() const { return m_state != State::Closed; }
 
     // The serial port's received-data event.
@@ -91,70 +111,59 @@ public:
     // One timer tick (public for tests; the engine schedules its own ticks on the clock).
     void tick();
 
-    // Shared flags.
-    bool failed = false;
-    bool quiet = false;
-    bool preWriteCheck = false;
-    bool portCheckRequested() const { return *m_portCheck; }
-    void requestPortCheck(bool raise = true) { *m_portCheck = raise; }
-
     // Observed state.
     State state() const { return m_state; }
-    State lastOutcome() const { return m_lastOutcome; }
     TransferKind kind() const { return m_kind; }
     int blockIndex() const { return m_blockIndex; }
     int progress() const { return m_progress; }
-    int retryCount() const { return m_retryCount; }
-    const QByteArray& replyText() const { return m_reply; }
     int tickInterval() const;
     int timeoutLimit() const; // ticks of silence tolerated
 
 private:
-    bool usb() const { return m_link && m_link->isUsb(); }
+    using Verdict = TransferLinkPolicy::Verdict;
     void setState(State state);
+    bool awaitsReplies() const;
     void scheduleTick();
+    void cancelTick();
     void send(char byte);
+    void sendOpening();
+    void requestBlock();
     void sendNumberBlock();
+    bool nextBlock(); // false when block 127 was the last and the transfer is complete
+    void sendSettingsByte();
     void setProgress(int position);
     void indicate(TransferIndicator indicator);
     QByteArray takeInput(); // reads every waiting byte
     void handleReply(int count);
-    void finishTransfer(); // "ending the transfer" of a complete reply
-    void completeNumbers();
+    bool act(const Verdict& verdict); // false when the transfer ended
     void timeOut();
-    void closeWindow(State outcome);
+    void end(TransferLinkPolicy::Ending ending, State outcome);
+    void close(State outcome);
 
     Clock& m_clock;
     TransferData& m_data;
     TransferView& m_view;
     TransferLink* m_link = nullptr;
-    QString m_closePortMode = QStringLiteral("0");
-    int m_serialTimeoutMs = 10;
+    TransferLinkSettings m_settings;
+    std::unique_ptr<TransferLinkPolicy> m_policy;
     Texts m_texts;
-    bool m_ownPortCheck = false;
-    bool* m_portCheck = &m_ownPortCheck;
 
     State m_state = State::Closed;
-    State m_lastOutcome = State::Closed;
-    std::function<void()> m_closed;
+    TransferRequest m_request;
+    TransferResult m_result;
+    Finished m_finished;
     Clock::TaskId m_timer = 0;
     bool m_timerOn = false;
     qint64 m_nextTickAt = 0; // when the pending tick is due
 
-    // Transfer state, named as the main window keeps it.
+    // The running transfer.
     TransferKind m_kind = TransferKind::None;
-    int m_expectedSize = 8;
+    int m_expectedSize = 0;
     int m_blockIndex = 0;
-    int m_byteIndex = 0;
-    int m_tickCounter = 0;
-    int m_countSeen = 0; // bytes waiting at the last reply handling
-    bool m_active = false;
-    bool m_requestNextBlock = false;
-    bool m_sendNextBlock = false;
-    bool m_sendNextByte = false;
+    int m_byteIndex = 0;   // settings write: 0 the marker "U", 1..127 the slot to send next
+    int m_tickCounter = 0; // ticks since the last sign of life
+    int m_countSeen = 0;   // bytes waiting at the last reply handling
     QByteArray m_reply;
-    // Transfer-window state, fresh for every show.
-    bool m_openFailed = false;
     int m_retryCount = 0;
     int m_progress = 0;
 };

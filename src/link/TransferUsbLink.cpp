@@ -23,8 +23,4 @@ bool TransferUsbLink::writeByte(char byte) {
     return ok;
 }
 
-std::unique_ptr<TransferLink> makeUsbTransferLink(Clock&, QString*) {
-    return std::make_unique<TransferUsbLink>();
-}
-
 } // namespace lumo

@@ -1,7 +1,6 @@
 #pragma once
 #include "link/TransferLink.h"
 #include "link/UsbCable.h"
-#include "platform/Clock.h"
 #include <memory>
 
 namespace lumo {
@@ -28,9 +27,5 @@ public:
 private:
     std::unique_ptr<UsbCable> m_cable;
 };
-
-// The cable link of the program. Never fails on this platform: a missing cable shows as an
-// adapter that does not open.
-std::unique_ptr<TransferLink> makeUsbTransferLink(Clock& clock, QString* error);
 
 } // namespace lumo

@@ -35,12 +35,33 @@ constexpr unsigned indicatorRgb(TransferIndicator indicator) {
     return 0;
 }
 
+// The states of one transfer window show. The engine's tick and reply handling switch on it;
+// every change goes through one place, which reports it to the view.
+enum class TransferState {
+    Closed,     // no window
+    Opening,    // the window is being shown: the link is opened, the opening bytes go out
+    Waiting,    // a request, block or byte is out and its answer is awaited; the time-out runs
+    NextStep,   // the answer came: the next tick sends the next request, block or byte
+    Retrying,   // an "E" to a number read timed out: the next tick asks for the block again
+    OpenFailed, // the serial port could not be opened: the first tick closes with the port message
+    Closing,    // the cable link is missing: the first tick closes without a message
+    Done,       // finished; the window is closing
+    Failed,     // time-out, retries exhausted, refused or failed write; the window is closing
+    Aborted,    // the link could not be used; the window is closing
+};
+
 // What the transfer engine shows: the transfer window (shown and closed once per transfer, a
 // progress bar 0..127), the activity indicator and the messages. The GUI's transfer window
 // implements it, the CLI prints, tests record.
 class TransferView {
 public:
     virtual ~TransferView() = default;
+    // Every state change, in order; the window is shown on leaving Closed (transferShown) and
+    // hidden on reaching it (transferClosed).
+    virtual void stateChanged(TransferState from, TransferState to) {
+        (void)from;
+        (void)to;
+    }
     virtual void transferShown() {}
     virtual void setProgress(int position) = 0;
     virtual void setIndicator(TransferIndicator indicator) = 0;

@@ -7,6 +7,8 @@
 #include "test_transfer_support.h"
 #include "texts/Texts.h"
 #include <gtest/gtest.h>
+#include <optional>
+#include <vector>
 
 using namespace lumo;
 using Command = LocalTransferCommands::Command;
@@ -196,4 +198,81 @@ TEST(LocalTransferCommands, SnapshotComparisonIsTextual) {
     EXPECT_FALSE(LocalTransferCommands::snapshotDiffers(unit, params));
     unit.counter = "00";
     EXPECT_TRUE(LocalTransferCommands::snapshotDiffers(unit, params));
+}
+
+TEST(LocalTransferCommands, QuietHoldsBackOnlyTheNextTransfersTimeOutMessage) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.faults().silent = true;
+    rig.commands.quietNextTransfer();
+    std::vector<TransferResult> results;
+    auto record = [&](const TransferResult& r) { results.push_back(r); };
+    rig.linkState.portCheckRequested = true;
+    ASSERT_TRUE(rig.commands.portCheck(record));
+    rig.clock.runUntilIdle(100000);
+    rig.linkState.portCheckRequested = true;
+    ASSERT_TRUE(rig.commands.portCheck(record));
+    rig.clock.runUntilIdle(100000);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].failed());
+    EXPECT_TRUE(results[0].quiet);
+    EXPECT_TRUE(results[1].failed());
+    EXPECT_FALSE(results[1].quiet);
+    EXPECT_EQ(rig.view.messages, QStringList{"  Chyba komunikace"});
+}
+
+TEST(LocalTransferCommands, PortCheckHandsTheStatusReadsResultToTheCaller) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.setCounter(9);
+    rig.linkState.portCheckRequested = true;
+    std::optional<TransferResult> result;
+    ASSERT_TRUE(rig.commands.portCheck([&](const TransferResult& r) { result = r; }));
+    EXPECT_FALSE(rig.linkState.portCheckRequested); // consumed when "V" went out
+    EXPECT_FALSE(rig.commands.portCheck());         // nothing more requested
+    rig.clock.runUntilIdle(100000);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->ok());
+    EXPECT_EQ(result->kind, TransferKind::Status);
+    EXPECT_EQ(result->reply, rig.unit.statusImage());
+    EXPECT_FALSE(result->snapshot); // into the fields, not a snapshot
+    EXPECT_EQ(rig.model.params().text("Edit157"), "9");
+}
+
+TEST(LocalTransferCommands, MissingPortConsumesThePortCheckRequest) {
+    CommandRig rig(Kind::Serial);
+    rig.link.setPortMissing(true);
+    rig.linkState.portCheckRequested = true;
+    ASSERT_TRUE(rig.commands.portCheck());
+    EXPECT_FALSE(rig.linkState.portCheckRequested);
+    rig.clock.runUntilIdle(100000);
+    EXPECT_EQ(rig.view.messages, QStringList{"Chybné číslo portu, prosím nastavte správné"});
+}
+
+TEST(LocalTransferCommands, EachStepOfACommandIsOneTransferWindow) {
+    using S = TransferState;
+    using lumo::testing::Trace;
+    CommandRig rig(Kind::Serial);
+    rig.unit.setCounter(3); // differs from the window: the confirmation is asked
+    rig.confirmation.answer = WriteConfirmation::Answer::Storno;
+    EXPECT_FALSE(rig.run(Command::WriteSettings));
+    // The pre-write check only: Storno stops before the write's window opens.
+    EXPECT_EQ(rig.view.trace, (Trace{S::Opening, S::Waiting, S::Done, S::Closed}));
+
+    rig.view.trace.clear();
+    ASSERT_TRUE(rig.run(Command::ReadSettings));
+    EXPECT_EQ(rig.view.trace, (Trace{S::Opening, S::Waiting, S::Done, S::Closed, S::Opening,
+                                     S::Waiting, S::Done, S::Closed}));
+    EXPECT_EQ(rig.view.shows, 3);
+    EXPECT_EQ(rig.view.closes, 3);
+}
+
+TEST(LocalTransferCommands, PreWriteCheckReplacesTheWholeSnapshot) {
+    // The unit's values of an earlier check (maybe of another unit) never survive a new one.
+    CommandRig rig(Kind::Serial);
+    rig.model.snapshot() = UnitSnapshot{"X", "Y", "Z"};
+    rig.unit.setCounter(5);
+    rig.confirmation.answer = WriteConfirmation::Answer::Storno;
+    EXPECT_FALSE(rig.run(Command::WriteSettings));
+    EXPECT_EQ(rig.model.snapshot().counter, "5");
+    EXPECT_EQ(rig.model.snapshot().mode, "DEN");
+    EXPECT_EQ(rig.model.snapshot().unfitted, QString::number(rig.unit.unfitted()));
 }

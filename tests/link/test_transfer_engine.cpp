@@ -8,22 +8,22 @@
 using namespace lumo;
 using lumo::testing::EngineRig;
 using Kind = TransferLink::Kind;
-using State = TransferEngine::State;
+using Outcome = TransferResult::Outcome;
 
 namespace {
 
-const TransferEngine::Request kStatus{TransferKind::None, 8, 0};
-const TransferEngine::Request kSettingsRead{TransferKind::SettingsRead, 128, 0};
-const TransferEngine::Request kNumbersRead{TransferKind::NumbersRead, 16, 0};
-const TransferEngine::Request kSettingsWrite{TransferKind::SettingsWrite, 128, 0};
-const TransferEngine::Request kNumbersWrite{TransferKind::NumbersWrite, 128, 0};
+const TransferRequest kStatus{TransferKind::Status};
+const TransferRequest kSettingsRead{TransferKind::SettingsRead};
+const TransferRequest kNumbersRead{TransferKind::NumbersRead};
+const TransferRequest kSettingsWrite{TransferKind::SettingsWrite};
+const TransferRequest kNumbersWrite{TransferKind::NumbersWrite};
 
-QByteArray numbersWriteBytes(const lumo::testing::RecordingData& data, int block) {
+// What RecordingData serves for a number block.
+QByteArray numbersWriteBytes(int block) {
     QByteArray b("WT");
     b += char(block);
     for (int slot = 1; slot <= 16; ++slot)
         b += char((block + slot) % 10 + 1);
-    (void)data;
     return b;
 }
 
@@ -42,36 +42,38 @@ INSTANTIATE_TEST_SUITE_P(Links, EngineBothLinks, ::testing::Values(Kind::Serial,
 TEST_P(EngineBothLinks, StatusReadSendsVAndDecodesTheEightByteImage) {
     rig.unit.setMode(1);
     rig.unit.setCounter(42);
-    rig.engine.requestPortCheck();
-    rig.run(kStatus);
+    const TransferResult result = rig.run(kStatus);
     EXPECT_EQ(rig.link.sent(), QByteArray("V"));
     EXPECT_EQ(rig.data.status, rig.unit.statusImage());
     EXPECT_FALSE(rig.data.statusToSnapshot);
-    EXPECT_FALSE(rig.engine.portCheckRequested()); // consumed when "V" went out
+    EXPECT_FALSE(result.snapshot.has_value());
+    EXPECT_EQ(result.reply, rig.unit.statusImage());
     EXPECT_EQ(rig.view.progress.at(1), 2);
     EXPECT_EQ(rig.view.lastIndicator(), TransferIndicator::StatusReply);
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_EQ(rig.engine.lastOutcome(), State::Done);
+    EXPECT_EQ(result.outcome, Outcome::Done);
+    EXPECT_EQ(result.kind, TransferKind::Status);
     EXPECT_EQ(rig.engine.kind(), TransferKind::None);
 }
 
 TEST_P(EngineBothLinks, PreWriteCheckDecodesIntoTheSnapshot) {
-    rig.engine.preWriteCheck = true;
-    rig.run(kStatus);
+    rig.unit.setCounter(42);
+    const TransferResult result = rig.run({TransferKind::Status, true});
     EXPECT_EQ(rig.link.sent(), QByteArray("V"));
     EXPECT_TRUE(rig.data.statusToSnapshot);
+    ASSERT_TRUE(result.snapshot.has_value());
+    EXPECT_EQ(result.snapshot->counter, "42"); // what the data sink decoded into it
 }
 
 TEST_P(EngineBothLinks, StatusReplyOfNineBytesIsNeverAccepted) {
     rig.unit.faults().statusDelta = 1;
-    rig.engine.requestPortCheck();
-    rig.run(kStatus);
+    const TransferResult result = rig.run(kStatus);
     EXPECT_TRUE(rig.data.status.isEmpty());
     ASSERT_EQ(rig.view.messages.size(), 1);
     const QByteArray nine = rig.unit.statusImage() + rig.unit.statusImage().right(1);
     EXPECT_EQ(rig.view.messages[0], QString::fromLatin1(nine) + "  Chyba komunikace");
-    EXPECT_TRUE(rig.engine.failed);
-    EXPECT_EQ(rig.engine.lastOutcome(), State::Failed);
+    EXPECT_TRUE(result.failed());
+    EXPECT_EQ(result.reply, nine);
 }
 
 TEST_P(EngineBothLinks, SettingsReadDecodesExactly128Bytes) {
@@ -86,7 +88,8 @@ TEST_P(EngineBothLinks, SettingsReadDecodesExactly128Bytes) {
 
 TEST_P(EngineBothLinks, SettingsReplyShortByOneTimesOutWithTheBytesReceived) {
     rig.unit.faults().settingsDelta = -1;
-    const qint64 took = rig.run(kSettingsRead);
+    const TransferResult result = rig.run(kSettingsRead);
+    const qint64 took = rig.took;
     EXPECT_TRUE(rig.data.settings.isEmpty());
     ASSERT_EQ(rig.view.messages.size(), 1);
     const QByteArray expected = rig.unit.settings().left(118) + char(rig.unit.firmwareByte()) +
@@ -98,14 +101,14 @@ TEST_P(EngineBothLinks, SettingsReplyShortByOneTimesOutWithTheBytesReceived) {
     else
         EXPECT_EQ(took, 101 * 5);
     EXPECT_EQ(rig.view.lastIndicator(), TransferIndicator::Error);
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
 }
 
 TEST_P(EngineBothLinks, NumbersReadRequestsBlocks0To127InOrder) {
     QByteArray memory(16, char(0xFF));
     memory[0] = 5;
     rig.unit.setNumberMemory(77, memory);
-    rig.run(kNumbersRead);
+    const TransferResult result = rig.run(kNumbersRead);
     QList<int> expected;
     for (int b = 0; b < 128; ++b)
         expected << b;
@@ -117,32 +120,34 @@ TEST_P(EngineBothLinks, NumbersReadRequestsBlocks0To127InOrder) {
     EXPECT_EQ(rig.engine.progress(), 127);
     EXPECT_EQ(rig.view.lastIndicator(), TransferIndicator::Completed);
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_FALSE(rig.engine.failed);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(result.reply, rig.unit.numberMemory(127));
 }
 
 TEST_P(EngineBothLinks, NumberBlockAnsweredEOnceIsAskedAgain) {
     rig.unit.faults().readErrorBlock = 5;
     rig.unit.faults().readErrorTimes = 1;
-    rig.run(kNumbersRead);
+    const TransferResult result = rig.run(kNumbersRead);
     const QList<int> blocks = rig.link.requestedBlocks();
     EXPECT_EQ(blocks.size(), 129);
     EXPECT_EQ(blocks.count(5), 2);
     EXPECT_EQ(blocks.mid(4, 4), (QList<int>{4, 5, 5, 6}));
     EXPECT_EQ(rig.data.numbers.size(), 128u);
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_FALSE(rig.engine.failed);
-    EXPECT_EQ(rig.engine.retryCount(), 1);
+    EXPECT_TRUE(result.ok());
+    EXPECT_EQ(result.retries, 1);
 }
 
 TEST_P(EngineBothLinks, EveryBlockAnsweredEGivesUpAfter68Retries) {
     rig.unit.faults().readErrorBlock = 0;
     rig.unit.faults().readErrorTimes = -1;
-    rig.run(kNumbersRead);
+    const TransferResult result = rig.run(kNumbersRead);
     const QList<int> blocks = rig.link.requestedBlocks();
     EXPECT_EQ(blocks.size(), 69);
     EXPECT_EQ(blocks.count(0), 69);
     EXPECT_EQ(rig.view.messages, QStringList{"E x Chyba komunikace"});
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
+    EXPECT_EQ(result.reply, QByteArray("E"));
     EXPECT_TRUE(rig.data.numbers.empty());
 }
 
@@ -150,7 +155,7 @@ TEST_P(EngineBothLinks, NumbersWriteSendsEveryBlockAfterTheUnitsZ) {
     rig.run(kNumbersWrite);
     QByteArray expected;
     for (int b = 0; b < 128; ++b)
-        expected += numbersWriteBytes(rig.data, b);
+        expected += numbersWriteBytes(b);
     EXPECT_EQ(rig.link.sent(), expected);
     EXPECT_EQ(rig.unit.numberWrites(), 128);
     EXPECT_EQ(rig.unit.numberMemory(100), expected.mid(100 * 19 + 3, 16));
@@ -161,55 +166,53 @@ TEST_P(EngineBothLinks, NumbersWriteSendsEveryBlockAfterTheUnitsZ) {
 
 TEST_P(EngineBothLinks, NumbersWriteEndedByEIsReportedWithTheBlock) {
     rig.unit.faults().writeErrorBlock = 9;
-    rig.run(kNumbersWrite);
+    const TransferResult result = rig.run(kNumbersWrite);
     EXPECT_EQ(rig.link.sent().size(), 10 * 19); // nothing after the refused block
     EXPECT_EQ(rig.unit.numberWrites(), 9);
     ASSERT_EQ(rig.view.messages.size(), 1);
     EXPECT_TRUE(rig.view.messages[0].contains("9"));
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
     EXPECT_EQ(rig.view.lastIndicator(), TransferIndicator::Error);
 }
 
 TEST_P(EngineBothLinks, SettingsWriteSendsMarkerOnTheFirstTickThenOneBytePerD) {
-    bool closed = false;
-    ASSERT_TRUE(rig.engine.start(kSettingsWrite, [&closed] { closed = true; }));
+    std::optional<TransferResult> result;
+    ASSERT_EQ(rig.engine.start(kSettingsWrite, [&](const TransferResult& r) { result = r; }),
+              TransferEngine::State::NextStep);
     EXPECT_EQ(rig.link.sent(), QByteArray("WP"));
     rig.clock.advance(rig.engine.tickInterval());
     EXPECT_EQ(rig.link.sent(), QByteArray("WPU"));
     EXPECT_EQ(rig.data.settingsEncodes, 1);
     rig.clock.runUntilIdle(100000);
-    EXPECT_TRUE(closed);
+    ASSERT_TRUE(result.has_value());
     EXPECT_EQ(rig.link.sent(), QByteArray("WPU") + rig.data.settingsImage.mid(1));
     EXPECT_EQ(rig.unit.settingsWrites(), 1);
     EXPECT_EQ(rig.view.lastIndicator(), TransferIndicator::Completed);
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_EQ(rig.engine.lastOutcome(), State::Done);
+    EXPECT_TRUE(result->ok());
 }
 
 TEST_P(EngineBothLinks, SettingsWriteAnsweredDAfterTheLastByteEndsByTimeOut) {
     rig.unit.faults().settingsWriteNoEnd = true;
-    rig.run(kSettingsWrite);
+    const TransferResult result = rig.run(kSettingsWrite);
     EXPECT_EQ(rig.link.sent().size(), 2 + 128); // nothing more after the 127th byte
     EXPECT_EQ(rig.view.messages, QStringList{"  Chyba komunikace"});
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
 }
 
-TEST_P(EngineBothLinks, QuietSuppressesTheTimeOutMessageOnceAndIsLowered) {
+TEST_P(EngineBothLinks, QuietTransferFailsWithoutTheTimeOutMessage) {
     rig.unit.faults().silent = true;
-    rig.engine.quiet = true;
-    rig.engine.requestPortCheck();
-    rig.run(kStatus);
+    TransferResult result = rig.run({TransferKind::Status, false, true});
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_TRUE(rig.engine.failed);
-    EXPECT_FALSE(rig.engine.quiet);
-    rig.engine.requestPortCheck();
-    rig.run(kStatus);
+    EXPECT_TRUE(result.failed());
+    EXPECT_TRUE(result.quiet);
+    result = rig.run(kStatus);
     EXPECT_EQ(rig.view.messages, QStringList{"  Chyba komunikace"});
+    EXPECT_FALSE(result.quiet);
 }
 
 TEST_P(EngineBothLinks, GarbageBeforeAReplyIsNotTakenForIt) {
     rig.unit.faults().garbage = QByteArray("\x01\x02", 2);
-    rig.engine.requestPortCheck();
     rig.run(kStatus);
     EXPECT_TRUE(rig.data.status.isEmpty());
     EXPECT_EQ(rig.view.messages.size(), 1);
@@ -244,15 +247,11 @@ TEST(TransferEngineSerial, ClosePortModeZeroKeepsThePortOpen) {
 TEST(TransferEngineSerial, MissingPortShowsThePortMessageEvenWhenQuiet) {
     EngineRig rig(Kind::Serial);
     rig.link.setPortMissing(true);
-    rig.engine.quiet = true;
-    rig.engine.requestPortCheck();
-    const qint64 took = rig.run(kStatus);
-    EXPECT_EQ(took, 10); // closes at the first tick
+    const TransferResult result = rig.run({TransferKind::Status, false, true});
+    EXPECT_EQ(rig.took, 10); // closes at the first tick
     EXPECT_TRUE(rig.link.sent().isEmpty());
     EXPECT_EQ(rig.view.messages, QStringList{"Chybné číslo portu, prosím nastavte správné"});
-    EXPECT_FALSE(rig.engine.portCheckRequested());
-    EXPECT_FALSE(rig.engine.failed);
-    EXPECT_EQ(rig.engine.lastOutcome(), State::Aborted);
+    EXPECT_TRUE(result.aborted());
 }
 
 TEST(TransferEngineSerial, TimeoutLimitFollowsTheSerialTimeout) {
@@ -269,8 +268,8 @@ TEST(TransferEngineSerial, TimeoutLimitFollowsTheSerialTimeout) {
 
 TEST(TransferEngineSerial, SecondStartWhileShowingIsRefused) {
     EngineRig rig(Kind::Serial);
-    ASSERT_TRUE(rig.engine.start(kSettingsRead, {}));
-    EXPECT_FALSE(rig.engine.start(kNumbersRead, {}));
+    ASSERT_EQ(rig.engine.start(kSettingsRead, {}), TransferEngine::State::Waiting);
+    EXPECT_EQ(rig.engine.start(kNumbersRead, {}), TransferEngine::State::Closed);
     rig.clock.runUntilIdle(100000);
     EXPECT_EQ(rig.link.sent(), QByteArray("RP"));
 }
@@ -278,20 +277,19 @@ TEST(TransferEngineSerial, SecondStartWhileShowingIsRefused) {
 TEST(TransferEngineUsb, MissingCableClosesAtTheFirstTickSilently) {
     EngineRig rig(Kind::Usb);
     rig.link.setCableMissing(true);
-    rig.engine.requestPortCheck();
-    const qint64 took = rig.run(kStatus);
-    EXPECT_EQ(took, 5);
+    const TransferResult result = rig.run(kStatus);
+    EXPECT_EQ(rig.took, 5);
     EXPECT_TRUE(rig.link.sent().isEmpty());
     EXPECT_TRUE(rig.view.messages.isEmpty());
-    EXPECT_EQ(rig.engine.lastOutcome(), State::Aborted);
+    EXPECT_TRUE(result.aborted());
 }
 
 TEST(TransferEngineUsb, FailedWriteDuringSettingsWriteSetsFailedAndReleasesTheCable) {
     EngineRig rig(Kind::Usb);
     rig.link.open(nullptr);
     rig.link.failWriteAt(10);
-    rig.run(kSettingsWrite);
-    EXPECT_TRUE(rig.engine.failed);
+    const TransferResult result = rig.run(kSettingsWrite);
+    EXPECT_TRUE(result.failed());
     EXPECT_FALSE(rig.link.hasDevice());
     EXPECT_TRUE(rig.view.messages.isEmpty());
     EXPECT_EQ(rig.link.sent().size(), 10);
@@ -310,7 +308,7 @@ TEST(TransferEngineUsb, NumberTransferWithClosePortOneReleasesTheCable) {
 TEST(TransferEngineUsb, TimeOutReleasesTheCable) {
     EngineRig rig(Kind::Usb);
     rig.unit.faults().silent = true;
-    rig.run(kSettingsRead);
+    const TransferResult result = rig.run(kSettingsRead);
     EXPECT_FALSE(rig.link.hasDevice());
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
 }

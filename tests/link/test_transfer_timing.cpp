@@ -10,8 +10,8 @@ using Kind = TransferLink::Kind;
 
 namespace {
 
-const TransferEngine::Request kSettingsRead{TransferKind::SettingsRead, 128, 0};
-const TransferEngine::Request kSettingsWrite{TransferKind::SettingsWrite, 128, 0};
+const TransferRequest kSettingsRead{TransferKind::SettingsRead};
+const TransferRequest kSettingsWrite{TransferKind::SettingsWrite};
 
 class PacedLinks : public ::testing::TestWithParam<Kind> {
 protected:
@@ -42,21 +42,22 @@ INSTANTIATE_TEST_SUITE_P(Links, PacedLinks, ::testing::Values(Kind::Serial, Kind
 
 TEST_P(PacedLinks, SettingsReplyLongerOnTheWireThanTheTimeOutIsRead) {
     // 130 bytes at 2400 Bd take 542 ms; the cable tolerates 100 ticks of 5 ms of silence.
-    const qint64 took = rig.run(kSettingsRead);
+    const TransferResult result = rig.run(kSettingsRead);
     EXPECT_TRUE(rig.view.messages.isEmpty());
     ASSERT_EQ(rig.data.settings.size(), 128);
     EXPECT_EQ(uchar(rig.data.settings[0]), 0x55);
-    EXPECT_FALSE(rig.engine.failed);
-    EXPECT_GT(took, 130 * sim::UnitLink::kByteMs);
+    EXPECT_TRUE(result.ok());
+    EXPECT_GT(rig.took, 130 * sim::UnitLink::kByteMs);
 }
 
 TEST_P(PacedLinks, TimeOutCountsTheSilenceAfterTheLastByte) {
     rig.unit.faults().settingsDelta = -1;
-    const qint64 took = rig.run(kSettingsRead);
+    const TransferResult result = rig.run(kSettingsRead);
+    const qint64 took = rig.took;
     EXPECT_TRUE(rig.data.settings.isEmpty());
     ASSERT_EQ(rig.view.messages.size(), 1);
     EXPECT_TRUE(rig.view.messages[0].endsWith("  Chyba komunikace"));
-    EXPECT_TRUE(rig.engine.failed);
+    EXPECT_TRUE(result.failed());
     const double lastByte = (2 + 127) * sim::UnitLink::kByteMs;
     const int interval = rig.engine.tickInterval();
     EXPECT_GE(took, lastByte + rig.engine.timeoutLimit() * interval);
@@ -75,7 +76,8 @@ TEST(TransferTick, LateTimersDoNotStretchThePeriod) {
     TransferEngine engine(late, data, view);
     engine.setLink(&link);
     bool closed = false;
-    ASSERT_TRUE(engine.start(kSettingsWrite, [&closed] { closed = true; }));
+    ASSERT_NE(engine.start(kSettingsWrite, [&closed](const TransferResult&) { closed = true; }),
+              TransferState::Closed);
     clock.runUntilIdle(100000);
     ASSERT_TRUE(closed);
     EXPECT_EQ(unit.settingsWrites(), 1);

@@ -9,13 +9,10 @@
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
 #include "shell/Shell.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 
 namespace lumo {
-
-namespace {
-constexpr int kMessageCommunicationError = 35;
-} // namespace
 
 LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* dialogParent)
     : m_shell(shell), m_link(link), m_model(shell.model()), m_texts(shell.texts()),
@@ -50,7 +47,7 @@ LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* di
         dialogParent);
     selectLink();
     // Only the automatic first port check at start-up fails silently.
-    m_engine->quiet = true;
+    m_commands->quietNextTransfer();
 }
 
 LocalTransferUi::~LocalTransferUi() {
@@ -148,7 +145,7 @@ void LocalTransferUi::portCheck() {
     if (!m_link.portCheckRequested || !beginExchange())
         return;
     selectLink();
-    if (!m_commands->portCheck([this] { m_ticket.reset(); }))
+    if (!m_commands->portCheck([this](const TransferResult&) { m_ticket.reset(); }))
         m_ticket.reset();
 }
 
@@ -166,7 +163,7 @@ void LocalTransferUi::StatusBar1Click() {
         openUsbAdapter();
     const QString adapter = usb ? usbAdapterState() : QStringLiteral("--");
     if (usb && adapter == QLatin1String("--"))
-        m_messenger.message(m_texts.message(kMessageCommunicationError));
+        m_messenger.message(m_texts.message(Msg::CommunicationError));
     else
         m_link.portCheckRequested = true;
 }

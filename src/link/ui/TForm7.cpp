@@ -2,6 +2,7 @@
 #include "link/LocalLinkSettings.h"
 #include "params/FieldTable.h"
 #include "params/ParameterSet.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -32,10 +33,11 @@ TForm7::TForm7(ParameterSet& params, LocalLinkState& link, const Texts& texts, Q
 void TForm7::setAction(const QString& kind) {
     const Texts& t = m_texts;
     m_kind = kind;
-    setWindowTitle(t.message(37));
-    m_button1->setText(t.message(32));
-    m_button2->setText(t.message(kind == QLatin1String("rezim") ? 33 : 34));
-    m_button3->setText(t.message(31));
+    setWindowTitle(t.message(Msg::ActionChoiceTitle));
+    m_button1->setText(t.message(Msg::ReadFromUnit));
+    m_button2->setText(
+        t.message(kind == QLatin1String("rezim") ? Msg::SwitchMode : Msg::ClearCounter));
+    m_button3->setText(t.message(Msg::StornoButton));
 }
 
 void TForm7::showEvent(QShowEvent* event) {
@@ -52,9 +54,10 @@ void TForm7::Button1Click() {
 
 void TForm7::Button2Click() {
     if (m_kind == QLatin1String("rezim")) {
-        const QString day = m_texts.message(45);
+        const QString day = m_texts.message(Msg::DayMode);
         const QString current = m_params.text(statusField(StatusTag::Mode));
-        m_params.setText(statusField(StatusTag::Mode), current == day ? m_texts.message(46) : day);
+        m_params.setText(statusField(StatusTag::Mode),
+                         current == day ? m_texts.message(Msg::NightMode) : day);
     } else if (m_kind == QLatin1String("citac")) {
         m_params.setText(statusField(StatusTag::Counter), QStringLiteral("0"));
     }

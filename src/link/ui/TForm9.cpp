@@ -1,5 +1,6 @@
 #include "link/ui/TForm9.h"
 #include "params/FieldTable.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QButtonGroup>
 #include <QFrame>
@@ -87,14 +88,14 @@ TForm9::TForm9(const Texts& texts, QWidget* parent) : QDialog(parent), m_texts(t
 }
 
 void TForm9::prepare(const UnitSnapshot& unit, const ParameterSet& params) {
-    const QString day = m_texts.message(45);
-    const QString night = m_texts.message(46);
+    const QString day = m_texts.message(Msg::DayMode);
+    const QString night = m_texts.message(Msg::NightMode);
     const QString edit151 = params.text(statusField(StatusTag::Unfitted));
     const QString edit156 = params.text(statusField(StatusTag::Mode));
     const QString edit157 = params.text(statusField(StatusTag::Counter));
 
-    setWindowTitle(m_texts.message(52));
-    m_button2->setText(m_texts.message(31));
+    setWindowTitle(m_texts.message(Msg::WarningTitle));
+    m_button2->setText(m_texts.message(Msg::StornoButton));
     m_panel1->hide();
     m_panel2->hide();
     m_panel3->hide();
@@ -105,29 +106,30 @@ void TForm9::prepare(const UnitSnapshot& unit, const ParameterSet& params) {
     m_radio4->setText(edit157);
     (edit156 == day ? m_radio5 : m_radio6)->setChecked(true);
 
-    const QString changeTo = m_texts.message(41);
+    const QString changeTo = m_texts.message(Msg::ChangeTo);
     if (unit.unfitted != edit151) {
         m_panel3->show();
-        m_label1->setText(m_texts.message(40) + QLatin1Char(' ') + unit.unfitted +
+        m_label1->setText(m_texts.message(Msg::UnfittedCountIs) + QLatin1Char(' ') + unit.unfitted +
                           QLatin1Char(' ') + changeTo);
     }
     if (unit.mode != edit156) {
         m_panel2->show();
-        m_label2->setText(m_texts.message(42) + QLatin1Char(' ') + unit.mode + QLatin1Char(' ') +
-                          changeTo);
+        m_label2->setText(m_texts.message(Msg::UnitModeIs) + QLatin1Char(' ') + unit.mode +
+                          QLatin1Char(' ') + changeTo);
     }
     if (unit.counter != edit157) {
         m_panel1->show();
-        m_label3->setText(m_texts.message(43));
+        m_label3->setText(m_texts.message(Msg::KeepOrOverwriteCounter));
     }
-    m_label4->setText(m_texts.message(44));
+    m_label4->setText(m_texts.message(Msg::ConfirmToContinue));
 }
 
 void TForm9::applyChoices(ParameterSet& params) const {
     // Hidden panels hold the window's own values, so they change nothing.
     params.setText(statusField(StatusTag::Unfitted), m_edit1->text());
-    params.setText(statusField(StatusTag::Mode),
-                   m_radio5->isChecked() ? m_texts.message(45) : m_texts.message(46));
+    params.setText(statusField(StatusTag::Mode), m_radio5->isChecked()
+                                                     ? m_texts.message(Msg::DayMode)
+                                                     : m_texts.message(Msg::NightMode));
     params.setText(statusField(StatusTag::Counter),
                    m_radio3->isChecked() ? m_radio3->text() : m_radio4->text());
 }

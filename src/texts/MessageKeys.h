@@ -1,0 +1,29 @@
+#pragma once
+
+namespace lumo {
+
+// Keys of the MESSAGE section of the texts table, named for what they say, so that a reader of
+// `texts.message(Msg::CommunicationError)` need not look up what message 35 is. The Czech
+// defaults are in BuiltInTexts.cpp.
+namespace Msg {
+inline constexpr int StornoButton = 31;       // "Storno"
+inline constexpr int ReadFromUnit = 32;       // "Načíst z vrátného"
+inline constexpr int SwitchMode = 33;         // "Přepnout režim"
+inline constexpr int ClearCounter = 34;       // "Vymazat počítadlo"
+inline constexpr int CommunicationError = 35; // "Chyba komunikace"
+inline constexpr int MemoryContentWrong = 36; // "Obsah paměti není správný"
+inline constexpr int ActionChoiceTitle = 37;  // "Výběr akce "
+inline constexpr int ReadBeforeWriting = 38;  // "Před zápisem dat do vrátného ..."
+inline constexpr int WrongPort = 39;          // "Chybné číslo portu, prosím nastavte správné"
+inline constexpr int UnfittedCountIs = 40;    // "Počet neosazených tlačítek je:"
+inline constexpr int ChangeTo = 41;           // "změnit na:"
+inline constexpr int UnitModeIs = 42;         // "Ve vrátném je režim:"
+inline constexpr int KeepOrOverwriteCounter = 43; // "Počet zapnutí zachovat nebo přepsat?"
+inline constexpr int ConfirmToContinue = 44;      // "Potvrďte pro pokračování zápisu"
+inline constexpr int DayMode = 45;                // "DEN"
+inline constexpr int NightMode = 46;              // "NOC"
+inline constexpr int WarningTitle = 52;           // "Upozornění"
+inline constexpr int NumberWriteRefused = 55; // "Zápis paměti čísel byl ukončen chybou u bloku"
+} // namespace Msg
+
+} // namespace lumo
