@@ -122,6 +122,8 @@ public:
     // The device control block the properties make.
     SerialDcb BuildDCB() const;
     const TAfComPortCore& Core() const { return *m_core; }
+    // An event of the event thread waits for this thread's loop to deliver it.
+    bool EventPending() const { return m_sync->Pending(); }
 
     TAfCPTDataReceivedEvent OnDataRecived;
     TAfCPTErrorEvent OnLineError;

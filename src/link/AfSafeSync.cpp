@@ -76,6 +76,11 @@ bool TAfSafeSync::IsEnabled() const {
     return m_enabled;
 }
 
+bool TAfSafeSync::Pending() const {
+    std::lock_guard lock(m_mutex);
+    return m_current && m_current->state == Request::State::Pending;
+}
+
 bool TAfSafeSync::Relay(int kind, quint32 data, const QString& text, int timeoutMs) {
     if (QThread::currentThread() == m_receiver->thread()) {
         if (!IsEnabled())

@@ -29,6 +29,8 @@ public:
     void Enable();
     void Disable();
     bool IsEnabled() const;
+    // A worker's event is posted and waits for the owner's loop to run it.
+    bool Pending() const;
 
     // Where an exception thrown by the callback is reported (default: a warning on the log),
     // since it cannot travel through the event loop.

@@ -1,5 +1,4 @@
-// `lumo-cli ports` and `lumo-cli usb` as a script sees them (skipped when the program has not
-// been built).
+// `lumo-cli ports` and `lumo-cli usb` as a script sees them.
 #include "test_serial_support.h"
 
 #include <QDir>
@@ -34,8 +33,8 @@ CliResult runCli(const QStringList& args, const QString& folder,
 class DeviceCliTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo::exists(QStringLiteral(LUMO_CLI_PATH)))
-            GTEST_SKIP() << "lumo-cli not built";
+        // The test program depends on lumo-cli, so a missing program is a fault of the build.
+        ASSERT_TRUE(QFileInfo::exists(QStringLiteral(LUMO_CLI_PATH))) << LUMO_CLI_PATH;
         ASSERT_TRUE(dir.isValid());
     }
     QTemporaryDir dir;

@@ -16,6 +16,7 @@ namespace lumo {
 namespace {
 
 using testing::PtyPair;
+using testing::waitFor;
 using testing::waitUntil;
 
 QString errorText(const std::function<void()>& action) {
@@ -297,11 +298,10 @@ TEST_F(SerialPortTest, NoHandlerRunsWhileThePortIsClosing) {
     port.PortOpen();
     pty.write("12345");
     // Let the event thread hand the input over without running this thread's loop.
-    QDeadlineTimer deadline(5000);
-    while (port.BytesWaiting() < 5 && !deadline.hasExpired())
-        QThread::msleep(1);
+    ASSERT_TRUE(waitFor([&] { return port.BytesWaiting() >= 5; }));
     ASSERT_EQ(port.BytesWaiting(), 5);
-    QThread::msleep(50);
+    // The event for them is handed over and waits for this thread's loop: closing must drop it.
+    ASSERT_TRUE(waitFor([&] { return port.EventPending(); }));
     port.PortClose();
     inClose = false;
     QCoreApplication::processEvents();
@@ -360,11 +360,9 @@ TEST_F(SerialPortTest, VanishedDeviceWithoutAnEventLoopStillClosesCleanly) {
     port.OnPortLost = [&](TAfCustomSerialPort*, const QString&) { ++lost; };
     port.PortOpen();
     pty.closeMaster();
-    QDeadlineTimer deadline(5000);
-    while (!port.Core().DeviceLost() && !deadline.hasExpired())
-        QThread::msleep(5);
-    ASSERT_TRUE(port.Core().DeviceLost());
+    ASSERT_TRUE(waitFor([&] { return port.Core().DeviceLost() && port.EventPending(); }));
     port.PortClose();
+    EXPECT_FALSE(port.EventPending());
     EXPECT_FALSE(port.PortIsOpen());
     QCoreApplication::processEvents();
     EXPECT_EQ(lost, 0); // the dropped hand-over is not delivered late

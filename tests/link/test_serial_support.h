@@ -96,4 +96,16 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     return true;
 }
 
+// Waits without running this thread's event loop until `done` holds or `timeoutMs` passed
+// (a safety net, not a time being tested).
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::usleep(200);
+    }
+    return true;
+}
+
 } // namespace lumo::testing
