@@ -67,6 +67,7 @@ PrintDocument layout(const LabelNames& names, int /*widthDots*/, int heightDots,
         PrintFrame outline;
         outline.rect = cell;
         outline.rgb = 0x0000ff;
+        outline.penWidth = outlineWidth(u);
         doc.pages.back().ops.emplace_back(outline);
 
         const FontChoice choice = chooseFont(name, u, metrics);

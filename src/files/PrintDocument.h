@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <variant>
@@ -73,6 +74,12 @@ public:
 // Dots per millimetre from the device's horizontal logical resolution.
 inline double dotsPerMillimetre(int logicalDpiX) {
     return logicalDpiX * 10.0 / 254.0;
+}
+
+// The width of a "one dot" outline: one dot of a 300 dpi printer, so that a frame stays visible
+// on devices of 1200 dpi and more (PDF, preview) where a single dot is a hairline.
+inline int outlineWidth(double unit) {
+    return std::max(1, int(unit / 11.811 + 0.5));
 }
 
 } // namespace lumo

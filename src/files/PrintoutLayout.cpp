@@ -215,6 +215,7 @@ private:
         PrintFrame f;
         f.rect = m_g.frame;
         f.rgb = 0x0000ff;
+        f.penWidth = outlineWidth(m_g.unit);
         m_doc.pages.back().ops.emplace_back(f);
     }
 

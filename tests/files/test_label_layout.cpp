@@ -52,7 +52,7 @@ TEST(LabelLayoutTest, EmptyNamesTakeNoCell) {
     EXPECT_EQ(frames[1].rect, cell(0, 1));
     EXPECT_EQ(frames[2].rect, cell(1, 0));
     EXPECT_EQ(frames[0].rgb, 0x0000ffu);
-    EXPECT_EQ(frames[0].penWidth, 1);
+    EXPECT_EQ(frames[0].penWidth, 2); // one dot of 300 dpi at 600 dpi
     EXPECT_EQ(strings(texts), (QStringList{names[0], names[1], names[2]}));
     // Centred in the cell, bold.
     EXPECT_EQ(texts[1].x, dots(79 + 28));

@@ -64,6 +64,11 @@ TEST(PrintGeometryTest, A4AndOtherSheets) {
     const PrintGeometry letter = PrintGeometry::compute(10200, 13200, 1200);
     EXPECT_EQ(letter.truncation, 57);
     EXPECT_EQ(letter.labelX, 945);
+
+    // Outlines: one dot up to 300 dpi, as wide as a 300 dpi dot above.
+    EXPECT_EQ(outlineWidth(dotsPerMillimetre(72)), 1);
+    EXPECT_EQ(outlineWidth(dotsPerMillimetre(300)), 1);
+    EXPECT_EQ(outlineWidth(dotsPerMillimetre(1200)), 4);
 }
 
 TEST(SettingsPrintoutTest, DefaultSetPrintsSectionsAndNoButtonRows) {
@@ -235,6 +240,7 @@ TEST(SettingsPrintoutTest, ShortPagesCarryHeaderAndFrameAndNoEmptyPageFollows) {
             ASSERT_EQ(frames.size(), 1u);
             EXPECT_EQ(frames[0].rect, g.frame);
             EXPECT_EQ(frames[0].rgb, 0x0000ffu);
+            EXPECT_EQ(frames[0].penWidth, 2);
             int body = 0;
             for (const PrintText& t : texts) {
                 body += !isHeaderText(t);

@@ -1,6 +1,7 @@
 // The print commands of the main window and the name-label dialog, on a shell without the
 // window, with scripted file dialogs and a recording print runner.
 #include "files/LabelFile.h"
+#include "files/paint/DeviceLayouts.h"
 #include "files/paint/PdfOutput.h"
 #include "files/ui/PrintPreview.h"
 #include "files/ui/PrintUi.h"
@@ -11,13 +12,18 @@
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -217,4 +223,32 @@ TEST(PdfOutputTest, PageNamesAndUnwritablePlaces) {
         inFolder, QStringLiteral("t"), layout, [](QPagedPaintDevice&) { return PrintDocument{}; },
         &reason));
     EXPECT_FALSE(reason.isEmpty());
+}
+
+TEST(PrintPreviewTest, PreviewShowsThePagesAndOffersPdf) {
+    Texts texts;
+    PreviewPrintRunner runner(nullptr, texts);
+    LabelNames names;
+    names[0] = QStringLiteral("Novák");
+    PrintJob job{QStringLiteral("Label Vexo"),
+                 [names](QPagedPaintDevice& device) { return labelsFor(device, names); }};
+    int pages = -1;
+    bool pdfOffered = false;
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        if (auto* view = dialog->findChild<QPrintPreviewWidget*>()) {
+            view->updatePreview();
+            pages = view->pageCount();
+        }
+        pdfOffered = dialog->findChild<QAction*>(QStringLiteral("SavePdf")) != nullptr;
+        dialog->reject(); // Cancel: nothing printed
+    });
+    runner.run(job);
+    EXPECT_EQ(title, QStringLiteral("Label Vexo"));
+    EXPECT_EQ(pages, 1);
+    EXPECT_TRUE(pdfOffered);
 }
