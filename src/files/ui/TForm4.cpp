@@ -2,6 +2,7 @@
 #include "files/LabelLayout.h"
 #include "files/paint/DeviceLayouts.h"
 #include "files/ui/PrintPreview.h"
+#include "platform/Cp1250.h"
 #include "texts/Texts.h"
 #include "texts/ui/ApplyTexts.h"
 #include <QFrame>
@@ -11,8 +12,28 @@
 #include <QPagedPaintDevice>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace lumo {
+
+namespace {
+
+// Label files are in code page 1250: a character it cannot hold would be saved as "?", so it
+// cannot be typed or pasted in the first place.
+class Cp1250Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (const QChar ch : input) {
+            unsigned char byte = 0;
+            if (!cp1250::fromChar(ch, &byte))
+                return Invalid;
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
 
 TForm4::TForm4(const Texts& texts, Messenger& messenger, FileDialogs& dialogs, PrintRunner& printer,
                QWidget* parent)
@@ -34,6 +55,7 @@ TForm4::TForm4(const Texts& texts, Messenger& messenger, FileDialogs& dialogs, P
                 auto* e = new QLineEdit(frame);
                 e->setObjectName(QStringLiteral("Edit%1").arg(n));
                 e->setMaxLength(kNameLength);
+                e->setValidator(new Cp1250Validator(e));
                 e->setMinimumWidth(e->fontMetrics().averageCharWidth() * (kNameLength + 4));
                 // Typing replaces the stored name; a cut long name stays whole until then.
                 connect(e, &QLineEdit::textEdited, this,

@@ -200,6 +200,10 @@ TEST_F(PrintUiTest, LongNamesShowCutButStayWholeUntilEdited) {
     form->edit(1)->selectAll();
     form->edit(1)->insert(QStringLiteral("Nový"));
     EXPECT_EQ(form->names()[0], QStringLiteral("Nový"));
+    // A character the label file cannot hold is not taken.
+    form->edit(1)->insert(QStringLiteral("Жук"));
+    EXPECT_EQ(form->edit(1)->text(), QStringLiteral("Nový"));
+    EXPECT_EQ(form->names()[0], QStringLiteral("Nový"));
 
     // A cancelled open dialog: message 16, names unchanged.
     form->Button2Click();
