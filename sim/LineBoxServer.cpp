@@ -175,7 +175,8 @@ const char* lineBoxUsage() {
            "                        [--silent-prefix TEXT]... [--err-every N]\n"
            "                        [--wake-after N|never] [--wrong-password]\n"
            "                        [--split-replies BYTES] [--vanish-after N]\n"
-           "                        [--reset-banner TEXT]\n"
+           "                        [--reset-banner TEXT] [--reply-delay MS]\n"
+           "                        [--short-recn N] [--garbage HEX [--garbage-always]]\n"
            "                        [--reaction MS] [--dtmf-char MS] [--code-gap MS]\n"
            "Serves a virtual line box \"Kavrostanel\" dialling its own virtual Vexo unit on a\n"
            "pseudo-terminal and prints its device path. A program reaches it through\n"
@@ -186,7 +187,10 @@ const char* lineBoxUsage() {
            "--err-every answers \"ERR\" to every n-th command; --wake-after lets the unit answer\n"
            "the wake-up only after N unanswered ones (never: not at all); --wrong-password\n"
            "refuses every log-in; --split-replies hands replies over in pieces; --vanish-after\n"
-           "makes the box disappear after N commands; --reset-banner puts TEXT before \"RESET\".\n"
+           "makes the box disappear after N commands; --reset-banner puts TEXT before \"RESET\";\n"
+           "--reply-delay answers every command MS later; --short-recn drops the last N recorded\n"
+           "characters from each AT@RECN; --garbage puts the bytes before the next line (every\n"
+           "line with --garbage-always).\n"
            "Timing: the unit's reaction (200 ms), one recorded DTMF character (100 ms), the\n"
            "silence that ends a code (600 ms).\n";
 }
@@ -222,6 +226,15 @@ bool parseLineBoxArguments(const QStringList& args, LineBoxServer::Options* opti
             f.wakeUpsIgnored = -1, ++i;
         else if (a == QLatin1String("--wake-after"))
             number(&f.wakeUpsIgnored, 0);
+        else if (a == QLatin1String("--reply-delay"))
+            number(&f.replyDelayMs, 0);
+        else if (a == QLatin1String("--short-recn"))
+            number(&f.recordedShortBy, 1);
+        else if (a == QLatin1String("--garbage") && hasValue &&
+                 !QByteArray::fromHex(value.toLatin1()).isEmpty())
+            f.garbage = QByteArray::fromHex(value.toLatin1()), ++i;
+        else if (a == QLatin1String("--garbage-always"))
+            f.garbageOnce = false;
         else if (a == QLatin1String("--reset-banner") && hasValue)
             f.resetBanner = value.toLatin1(), ++i;
         else if (a == QLatin1String("--wrong-password"))

@@ -195,6 +195,8 @@ VirtualLineBox::~VirtualLineBox() {
         m_clock.cancel(m_recordTask);
     if (m_gapTask)
         m_clock.cancel(m_gapTask);
+    for (Clock::TaskId id : m_delayed)
+        m_clock.cancel(id);
 }
 
 void VirtualLineBox::setOutput(Output output) {
@@ -227,6 +229,7 @@ void VirtualLineBox::setFaults(const LineBoxFaults& faults) {
     std::lock_guard lock(m_mutex);
     m_faults = faults;
     m_sinceFaults = 0;
+    m_garbageGiven = false;
 }
 
 LineBoxFaults VirtualLineBox::faults() const {
@@ -317,7 +320,27 @@ QByteArray VirtualLineBox::dtmfSent() const {
 void VirtualLineBox::emitLine(const QByteArray& line) {
     if (m_vanished)
         return;
-    const QByteArray bytes = line + "\r\n";
+    QByteArray bytes = line + "\r\n";
+    if (!m_faults.garbage.isEmpty() && !(m_faults.garbageOnce && m_garbageGiven)) {
+        bytes.prepend(m_faults.garbage);
+        m_garbageGiven = true;
+    }
+    if (m_faults.replyDelayMs <= 0) {
+        deliver(bytes);
+        return;
+    }
+    // Equal delays keep the lines in the order they were said.
+    auto id = std::make_shared<Clock::TaskId>(0);
+    *id = m_clock.runAfter(m_faults.replyDelayMs, [this, bytes, id] {
+        std::lock_guard lock(m_mutex);
+        m_delayed.erase(std::remove(m_delayed.begin(), m_delayed.end(), *id), m_delayed.end());
+        if (!m_vanished)
+            deliver(bytes);
+    });
+    m_delayed.push_back(*id);
+}
+
+void VirtualLineBox::deliver(const QByteArray& bytes) {
     if (m_output)
         m_output(bytes);
     else
@@ -389,7 +412,8 @@ void VirtualLineBox::answerCommand(const QByteArray& command) {
         scheduleRecord();
         emitLine("OK");
     } else if (upper == "AT@RECN") {
-        const QByteArray recorded = m_recorded;
+        const QByteArray recorded =
+            m_recorded.left(std::max<qsizetype>(0, m_recorded.size() - m_faults.recordedShortBy));
         m_recorded.clear();
         m_recording = false;
         if (m_recordTask) {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 namespace lumo::sim {
 
@@ -18,6 +19,10 @@ struct LineBoxFaults {
     int splitBytes = 0; // replies handed to the host in pieces of this size, one a read (0: whole)
     int vanishAfter = -1;   // the box vanishes after answering this many commands (negative: never)
     QByteArray resetBanner; // text the box puts before "RESET" on the same line
+    int replyDelayMs = 0;   // every line of the box comes this much later (order kept)
+    int recordedShortBy = 0; // "AT@RECN" loses this many of the recorded characters (the last)
+    QByteArray garbage;      // bytes put before the next line ...
+    bool garbageOnce = true; // ... before the next line only, or before every line
 };
 
 // How long the line takes, on the box's clock.
@@ -93,6 +98,7 @@ public:
 
 private:
     void emitLine(const QByteArray& line);
+    void deliver(const QByteArray& bytes);
     void handleLine(const QByteArray& line);
     void answerCommand(const QByteArray& command);
     void dial(const QByteArray& number);
@@ -135,6 +141,8 @@ private:
     QList<QByteArray> m_commands;
     int m_commandCount = 0;
     int m_sinceFaults = 0; // commands since the faults were set
+    bool m_garbageGiven = false;
+    std::vector<Clock::TaskId> m_delayed; // lines on their way out (replyDelayMs)
     bool m_vanished = false;
 
     // Line and recorder.

@@ -396,7 +396,14 @@ TEST(LineBoxServerArguments, EveryOptionAndItsBadValues) {
                                        "--dtmf-char",
                                        "50",
                                        "--code-gap",
-                                       "900"},
+                                       "900",
+                                       "--reply-delay",
+                                       "30",
+                                       "--short-recn",
+                                       "2",
+                                       "--garbage",
+                                       "00ff",
+                                       "--garbage-always"},
                                       &options, &error))
         << error.toStdString();
     EXPECT_EQ(options.linkPath, "/tmp/b");
@@ -412,6 +419,10 @@ TEST(LineBoxServerArguments, EveryOptionAndItsBadValues) {
     EXPECT_EQ(options.timing.unitReactionMs, 0);
     EXPECT_EQ(options.timing.dtmfCharMs, 50);
     EXPECT_EQ(options.timing.codeGapMs, 900);
+    EXPECT_EQ(options.faults.replyDelayMs, 30);
+    EXPECT_EQ(options.faults.recordedShortBy, 2);
+    EXPECT_EQ(options.faults.garbage, QByteArray("\0\xFF", 2));
+    EXPECT_FALSE(options.faults.garbageOnce);
 
     for (const QStringList& bad :
          {QStringList{"--err-every", "0"}, QStringList{"--err-every"},
@@ -450,6 +461,46 @@ TEST(LineBoxServerStart, ReplacesAnOldLinkButNoOtherFile) {
     EXPECT_EQ(QFileInfo(path).symLinkTarget(), server.terminalName());
     server.stop();
     EXPECT_FALSE(QFileInfo(path).isSymLink());
+}
+
+TEST_F(LineBoxTest, FaultsLateRepliesShortRecordingsAndGarbage) {
+    logIn();
+    LineBoxFaults faults;
+    faults.replyDelayMs = 50;
+    box.setFaults(faults);
+    box.feed("AT@NORM\r\nATDE8*5\r\n");
+    EXPECT_EQ(wait(49), "");
+    EXPECT_EQ(wait(1), "OK\r\nOK\r\n"); // both, in order
+    box.feed("AT@RECE\r\n");
+    EXPECT_EQ(wait(1000), "OK\r\n");
+    box.feed("AT@RECN\r\n");
+    EXPECT_EQ(wait(50), "BOK\r\n");
+    box.feed("AT\r\n");
+    box.vanish(); // a line on its way out is lost with the box
+    EXPECT_EQ(wait(100), "");
+    box.setFaults({});
+    box.reappear();
+    logIn();
+
+    faults = {};
+    faults.recordedShortBy = 1;
+    box.setFaults(faults);
+    unit.setNumberMemory(5, QByteArray(16, char(7)));
+    EXPECT_EQ(request("8*105", 1), QByteArray(15, '7'));
+    EXPECT_EQ(say("ATDE8*5"), "OK\r\n");
+    EXPECT_EQ(say("AT@RECE"), "OK\r\n");
+    clock.advance(1000);
+    EXPECT_EQ(say("AT@RECN"), "OK\r\n"); // the "B" was lost
+
+    faults = {};
+    faults.garbage = QByteArray("\0\xFF", 2);
+    box.setFaults(faults);
+    EXPECT_EQ(say("AT"), QByteArray("\0\xFFOK\r\n", 6));
+    EXPECT_EQ(say("AT"), "OK\r\n");
+    faults.garbageOnce = false;
+    box.setFaults(faults);
+    EXPECT_EQ(say("AT"), QByteArray("\0\xFFOK\r\n", 6));
+    EXPECT_EQ(say("AT"), QByteArray("\0\xFFOK\r\n", 6));
 }
 
 class LineBoxDeviceTest : public ::testing::Test {
