@@ -21,7 +21,7 @@ workdir="${LUMO_WORKDIR:-$HOME/Lumo}"
 mkdir -p "$workdir"
 # The shipped data (language packs, tone samples, manual) goes into the working folder; files
 # the technician changed there and that are newer than the build are kept.
-cp -u "$PWD/build/release/data/"*.* "$workdir/" 2>/dev/null || true
+cp -u "$PWD/build/release/share/lumo/"* "$workdir/"
 cd "$workdir"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$exe" "${args[@]}"

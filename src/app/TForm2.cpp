@@ -6,6 +6,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
@@ -25,7 +26,7 @@ void openWithDesktop(const QString& text) {
 }
 } // namespace
 
-const QString TForm2::kAuthorCredit = QStringLiteral("Autor programu: Lumo Systems, vývoj");
+const QString TForm2::kAuthorCredit = QStringLiteral("© 2026 Lumo Systems, Vexo team");
 const QString TForm2::kAuthorEmail = QStringLiteral("autor@lumo.invalid");
 
 QString fullVersionLabel(const QString& versionText) {
@@ -134,6 +135,15 @@ void TForm2::makeLink(QWidget* control, void (TForm2::*open)()) {
 
 void TForm2::applyTexts(const Texts& texts) {
     applyTextPlaces(*this, textPlaces().places, texts);
+    // The product name keeps to one line of the fixed box: a long one gets a smaller font.
+    if (auto* label2 = findChild<QLabel*>(QStringLiteral("Label2"))) {
+        QFont font = label2->font();
+        font.setPointSizeF(this->font().pointSizeF());
+        while (QFontMetricsF(font).horizontalAdvance(label2->text()) > label2->width() - 4 &&
+               font.pointSizeF() > 6.5)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        label2->setFont(font);
+    }
     m_web = texts.message(20);
     m_supportEmail = texts.message(18);
     m_subject = texts.message(19);
@@ -212,10 +222,15 @@ QPixmap lumoLogo(int width, int height) {
     p.setPen(QColor(255, 255, 255));
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setBold(true);
-    font.setPixelSize(int(22 * s));
+    // The name takes the room right of the sun, whatever the font's widths.
+    const QRectF nameBox(36 * s, 6 * s, width - 40 * s, 32 * s);
+    int pixels = int(22 * s);
+    do {
+        font.setPixelSize(pixels);
+    } while (QFontMetricsF(font).horizontalAdvance(QStringLiteral("LUMO")) > nameBox.width() &&
+             --pixels > 6);
     p.setFont(font);
-    p.drawText(QRectF(38 * s, 6 * s, width - 40 * s, 32 * s), Qt::AlignVCenter | Qt::AlignLeft,
-               QStringLiteral("LUMO"));
+    p.drawText(nameBox, Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("LUMO"));
     font.setBold(false);
     font.setPixelSize(int(10 * s));
     p.setFont(font);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -98,6 +99,16 @@ TForm3::TForm3(SoundOutput& sound, QWidget* parent) : QDialog(parent), m_sound(s
 
 void TForm3::applyTexts(const Texts& texts) {
     applyTextPlaces(*this, textPlaces().places, texts);
+    // The buttons keep their fixed size; a long caption gets a smaller font instead of being
+    // cut off.
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        QFont font = this->font();
+        const qreal room = button->width() - 10;
+        while (QFontMetricsF(font).horizontalAdvance(button->text()) > room &&
+               font.pointSizeF() > 6.5)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        button->setFont(font);
+    }
 }
 
 void TForm3::playTone(const QString& buttonName) {

@@ -1,6 +1,8 @@
 #include "app/GuiMessenger.h"
+#include "app/QtSoundOutput.h"
 #include "app/TForm1.h"
 #include "app/TForm8.h"
+#include "app/ToolsPart.h"
 #include "files/ui/PrintUi.h"
 #include "link/LocalLinkSettings.h"
 #include "link/ui/LocalTransferUi.h"
@@ -64,6 +66,9 @@ int main(int argc, char** argv) {
     form1.addPart(localLink);
     lumo::PrintUi printing(&form1);
     form1.addPart(printing);
+    lumo::QtSoundOutput sound;
+    lumo::ToolsPart tools(&form1, sound);
+    form1.addPart(tools);
 
     form1.setEnabled(false);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

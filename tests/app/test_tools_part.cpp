@@ -6,6 +6,10 @@
 #include "shell/Shell.h"
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace lumo {
@@ -71,6 +75,57 @@ TEST_F(ToolsFixture, TextsChangeReachesBothDialogs) {
     shell.applyTexts();
     EXPECT_EQ(part.toneSamples().windowTitle(), QStringLiteral("Tone samples"));
     EXPECT_EQ(part.about().windowTitle(), QStringLiteral("About ..."));
+}
+
+} // namespace
+} // namespace lumo
+
+namespace lumo {
+namespace {
+
+struct HelpFixture : ToolsFixture {
+    QTemporaryDir folder;
+    QString previous = QDir::currentPath();
+    void SetUp() override {
+        ToolsFixture::SetUp();
+        ASSERT_TRUE(folder.isValid());
+        QDir::setCurrent(folder.path());
+    }
+    void TearDown() override {
+        QDir::setCurrent(previous);
+        ToolsFixture::TearDown();
+    }
+    void touch(const char* name) {
+        QFile f(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+};
+
+TEST_F(HelpFixture, NoHelpFileShowsOther38) {
+    ASSERT_TRUE(shell.commands().trigger(QStringLiteral("Npovda1")));
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_EQ(messenger.messages[0], QStringLiteral("Nenalezl soubor nápovědy"));
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(HelpFixture, TheNamedFileOpensAndAMissingHlpFallsBackToTheHtmlManual) {
+    touch("lumo-cz.html");
+    shell.commands().trigger(QStringLiteral("Npovda1"));
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QFileInfo(opened[0]).fileName(), QStringLiteral("lumo-cz.html"));
+    EXPECT_TRUE(QFileInfo(opened[0]).isAbsolute());
+    // The file the pack names wins when it exists.
+    touch("Lumo-CZ.HLP");
+    shell.commands().trigger(QStringLiteral("Npovda1"));
+    EXPECT_EQ(QFileInfo(opened[1]).fileName(), QStringLiteral("Lumo-CZ.HLP"));
+    // Another pack names another manual; no fallback for names that are not .HLP.
+    texts.set(TextSection::OTHER, 37, QStringLiteral("Lumo-EN.html"));
+    shell.commands().trigger(QStringLiteral("Npovda1"));
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_EQ(messenger.messages.size(), 1u);
+    touch("Lumo-EN.html");
+    shell.commands().trigger(QStringLiteral("Npovda1"));
+    EXPECT_EQ(QFileInfo(opened[2]).fileName(), QStringLiteral("Lumo-EN.html"));
 }
 
 } // namespace
