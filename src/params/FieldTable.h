@@ -39,8 +39,8 @@ enum class ExitRule {
     Password,        // rejecting, MESSAGE 11
     ServicePassword, // rejecting, MESSAGE 14
     Unfitted,        // rejecting, MESSAGE 13, restores the value on entry
-    AtLeastOne,      // correcting
-    EmptyBecomesOne, // correcting
+    AtLeastOne,      // correcting: empty or below the range becomes its lowest value
+    EmptyBecomesOne, // correcting: empty becomes 1
     RingCount,       // correcting, two digits from the range's lowest value
     DiallingTime,    // correcting: empty 60, then into the range, rounded to its step
     CallTime,        // correcting, half, 1..9, 15, 30
