@@ -10,6 +10,7 @@
 #include "params/ui/TForm13.h"
 #include "platform/InstanceLock.h"
 #include "platform/SystemClock.h"
+#include "remote/ui/RemoteUi.h"
 #include "shell/Shell.h"
 #include "sim/Simulation.h"
 #include "texts/Texts.h"
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     // The subsystems' parts, before start-up: they take their settings from Config.ini.
     lumo::LocalTransferUi localLink(shell, link, &form1);
     form1.addPart(localLink);
+    lumo::RemoteUi remote(&form1);
+    form1.addPart(remote);
     lumo::PrintUi printing(&form1);
     form1.addPart(printing);
     lumo::QtSoundOutput sound;

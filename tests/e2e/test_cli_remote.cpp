@@ -1,0 +1,111 @@
+// lumo-cli boxes and remote connect against a line box served by lumo-sim on a
+// pseudo-terminal, reached through LUMO_FTDI=virtual:PATH. Real time: one connection takes the
+// protocol's ten seconds of waits.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// `lumo-sim linebox` with its arguments; the first printed line is the terminal's path.
+class ServedBox {
+public:
+    explicit ServedBox(const QStringList& args) {
+        m_process.start(QStringLiteral(LUMO_SIM_PATH), QStringList{"linebox"} + args);
+        m_process.waitForReadyRead(10000);
+        m_path = QString::fromUtf8(m_process.readLine()).trimmed();
+    }
+    ~ServedBox() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    const QString& path() const { return m_path; }
+
+private:
+    QProcess m_process;
+    QString m_path;
+};
+
+struct CliRun {
+    int status = -1;
+    QString out, err;
+};
+
+class CliRemoteTest : public ::testing::Test {
+protected:
+    void serve(const QStringList& args = {}) {
+        m_box =
+            std::make_unique<ServedBox>(QStringList{"--pty-link", m_dir.filePath("box")} + args);
+        ASSERT_FALSE(m_box->path().isEmpty());
+        QFile file(m_dir.filePath("devices.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("# line box served by lumo-sim\nVexo USB\tVexo-USB\t/dev/null\n"
+                   "Kavrostanel\tKAV00001\t" +
+                   m_box->path().toUtf8() + "\n");
+    }
+    CliRun cli(const QStringList& args, int timeoutMs = 60000) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LUMO_FTDI", "virtual:" + m_dir.filePath("devices.txt"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(LUMO_CLI_PATH), args);
+        p.waitForFinished(timeoutMs);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ServedBox> m_box;
+};
+
+TEST_F(CliRemoteTest, ListsOnlyTheLineBoxes) {
+    serve();
+    const CliRun r = cli({"boxes"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "0\tKAV00001\n");
+}
+
+TEST_F(CliRemoteTest, ConnectsKeepsAliveAndHangsUp) {
+    serve();
+    const CliRun r = cli({"remote", "connect", "--box", "KAV00001", "--number", "0601h",
+                          "--password", "7850", "--hold", "1"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString() << r.out.toStdString();
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 14) << r.out.toStdString();
+    EXPECT_EQ(lines[0], " -p- RESET -v- AT@RESET");
+    EXPECT_EQ(lines[4], " -p- OK -v- ATDE0601*");
+    EXPECT_EQ(lines[7], " -p- BOK -v- AT@RECN");
+    EXPECT_EQ(lines[8], " -p- OK -v- ATDE#7850");
+    EXPECT_EQ(lines[11], " -p- BOK -v- AT@RECN");
+    EXPECT_EQ(lines[12], "Connected");
+    EXPECT_EQ(lines[13], "Počet opakování: 0");
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+TEST_F(CliRemoteTest, BoxSelectionFailures) {
+    serve();
+    CliRun r =
+        cli({"remote", "connect", "--box", "KAV99999", "--number", "1", "--password", "7850"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Zařízení KAV99999 není připojeno\nNebyl vybrán žádný Telvox\n");
+    r = cli({"remote", "connect", "--box", "KAV00001", "--number", "1", "--password", "785"});
+    EXPECT_EQ(r.status, 2);
+    r = cli({"remote", "connect", "--box", "KAV00001", "--number", "1x", "--password", "7850"});
+    EXPECT_EQ(r.status, 2);
+    r = cli({"remote", "connect", "--box", "KAV00001"});
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CliRemoteTest, ErrSeriesEndsWithTheConnectionFailure) {
+    serve({"--err-every", "1"});
+    const CliRun r =
+        cli({"remote", "connect", "--box", "KAV00001", "--number", "1", "--password", "7850"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Není možné spojení s Vexo'Timeout of ERR'\n");
+    EXPECT_FALSE(r.out.contains("Connected"));
+}
+
+} // namespace
