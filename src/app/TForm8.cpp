@@ -1,10 +1,9 @@
 #include "app/TForm8.h"
+#include "shell/ui/DialogPlacement.h"
 #include "texts/Texts.h"
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace lumo {
@@ -104,11 +103,7 @@ void TForm8::applyTexts(const Texts& texts) {
 }
 
 void TForm8::centreOnScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    lumo::centreOnScreen(this);
 }
 
 } // namespace lumo

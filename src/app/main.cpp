@@ -12,12 +12,12 @@
 #include "platform/SystemClock.h"
 #include "remote/ui/RemoteUi.h"
 #include "shell/Shell.h"
+#include "shell/ui/DialogPlacement.h"
 #include "sim/Simulation.h"
 #include "texts/Texts.h"
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
-#include <QScreen>
 #include <QTranslator>
 
 int main(int argc, char** argv) {
@@ -74,11 +74,7 @@ int main(int argc, char** argv) {
     form1.addPart(tools);
 
     form1.setEnabled(false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = form1.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        form1.move(frame.topLeft());
-    }
+    lumo::centreOnScreen(&form1);
     form1.show();
     form1.startUp(files, &form8);
     // Closing the main window (Konec included) ends the program: it is the last window shown.

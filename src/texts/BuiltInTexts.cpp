@@ -178,6 +178,7 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 70}, "Soubor s vizitkami \"%1\" nelze načíst: %2"},
     {{S::MESSAGE, 71}, "Soubor s vizitkami \"%1\" nelze uložit: %2"},
     {{S::MESSAGE, 72}, "Soubor PDF \"%1\" nelze uložit: %2"},
+    {{S::MESSAGE, 90}, "Soubor je určen jen pro čtení."},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -1,9 +1,15 @@
 #include "files/ui/FileCommands.h"
+#include "platform/Messenger.h"
+#include "texts/Texts.h"
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 
 namespace lumo {
+
+namespace {
+// "The file is read-only": a chosen file that could not be saved back.
+constexpr int kMessageReadOnly = 90;
+} // namespace
 
 QString QtFileDialogs::toolkitFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -38,17 +44,20 @@ std::optional<QString> QtFileDialogs::run(const FileDialogRequest& request) {
         const QString chosen = dialog.selectedFiles().front();
         // The open dialog returns no read-only file: the file is loaded to be saved again.
         if (opening && !QFileInfo(chosen).isWritable()) {
-            QMessageBox::warning(m_parent, request.title,
-                                 QStringLiteral("%1\nThis file is read-only.").arg(chosen));
+            m_messenger.message(readOnlyMessage(chosen, m_texts), request.title);
             continue;
         }
         return chosen;
     }
 }
 
+QString QtFileDialogs::readOnlyMessage(const QString& fileName, const Texts& texts) {
+    return fileName + QLatin1Char('\n') + texts.message(kMessageReadOnly);
+}
+
 FileCommands::FileCommands(QWidget* parent, ParameterModel& model, const Texts& texts,
                            Messenger& messenger, FileDialogs* dialogs)
-    : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtFileDialogs>(parent)),
+    : m_ownDialogs(dialogs ? nullptr : std::make_unique<QtFileDialogs>(parent, texts, messenger)),
       m_commands(model, texts, messenger, dialogs ? *dialogs : *m_ownDialogs) {}
 
 } // namespace lumo

@@ -12,18 +12,25 @@ class Messenger;
 class ParameterModel;
 class Texts;
 
-// The standard open and save dialogs of the toolkit.
+// The standard open and save dialogs of the toolkit. A read-only file chosen to open is
+// refused with a message through `messenger` and the dialog opens again.
 class QtFileDialogs : public FileDialogs {
 public:
-    explicit QtFileDialogs(QWidget* parent) : m_parent(parent) {}
+    QtFileDialogs(QWidget* parent, const Texts& texts, Messenger& messenger)
+        : m_parent(parent), m_texts(texts), m_messenger(messenger) {}
     std::optional<QString> run(const FileDialogRequest& request) override;
 
     // "Text|*.KTF|All|*.*" as the toolkit writes it: "Text (*.KTF *.ktf);;All (*.*)". Patterns
     // get their lower-case twin, since file names on this platform are case-sensitive.
     static QString toolkitFilter(const QString& filter);
 
+    // The message of a chosen file that cannot be written back.
+    static QString readOnlyMessage(const QString& fileName, const Texts& texts);
+
 private:
     QWidget* m_parent;
+    const Texts& m_texts;
+    Messenger& m_messenger;
 };
 
 // The file commands of the main window: Open (Otevt1, BitBtn1), Save (Uloit1, BitBtn2), Save

@@ -1,6 +1,7 @@
 #include "link/ui/TForm5.h"
 #include "link/LocalLinkSettings.h"
 #include "link/ui/AfPortRadioGroup.h"
+#include "shell/ui/DialogPlacement.h"
 #include "texts/Texts.h"
 #include <QCheckBox>
 #include <QVBoxLayout>
@@ -43,8 +44,7 @@ void TForm5::setUsbChosen(bool ticked) {
 void TForm5::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_group->setVisible(!m_checkBox1->isChecked());
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
+    centreOnParent(this);
 }
 
 void TForm5::CheckBox1Click(bool ticked) {

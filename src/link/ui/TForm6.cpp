@@ -1,5 +1,6 @@
 #include "link/ui/TForm6.h"
 #include "platform/Messenger.h"
+#include "shell/ui/DialogPlacement.h"
 #include "texts/Texts.h"
 #include <QCloseEvent>
 #include <QFrame>
@@ -40,8 +41,7 @@ void TForm6::applyTexts(const Texts& texts) {
 
 void TForm6::transferShown() {
     m_progressBar1->setValue(0);
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
+    centreOnParent(this);
     // Window-modal for the user, while the engine goes on from the event loop.
     setWindowModality(Qt::ApplicationModal);
     show();

@@ -2,6 +2,7 @@
 #include "link/LocalLinkSettings.h"
 #include "params/FieldTable.h"
 #include "params/ParameterSet.h"
+#include "shell/ui/DialogPlacement.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QHBoxLayout>
@@ -42,8 +43,7 @@ void TForm7::setAction(const QString& kind) {
 
 void TForm7::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
+    centreOnParent(this);
     m_button3->setFocus();
 }
 

@@ -1,5 +1,6 @@
 #include "link/ui/TForm9.h"
 #include "params/FieldTable.h"
+#include "shell/ui/DialogPlacement.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QButtonGroup>
@@ -136,8 +137,7 @@ void TForm9::applyChoices(ParameterSet& params) const {
 
 WriteConfirmation::Answer TForm9::confirm(const UnitSnapshot& unit, ParameterSet& params) {
     prepare(unit, params);
-    if (QWidget* owner = parentWidget())
-        move(owner->geometry().center() - rect().center());
+    centreOnParent(this);
     switch (exec()) {
     case 1:
         applyChoices(params);

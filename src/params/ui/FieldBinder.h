@@ -35,8 +35,6 @@ public:
 
     void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
 
-    // Copies every model value and state into the widgets.
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

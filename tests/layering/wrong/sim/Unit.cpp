@@ -1,0 +1,2 @@
+#include "link/AfComPort.h"
+#include "shell/Shell.h"

@@ -1,0 +1,2 @@
+#include "link/ui/Dialog.h"
+#include "params/ui/FieldBinder.h"

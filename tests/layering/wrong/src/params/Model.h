@@ -1,0 +1,3 @@
+#pragma once
+#include "app/TForm1.h"
+#include "platform/Clock.h"
