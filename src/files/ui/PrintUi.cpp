@@ -17,12 +17,7 @@ const QString kLabels = QStringLiteral("iskvizitek1");
 } // namespace
 
 PrintUi::PrintUi(QWidget* dialogParent, FileDialogs* dialogs, PrintRunner* runner)
-    : m_parent(dialogParent), m_dialogs(dialogs), m_runner(runner) {
-    if (!m_dialogs) {
-        m_ownDialogs = std::make_unique<QtFileDialogs>(dialogParent);
-        m_dialogs = m_ownDialogs.get();
-    }
-}
+    : m_parent(dialogParent), m_dialogs(dialogs), m_runner(runner) {}
 
 PrintUi::~PrintUi() {
     // A dialog without a parent window (tests) is this part's to delete.
@@ -32,6 +27,11 @@ PrintUi::~PrintUi() {
 
 void PrintUi::attach(Shell& shell) {
     m_shell = &shell;
+    // The toolkit's dialogs speak the shell's texts and messenger.
+    if (!m_dialogs) {
+        m_ownDialogs = std::make_unique<QtFileDialogs>(m_parent, shell.texts(), shell.messenger());
+        m_dialogs = m_ownDialogs.get();
+    }
     if (!m_runner) {
         m_ownRunner = std::make_unique<PreviewPrintRunner>(m_parent, shell.texts());
         m_runner = m_ownRunner.get();
