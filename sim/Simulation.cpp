@@ -2,6 +2,7 @@
 #include "link/FtdiApi.h"
 #include "platform/AppConfig.h"
 #include "platform/SystemClock.h"
+#include "sim/LineBoxServer.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "sim/UnitServer.h"
 #include "sim/UnitUsbDevice.h"
@@ -16,6 +17,16 @@ bool startSimulatedDevices(QString* error) {
     static UnitServer* server = nullptr;
     if (server)
         return true;
+    // Faults and timing of the box, as `lumo-sim linebox` takes them.
+    LineBoxServer::Options box;
+    const QStringList boxArguments =
+        qEnvironmentVariable("LUMO_SIM_LINEBOX").split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString boxError;
+    if (!parseLineBoxArguments(boxArguments, &box, &boxError)) {
+        if (error)
+            *error = QStringLiteral("LUMO_SIM_LINEBOX: %1").arg(boxError);
+        return false;
+    }
     auto* started = new UnitServer;
     UnitServer::Options options;
     options.baudPacing = qEnvironmentVariableIsSet("LUMO_SIM_BAUD_PACING");
@@ -31,8 +42,11 @@ bool startSimulatedDevices(QString* error) {
                                {options.baudPacing, options.unitDelayMs});
     // The box's line runs in real time on this (the GUI) thread's event loop.
     auto* clock = new SystemClock;
-    new LineBoxUsbDevice(*clock, server->unit(), &server->unitMutex(),
-                         LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
+    auto* lineBox = new LineBoxUsbDevice(*clock, server->unit(), &server->unitMutex(),
+                                         LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
+    lineBox->box().setFaults(box.faults);
+    lineBox->box().setTiming(box.timing);
+    lineBox->box().setUnitNumber(box.unitNumber);
     return true;
 }
 

@@ -82,5 +82,21 @@ TEST(SimulatedLineBox, WritesOverTheLineReachTheBenchUnit) {
     FT_Close(box);
 }
 
+TEST(SimulatedLineBox, FaultsComeFromTheEnvironmentAndABadOneStopsTheStart) {
+    qputenv("LUMO_SIM_LINEBOX", "--wake-after never --err-every");
+    QString error;
+    EXPECT_FALSE(startSimulatedDevices(&error));
+    EXPECT_EQ(error, QStringLiteral("LUMO_SIM_LINEBOX: bad argument '--err-every'"));
+
+    qputenv("LUMO_SIM_LINEBOX", "--err-every 2");
+    ASSERT_TRUE(startSimulatedDevices(&error)) << error.toStdString();
+    FT_HANDLE box = nullptr;
+    ASSERT_EQ(FT_OpenEx("KAV00001", FT_OPEN_BY_SERIAL_NUMBER, &box), FT_OK);
+    EXPECT_EQ(exchange(box, "AT"), "OK\r\n");
+    EXPECT_EQ(exchange(box, "AT"), "ERR\r\n");
+    FT_Close(box);
+    qunsetenv("LUMO_SIM_LINEBOX");
+}
+
 } // namespace
 } // namespace lumo::sim
