@@ -11,6 +11,7 @@
 #include "shell/Shell.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <QAbstractButton>
 
 namespace lumo {
 
@@ -107,6 +108,12 @@ void LocalTransferUi::startUpFinished() {
 
 void LocalTransferUi::applyTexts(const Texts& texts) {
     m_form6->applyTexts(texts);
+    // The port and confirmation dialogs take their texts again when shown; they get them now
+    // too, so that no window keeps a caption of the previous pack.
+    m_form5->applyTexts();
+    m_form9->setWindowTitle(texts.message(Msg::WarningTitle));
+    if (auto* storno = m_form9->findChild<QAbstractButton*>(QStringLiteral("Button2")))
+        storno->setText(texts.message(Msg::StornoButton));
 }
 
 void LocalTransferUi::portTick() {
