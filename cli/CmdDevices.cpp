@@ -8,6 +8,10 @@
 #include "link/AfUtils.h"
 #include "link/FT232.h"
 #include "link/FtdiVirtual.h"
+#include "platform/AppConfig.h"
+#include "platform/WorkingFolder.h"
+#include "texts/FileErrorText.h"
+#include "texts/Texts.h"
 
 namespace lumo::cli {
 
@@ -30,6 +34,13 @@ QString availabilityText(SerialAvailability a) {
 int runPorts(const QStringList& args) {
     if (!args.isEmpty())
         return usage(QStringLiteral("ports"));
+    // An unreadable Config.ini means the default devices below; say so.
+    const AppConfig config = readConfig(workingFolder::current());
+    if (!config.loadError.ok())
+        printErr(Texts()
+                     .message(messageKey::kConfigUnreadable)
+                     .arg(config::configPath(workingFolder::current()),
+                          fileErrorText(config.loadError, Texts())));
     for (int n = 1; n <= kListedPorts; ++n) {
         const QString path = comPortDevicePath(n);
         printOut(QStringLiteral("COM%1 %2 %3")

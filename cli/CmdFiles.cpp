@@ -5,6 +5,7 @@
 #include "params/FieldTable.h"
 #include "params/Validation.h"
 #include "platform/Messenger.h"
+#include "texts/FileErrorText.h"
 #include "texts/Texts.h"
 #include <QFile>
 #include <QFileInfo>
@@ -135,9 +136,7 @@ int runImageDecode(const QStringList& args) {
     const QString out = positional[1];
     static const QRegularExpression hexPattern(QStringLiteral("^[0-9A-Fa-f]{256}$"));
     if (!hexPattern.match(hex).hasMatch())
-        return fail(QStringLiteral("the settings image must be 256 hexadecimal digits (128 "
-                                   "bytes), got %1 characters")
-                        .arg(hex.size()));
+        return fail(Texts().message(messageKey::kBadSettingsHex).arg(hex.size()));
     if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
         return fail(unknownParameterFileMessage(out));
 

@@ -5,16 +5,20 @@
 #include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
 #include "link/LocalLinkSettings.h"
+#include "link/AfUtils.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
 #include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/Validation.h"
+#include "platform/Cp1250.h"
 #include "platform/Messenger.h"
+#include "platform/SerialFile.h"
 #include "platform/SystemClock.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include "texts/FileErrorText.h"
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -31,12 +35,74 @@ const QString kWriteSynopsis =
     QStringLiteral("write all|settings|numbers --port P IN [--mode DEN|NOC] "
                    "[--counter keep|set] [--unfitted keep|set]");
 
-// The transfer window on a console: only the messages are shown.
+// Received bytes as a terminal can show them: printable ASCII as it is, every other byte
+// (NUL, XON, 0xFF, ...) as \xHH, so the message never sends control bytes to the terminal.
+QString escapedBytes(const QByteArray& bytes) {
+    QString out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\')
+            out += QLatin1Char(char(b));
+        else
+            out += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
+    }
+    return out;
+}
+
+// Bytes that make a complete reply for the transfer running.
+int expectedReplySize(TransferKind kind) {
+    switch (kind) {
+    case TransferKind::SettingsRead:
+        return 128;
+    case TransferKind::NumbersRead:
+        return 16;
+    case TransferKind::SettingsWrite:
+    case TransferKind::NumbersWrite:
+        return 1;
+    case TransferKind::None:
+    case TransferKind::Status:
+        break;
+    }
+    return 8;
+}
+
+// The transfer window on a console: the messages, with a communication error's received bytes
+// escaped and counted; it also keeps what a write has put into the unit so far.
 class ConsoleView : public TransferView {
 public:
+    const Texts* texts = nullptr;
+    const TransferEngine* engine = nullptr;
+    bool settingsWritten = false;
+    int blocksWritten = 0; // number memories 0..blocksWritten-1 acknowledged
+
     void setProgress(int) override {}
-    void setIndicator(TransferIndicator) override {}
-    void showMessage(const QString& text) override { printErr(text); }
+    void setIndicator(TransferIndicator indicator) override {
+        if (!engine)
+            return;
+        if (engine->kind() == TransferKind::SettingsWrite &&
+            indicator == TransferIndicator::Completed)
+            settingsWritten = true;
+        if (engine->kind() == TransferKind::NumbersWrite &&
+            indicator == TransferIndicator::NumberAcked)
+            ++blocksWritten;
+    }
+    void showMessage(const QString& text) override {
+        const QString error = texts ? texts->message(35) : QString();
+        if (!engine || error.isEmpty() || !text.endsWith(error)) {
+            printErr(text);
+            return;
+        }
+        // The reply text leads the message; on a console show it escaped, with the counts.
+        const QByteArray reply = engine->replyText();
+        const QString rest = text.mid(cp1250::toUnicode(reply).size());
+        printErr(escapedBytes(reply) + rest);
+        printErr(QStringLiteral("  ") + texts->message(messageKey::kReplyCounts)
+                                            .arg(expectedReplySize(engine->kind()))
+                                            .arg(reply.size())
+                                            .arg(reply.isEmpty()
+                                                     ? QStringLiteral("-")
+                                                     : QString::fromLatin1(reply.toHex(' '))));
+    }
 };
 
 // The write confirmation decided by options; without a decision for something that differs,
@@ -54,15 +120,13 @@ public:
         const QString mine157 = params.text(statusField(StatusTag::Counter));
         const QString mine151 = params.text(statusField(StatusTag::Unfitted));
         undecided.clear();
+        using namespace messageKey;
         if (unit.mode != mine156 && mode.isEmpty())
-            undecided << QStringLiteral("mode: unit %1, file %2 (--mode DEN|NOC)")
-                             .arg(unit.mode, mine156);
+            undecided << texts->message(kDiffersMode).arg(unit.mode, mine156);
         if (unit.counter != mine157 && counter.isEmpty())
-            undecided << QStringLiteral("counter: unit %1, file %2 (--counter keep|set)")
-                             .arg(unit.counter, mine157);
+            undecided << texts->message(kDiffersCounter).arg(unit.counter, mine157);
         if (unit.unfitted != mine151 && unfitted.isEmpty())
-            undecided << QStringLiteral("unfitted: unit %1, file %2 (--unfitted keep|set)")
-                             .arg(unit.unfitted, mine151);
+            undecided << texts->message(kDiffersUnfitted).arg(unit.unfitted, mine151);
         if (!undecided.isEmpty())
             return Answer::Storno;
         if (unit.mode != mine156)
@@ -99,6 +163,29 @@ Arguments parse(const QStringList& args, const QStringList& known) {
     return a;
 }
 
+// Why the device behind a port cannot be used, in the texts of the message table; empty when
+// it opens.
+QString portProblem(const QString& path) {
+    const Texts texts;
+    using namespace messageKey;
+    int err = 0;
+    switch (SerialFile::diagnose(path, &err)) {
+    case SerialFile::Problem::None:
+        return {};
+    case SerialFile::Problem::Missing:
+        return texts.message(kPortMissing).arg(path);
+    case SerialFile::Problem::NotTerminal:
+        return texts.message(kPortNotTerminal).arg(path);
+    case SerialFile::Problem::Permission:
+        return texts.message(kPortPermission).arg(path);
+    case SerialFile::Problem::InUse:
+        return texts.message(kPortInUse).arg(path);
+    case SerialFile::Problem::Other:
+        break;
+    }
+    return texts.message(kPortUnknownReason).arg(path).arg(err);
+}
+
 // One bench session: the parameter model, the chosen link, the engine and the command sequences.
 class Bench {
 public:
@@ -111,18 +198,24 @@ public:
         } else {
             m_port = std::make_unique<TAfComPort>();
             const auto match = comName.match(port);
+            QString path = port;
             if (match.hasMatch()) {
                 m_port->SetComNumber(match.captured(1).toInt());
+                path = comPortDevicePath(match.captured(1).toInt());
             } else if (!port.isEmpty()) {
                 m_port->SetComNumber(1);
                 m_port->SetDevicePath(port);
-            } else {
-                *error = QStringLiteral("no port given");
+            }
+            // Say why a port cannot be used before anything is tried on it.
+            if (const QString why = portProblem(path); !why.isEmpty()) {
+                *error = m_texts.message(39) + QStringLiteral(": ") + why;
                 return false;
             }
             m_link = std::make_unique<TransferSerialLink>(*m_port);
         }
         m_engine = std::make_unique<TransferEngine>(m_clock, *m_data, m_view);
+        m_view.texts = &m_texts;
+        m_view.engine = m_engine.get();
         m_engine->setLink(m_link.get());
         m_commands = std::make_unique<LocalTransferCommands>(*m_engine, m_model, m_linkState,
                                                              m_texts, m_messenger);
@@ -167,6 +260,7 @@ public:
 
     ParameterModel& model() { return m_model; }
     const Texts& texts() const { return m_texts; }
+    const ConsoleView& view() const { return m_view; }
     LocalTransferCommands& commands() { return *m_commands; }
     ~Bench() {
         m_commands.reset();
@@ -257,6 +351,23 @@ int runRead(const QStringList& args) {
     return Success;
 }
 
+// After a failed write: what the unit now holds, when anything reached it, so that the
+// technician knows it is half-written.
+void reportPartialWrite(LocalTransferCommands::Command command, const ConsoleView& view,
+                        const Texts& texts) {
+    using C = LocalTransferCommands::Command;
+    using namespace messageKey;
+    if (!view.settingsWritten && view.blocksWritten == 0)
+        return;
+    QStringList parts;
+    if (command != C::WriteNumbers)
+        parts << texts.message(view.settingsWritten ? kSettingsWritten : kSettingsNotWritten);
+    if (command != C::WriteSettings)
+        parts << (view.blocksWritten > 0 ? texts.message(kBlocksWritten).arg(view.blocksWritten - 1)
+                                         : texts.message(kNoBlockWritten));
+    printErr(texts.message(kHalfWritten).arg(parts.join(QStringLiteral(", "))));
+}
+
 int runWrite(const QStringList& args) {
     const Arguments a = parse(args, {QStringLiteral("port"), QStringLiteral("mode"),
                                      QStringLiteral("counter"), QStringLiteral("unfitted")});
@@ -288,14 +399,17 @@ int runWrite(const QStringList& args) {
                         : mode == QLatin1String("NOC") ? texts.message(Msg::NightMode)
                                                        : texts.message(Msg::DayMode);
     confirmation.counter = counter;
+    confirmation.texts = &texts;
     confirmation.unfitted = unfitted;
     bench.commands().setConfirmation(&confirmation);
     const bool ok = bench.run(command);
     if (!confirmation.undecided.isEmpty()) {
-        printErr(QStringLiteral("The unit differs from %1; nothing was written:").arg(a.plain[1]));
+        printErr(texts.message(messageKey::kUnitDiffers).arg(a.plain[1]));
         for (const QString& line : confirmation.undecided)
             printErr(QStringLiteral("  ") + line);
     }
+    if (!ok)
+        reportPartialWrite(command, bench.view(), texts);
     return ok ? Success : Failure;
 }
 

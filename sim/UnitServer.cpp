@@ -1,4 +1,5 @@
 #include "sim/UnitServer.h"
+#include "sim/PtyLink.h"
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -61,10 +62,8 @@ bool UnitServer::start(const Options& options, QString* error) {
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
 
     if (!options.linkPath.isEmpty()) {
-        QFile::remove(options.linkPath);
-        if (!QFile::link(m_slaveName, options.linkPath)) {
-            if (error)
-                *error = QStringLiteral("cannot create the link %1").arg(options.linkPath);
+        if (!makePtyLink(m_slaveName, options.linkPath, error)) {
+            m_options.linkPath.clear(); // not ours: stop() must leave it alone
             stop();
             return false;
         }
@@ -96,8 +95,8 @@ void UnitServer::stop() {
             ::close(*fd);
         *fd = -1;
     }
-    if (!m_options.linkPath.isEmpty() && QFileInfo(m_options.linkPath).isSymLink())
-        QFile::remove(m_options.linkPath);
+    if (!m_options.linkPath.isEmpty())
+        removePtyLink(m_slaveName, m_options.linkPath);
 }
 
 QString UnitServer::devicePath() const {

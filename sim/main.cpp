@@ -90,6 +90,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     args.removeFirst();
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        usage(stdout);
+        return 0;
+    }
 
     lumo::sim::UnitServer::Options options;
     auto& f = options.faults;

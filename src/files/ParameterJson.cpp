@@ -1,5 +1,7 @@
 #include "files/ParameterJson.h"
 #include "params/FieldTable.h"
+#include "texts/FileErrorText.h"
+#include "texts/Texts.h"
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -49,7 +51,10 @@ QByteArray toJson(const ParameterSet& params) {
     return out;
 }
 
-bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem) {
+bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem, const Texts* texts) {
+    const Texts builtIn;
+    const Texts& t = texts ? *texts : builtIn;
+    using namespace messageKey;
     auto fail = [problem](const QString& text) {
         if (problem)
             *problem = text;
@@ -58,11 +63,9 @@ bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem) {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return fail(QStringLiteral("not valid JSON (%1 at offset %2)")
-                        .arg(parseError.errorString())
-                        .arg(parseError.offset));
+        return fail(t.message(kJsonSyntax).arg(parseError.offset));
     if (!doc.isObject())
-        return fail(QStringLiteral("the JSON text is not an object"));
+        return fail(t.message(kJsonNotObject));
     const QJsonObject object = doc.object();
 
     static const QSet<QString> known = [] {
@@ -81,15 +84,15 @@ bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem) {
         const QJsonValue value = it.value();
         if (key == kFirmwareVersion) {
             if (!value.isString())
-                return fail(QStringLiteral("\"%1\" must be a string").arg(key));
+                return fail(t.message(kJsonNotString).arg(cutForMessage(key)));
             candidate.setFirmwareVersion(value.toString());
             continue;
         }
         if (!known.contains(key))
-            return fail(QStringLiteral("unknown key \"%1\"").arg(key));
+            return fail(t.message(kJsonUnknownKey).arg(cutForMessage(key)));
         if (isBoolean(key)) {
             if (!value.isBool())
-                return fail(QStringLiteral("\"%1\" must be true or false").arg(key));
+                return fail(t.message(kJsonNotBoolean).arg(key));
             if (const OptionGroupDef* g = findOptionGroup(key)) {
                 if (value.toBool())
                     checkedInGroup[g].append(key);
@@ -100,20 +103,18 @@ bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem) {
             }
         } else {
             if (!value.isString())
-                return fail(QStringLiteral("\"%1\" must be a string").arg(key));
+                return fail(t.message(kJsonNotString).arg(cutForMessage(key)));
             candidate.setText(key, value.toString());
         }
     }
     for (const OptionGroupDef& g : optionGroups()) {
         const QStringList checked = checkedInGroup.value(&g);
         if (checked.size() > 1)
-            return fail(QStringLiteral("%1 are all true, only one button of a group can be")
-                            .arg(checked.join(QStringLiteral(", "))));
+            return fail(t.message(kJsonTwoChecked).arg(checked.join(QStringLiteral(", "))));
         if (checked.size() == 1)
             candidate.setChecked(checked.front(), true);
         else if (falseInGroup.value(&g) == int(g.options.size()))
-            return fail(QStringLiteral("every button of %1 is false, one must be true")
-                            .arg(QString::fromLatin1(g.groupBox)));
+            return fail(t.message(kJsonNoneChecked).arg(QString::fromLatin1(g.groupBox)));
     }
     params = candidate;
     return true;

@@ -5,6 +5,8 @@
 
 namespace lumo {
 
+class Texts;
+
 // The JSON form of a parameter set: one object keyed by control name, strings for text fields
 // and lists, booleans for option buttons and check boxes, and an optional "FirmwareVersion".
 namespace parameterJson {
@@ -15,8 +17,10 @@ QByteArray toJson(const ParameterSet& params);
 
 // Reads a JSON object onto the defaults: missing keys keep their defaults; unknown keys, wrong
 // value types, two checked buttons of one group or a group with every button false are errors.
-// On error `params` is untouched and *problem says what is wrong.
-bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem = nullptr);
+// On error `params` is untouched and *problem says what is wrong, in texts of `texts` (the
+// built-in Czech texts when null).
+bool fromJson(const QByteArray& json, ParameterSet& params, QString* problem = nullptr,
+              const Texts* texts = nullptr);
 
 } // namespace parameterJson
 } // namespace lumo

@@ -3,9 +3,9 @@
 #include "params/FieldTable.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1250.h"
+#include "platform/FileAccess.h"
+#include "texts/FileErrorText.h"
 #include "texts/Texts.h"
-#include <QFile>
-#include <QFileInfo>
 
 namespace lumo {
 
@@ -149,8 +149,14 @@ bool SaveSettingsFile(const ParameterSet& params, const QString& fileName, QStri
     const Texts& t = texts ? *texts : builtIn;
     QString reason;
     const QByteArray bytes = settingsFile::toBytes(params);
-    const bool ok =
-        writer ? writer(fileName, bytes, &reason) : writeFileAtomically(fileName, bytes, &reason);
+    bool ok = false;
+    if (writer) {
+        ok = writer(fileName, bytes, &reason);
+    } else {
+        FileError saveError;
+        ok = saveFileAtomically(fileName, bytes, &saveError);
+        reason = fileErrorText(saveError, t);
+    }
     if (!ok && error)
         *error = t.message(57).arg(fileName, reason);
     return ok;
@@ -165,20 +171,13 @@ bool LoadSettingsFile(ParameterSet& params, const QString& fileName, QString* er
             *error = t.message(56).arg(fileName, what);
         return false;
     };
-    const QFileInfo info(fileName);
-    if (fileName.isEmpty() || !info.exists())
-        return fail(t.message(58));
-    if (info.isDir())
-        return fail(t.message(59));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    // Never read more than a full file: whatever follows record 171 is ignored, and a device
-    // or a huge file must not be read whole.
-    const QByteArray bytes =
-        file.read(qint64(settingsFile::kAllRecords) * settingsFile::kRecordSize);
-    if (file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
+    // Never read more than a full file: whatever follows record 171 is ignored. A FIFO or a
+    // device is refused without waiting on it.
+    QByteArray bytes;
+    FileError readError;
+    if (!readRegularFile(fileName, qint64(settingsFile::kAllRecords) * settingsFile::kRecordSize,
+                         &bytes, &readError, Oversize::ReadPrefix))
+        return fail(fileErrorText(readError, t));
     QString problem;
     if (!settingsFile::fromBytes(bytes, params, &problem, &t))
         return fail(problem);

@@ -70,9 +70,12 @@ AppConfig readConfig(const QString& folder) {
     AppConfig result;
     IniDocument document;
     bool existed = false;
-    IniDocument::load(config::configPath(folder), &document, &existed);
+    // Unreadable (existed stays true, so no first-start file replaces it): the defaults, with
+    // the reason in loadError.
+    const bool read = IniDocument::load(config::configPath(folder), &document, &existed, nullptr,
+                                        &result.loadError);
     result.existed = existed;
-    if (!existed)
+    if (!existed || !read)
         return result;
 
     result.com = document.readInt("Setup", "COM", 1);

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/FileAccess.h"
 #include <QString>
 
 namespace lumo {
@@ -13,6 +14,9 @@ struct AppConfig {
     QString lang = QStringLiteral("Cesky.lng"); // bare file name of the language pack
     QString closePort = QStringLiteral("0");    // "1": close and reopen the port for every action
     int timeOutRS = 10;                         // serial time-out in ms, always > 0
+    // Set when the file exists but could not be read (not a regular file, too large,
+    // unreadable): the defaults apply and the caller should say so.
+    FileError loadError;
 };
 
 namespace config {

@@ -1,8 +1,7 @@
 #include "platform/IniDocument.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp1250.h"
-
-#include <QFile>
 
 namespace lumo {
 
@@ -58,9 +57,14 @@ IniDocument::IniDocument(const QByteArray& bytes) {
     }
 }
 
-bool IniDocument::load(const QString& path, IniDocument* document, bool* existed, QString* error) {
-    QFile file(path);
-    if (!file.exists()) {
+bool IniDocument::load(const QString& path, IniDocument* document, bool* existed, QString* error,
+                       FileError* fileError) {
+    QByteArray bytes;
+    FileError problem;
+    const bool read = readRegularFile(path, kLargestFile, &bytes, &problem);
+    if (fileError)
+        *fileError = problem;
+    if (!read && problem.problem == FileError::Problem::Missing) {
         if (existed)
             *existed = false;
         *document = IniDocument();
@@ -68,13 +72,13 @@ bool IniDocument::load(const QString& path, IniDocument* document, bool* existed
     }
     if (existed)
         *existed = true;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!read) {
         if (error)
-            *error = file.errorString();
+            *error = plainFileErrorText(problem);
         *document = IniDocument();
         return false;
     }
-    *document = IniDocument(file.readAll());
+    *document = IniDocument(bytes);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/FileAccess.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -19,10 +20,15 @@ public:
     // Bytes in code page 1250. Any bytes are accepted.
     explicit IniDocument(const QByteArray& bytes);
 
+    // The largest INI file read (language packs are tens of kilobytes, Config.ini and label
+    // files far less): a huge file is refused rather than read whole.
+    static constexpr qint64 kLargestFile = 1 << 20;
+
     // Reads a whole file. A missing file gives an empty document with *existed false; a file
-    // that exists but cannot be read gives false.
+    // that exists but cannot be read gives false: unreadable, not a regular file (a FIFO or a
+    // device is never waited on), or larger than kLargestFile. *fileError says why.
     static bool load(const QString& path, IniDocument* document, bool* existed = nullptr,
-                     QString* error = nullptr);
+                     QString* error = nullptr, FileError* fileError = nullptr);
 
     QByteArray toBytes() const;
     bool isEmpty() const { return m_lines.empty(); }

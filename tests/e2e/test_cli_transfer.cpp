@@ -91,7 +91,7 @@ TEST(CliTransfer, StatusReadWriteAndReadBackOverAPseudoTerminal) {
     // The counter differs from the unit's and nothing decides: stopped before writing.
     const CliResult refused = cli({"write", "all", "--port", sim.port(), edited});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains("counter: unit 0, file 7")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("počítadlo: vrátný 0, soubor 7")) << refused.err.toStdString();
 
     const CliResult write = cli({"write", "all", "--port", sim.port(), edited, "--counter", "set"});
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
