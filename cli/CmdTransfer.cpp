@@ -4,8 +4,8 @@
 #include "cli/CommandTable.h"
 #include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
-#include "link/LocalLinkSettings.h"
 #include "link/AfUtils.h"
+#include "link/LocalLinkSettings.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
@@ -16,9 +16,9 @@
 #include "platform/Messenger.h"
 #include "platform/SerialFile.h"
 #include "platform/SystemClock.h"
+#include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
-#include "texts/FileErrorText.h"
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -92,9 +92,12 @@ public:
             printErr(text);
             return;
         }
-        // The reply text leads the message; on a console show it escaped, with the counts.
-        const QByteArray reply = engine->replyText();
-        const QString rest = text.mid(cp1250::toUnicode(reply).size());
+        // The reply text leads the message, a byte per character; on a console show it
+        // escaped, with the counts.
+        const qsizetype separator = text.endsWith(QStringLiteral(" x ") + error) ? 3 : 2;
+        const QString replyText = text.left(text.size() - error.size() - separator);
+        const QByteArray reply = cp1250::fromUnicode(replyText);
+        const QString rest = text.mid(replyText.size());
         printErr(escapedBytes(reply) + rest);
         printErr(QStringLiteral("  ") + texts->message(messageKey::kReplyCounts)
                                             .arg(expectedReplySize(engine->kind()))
