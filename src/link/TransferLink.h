@@ -16,7 +16,6 @@ public:
     virtual ~TransferLink() = default;
 
     virtual Kind kind() const = 0;
-    bool isUsb() const { return kind() == Kind::Usb; }
 
     // Serial: the port is open. USB: the adapter is open (the last cable open succeeded).
     virtual bool isOpen() const = 0;

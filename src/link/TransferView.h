@@ -58,10 +58,7 @@ public:
     virtual ~TransferView() = default;
     // Every state change, in order; the window is shown on leaving Closed (transferShown) and
     // hidden on reaching it (transferClosed).
-    virtual void stateChanged(TransferState from, TransferState to) {
-        (void)from;
-        (void)to;
-    }
+    virtual void stateChanged(TransferState /*from*/, TransferState /*to*/) {}
     virtual void transferShown() {}
     virtual void setProgress(int position) = 0;
     virtual void setIndicator(TransferIndicator indicator) = 0;
