@@ -3,25 +3,15 @@
 // decodes to the same values.
 #include "params/Codec.h"
 #include "params/Validation.h"
-#include "platform/Messenger.h"
 #include "texts/Texts.h"
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-class Quiet : public lumo::Messenger {
-public:
-    void message(const QString&, const QString&) override {}
-    bool ask(const QString&, const QString&, Icon, bool) override { return false; }
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const lumo::Texts texts;
-    Quiet quiet;
     lumo::ParameterSet params;
     lumo::TransferBuffer buffer;
-    lumo::Codec codec(params, buffer, texts, &quiet);
+    lumo::Codec codec(params, buffer, texts);
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     if (bytes.size() >= 128)
@@ -39,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (lumo::validateForUnit(params, texts).empty()) {
         lumo::ParameterSet decoded = params;
         lumo::TransferBuffer b;
-        lumo::Codec again(decoded, b, texts, &quiet);
+        lumo::Codec again(decoded, b, texts);
         again.DecodeSettings(image);
         again.EncodeSettings();
         if (again.settingsImageFromBuffer() != image)

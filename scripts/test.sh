@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole test suite twice: a debug build with
-# warnings as errors, and a build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, then builds and runs the whole test suite: a debug build with
+# warnings as errors, a build under AddressSanitizer (leak detection on) and
+# UndefinedBehaviorSanitizer, the serial component and FTDI tests under ThreadSanitizer, and
+# every fuzz target for 20 s as a regression check (LUMO_FUZZ_SECONDS to change, 0 to skip).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+jobs="$(nproc)"
 for preset in debug asan-ubsan; do
     echo "=== $preset ==="
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" -j "$(nproc)"
-    ctest --preset "$preset" -j "$(nproc)"
+    cmake --build --preset "$preset" -j "$jobs"
+    ctest --preset "$preset" -j "$jobs"
 done
+echo "=== tsan (serial component, FTDI layer) ==="
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$jobs"
+ctest --preset tsan -j "$jobs"
+seconds="${LUMO_FUZZ_SECONDS:-20}"
+if [ "$seconds" != 0 ]; then
+    echo "=== fuzz (${seconds} s per target) ==="
+    LUMO_FUZZ_BUILD_JOBS="$jobs" scripts/fuzz.sh "$seconds"
+fi

@@ -1,4 +1,6 @@
 #include "texts/LanguagePack.h"
+#include "platform/FileAccess.h"
+#include "platform/IniDocument.h"
 
 #include "platform/AppConfig.h"
 #include "platform/Cp1250.h"
@@ -153,14 +155,14 @@ PackFile readPack(const QString& path) {
     PackFile pack;
     if (path.isEmpty())
         return pack;
-    QFile file(resolvePack(path));
-    if (!file.exists())
-        return pack;
-    if (!file.open(QIODevice::ReadOnly)) {
-        pack.existed = true;
+    // Never waits on a FIFO or a device and never reads a huge file whole.
+    QByteArray bytes;
+    FileError error;
+    if (!readRegularFile(resolvePack(path), IniDocument::kLargestFile, &bytes, &error)) {
+        pack.existed = error.problem != FileError::Problem::Missing;
         return pack;
     }
-    return parsePack(file.readAll());
+    return parsePack(bytes);
 }
 
 QByteArray exportBuiltInPack() {
