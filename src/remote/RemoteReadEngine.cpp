@@ -1,0 +1,423 @@
+#include "remote/RemoteReadEngine.h"
+#include "params/TransferBuffer.h"
+#include "remote/BoxProtocol.h"
+#include "remote/ConnectionEngine.h"
+#include "remote/RemoteLink.h"
+#include "texts/Texts.h"
+#include <utility>
+
+namespace lumo {
+
+QString remoteReadStateName(RemoteReadState state) {
+    switch (state) {
+    case RemoteReadState::Idle:
+        return QStringLiteral("Idle");
+    case RemoteReadState::Starting:
+        return QStringLiteral("Starting");
+    case RemoteReadState::Settings:
+        return QStringLiteral("Settings");
+    case RemoteReadState::Memories:
+        return QStringLiteral("Memories");
+    case RemoteReadState::Halted:
+        return QStringLiteral("Halted");
+    case RemoteReadState::Done:
+        return QStringLiteral("Done");
+    case RemoteReadState::Failed:
+        return QStringLiteral("Failed");
+    case RemoteReadState::Cancelled:
+        return QStringLiteral("Cancelled");
+    }
+    return {};
+}
+
+int RemoteReadRequest::selectedCount() const {
+    int n = 0;
+    for (bool selected : memories)
+        n += selected;
+    return n;
+}
+
+RemoteReadEngine::RemoteReadEngine(RemoteLink& link, ConnectionEngine& connection,
+                                   ParameterSet& params, const Texts& texts, RemoteReadView& view)
+    : m_link(link), m_connection(connection), m_params(params), m_texts(texts), m_view(view),
+      m_clock(link.clock()) {}
+
+RemoteReadEngine::~RemoteReadEngine() {
+    m_clock.cancel(m_tickTask);
+    m_clock.cancel(m_waitTask);
+}
+
+qint64 RemoteReadEngine::fixedPausesMs(const RemoteReadRequest& request) {
+    // Start, then per block its closing pause (and the pause after its first half), the pause
+    // before each further block, and the pause before each memory.
+    const int blocks = request.settings ? 6 : 1;
+    return kStartWaitMs + qint64(blocks) * (kBlockWaitMs + kBlockWaitMs) +
+           qint64(blocks - 1) * kNextBlockWaitMs + qint64(request.selectedCount()) * kMemoryWaitMs;
+}
+
+void RemoteReadEngine::setState(RemoteReadState state) {
+    if (state == m_state)
+        return;
+    const RemoteReadState from = m_state;
+    m_state = state;
+    m_view.stateChanged(from, state);
+}
+
+void RemoteReadEngine::log(const QByteArray& line) {
+    if (m_report)
+        m_report->line(line);
+}
+
+void RemoteReadEngine::send(const QByteArray& command) {
+    m_link.BoxSend(command);
+    log("> " + command);
+}
+
+void RemoteReadEngine::wait(int ms, std::function<void()> then) {
+    m_clock.cancel(m_waitTask);
+    m_waitTask = m_clock.runAfter(ms, [this, then = std::move(then)] {
+        m_waitTask = 0;
+        then();
+    });
+}
+
+// Up to `passes` of a 1 ms pause, each followed by a receive, until the buffer ends in CR LF
+// (or in "OK" CR LF).
+void RemoteReadEngine::waitPasses(int passes, bool untilOk, std::function<void()> then,
+                                  QString failure) {
+    if (passes <= 0) {
+        halt(failure);
+        return;
+    }
+    wait(1, [this, passes, untilOk, then = std::move(then), failure]() mutable {
+        m_link.ReceiveBuffer += m_link.BoxReceive();
+        const bool done =
+            untilOk ? EndsWithOk(m_link.ReceiveBuffer) : ReplyComplete(m_link.ReceiveBuffer);
+        if (done)
+            then();
+        else
+            waitPasses(passes - 1, untilOk, std::move(then), failure);
+    });
+}
+
+void RemoteReadEngine::continueTicking() {
+    m_clock.cancel(m_tickTask);
+    m_tickTask = m_clock.runAfter(kTickMs, [this] {
+        m_tickTask = 0;
+        tick();
+    });
+}
+
+bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* report,
+                             Finished finished) {
+    if (m_state != RemoteReadState::Idle || !m_connection.suspend())
+        return false;
+    m_request = request;
+    m_report = report;
+    m_finished = std::move(finished);
+    m_result = {};
+    setState(RemoteReadState::Starting);
+    m_progressBar = 1;
+    m_view.setProgressBar(1);
+
+    // The editor's own image: blocks the read does not fetch keep its values.
+    TransferBuffer buffer;
+    Codec(m_params, buffer, m_texts).EncodeSettings();
+    m_image = QByteArray(128, char(0xFF));
+    for (int i = 1; i <= 127; ++i)
+        m_image[i] = buffer.byteAt(i);
+    m_image[0] = char(0x55);
+
+    RemoteCounters& c = m_link.counters;
+    c.ErrCount = c.MismatchCount = c.PollTicks = 0;
+    c.RetryLimit = 10;
+    m_halves = 0;
+    m_receSent = false;
+    m_received.clear();
+    m_exchangesTotal = (request.settings ? 6 : 1) + request.selectedCount();
+    m_exchangesDone = 0;
+    m_blocksLeft = request.settings ? 6 : 1;
+    m_link.DiscardInput();
+    wait(kStartWaitMs, [this] {
+        m_block = 7;
+        setCounter(0);
+        send(SettingsBlockRequest(m_block));
+        setState(RemoteReadState::Settings);
+        reportProgress();
+        continueTicking();
+    });
+    return true;
+}
+
+void RemoteReadEngine::setCounter(int value) {
+    m_counter = value;
+    m_view.setCounter(QString::number(value));
+}
+
+void RemoteReadEngine::reportProgress() {
+    RemoteProgress p;
+    p.overallCount = m_exchangesTotal;
+    p.overallIndex = std::min(m_exchangesDone + 1, m_exchangesTotal);
+    const int blocks = m_request.settings ? 6 : 1;
+    const int memoriesLeft = m_exchangesTotal - m_exchangesDone - m_blocksLeft;
+    if (m_state == RemoteReadState::Settings) {
+        p.group = QStringLiteral("settings");
+        p.groupCount = blocks;
+        p.groupIndex = blocks - m_blocksLeft + 1;
+    } else {
+        p.group = QStringLiteral("memories");
+        p.groupCount = m_request.selectedCount();
+        p.groupIndex = p.groupCount - memoriesLeft + 1;
+    }
+    p.msLeft =
+        qint64(m_blocksLeft) * (2 * kBlockWaitMs) +
+        qint64(std::max(0, m_blocksLeft - 1)) * kNextBlockWaitMs +
+        qint64(std::max(0, memoriesLeft - (m_state == RemoteReadState::Memories))) * kMemoryWaitMs;
+    m_view.progress(p);
+}
+
+QByteArray RemoteReadEngine::currentRequest() const {
+    return m_state == RemoteReadState::Memories ? NumberMemoryRequest(m_memory)
+                                                : SettingsBlockRequest(m_block);
+}
+
+void RemoteReadEngine::resetRequest() {
+    RemoteCounters& c = m_link.counters;
+    m_halves = 0;
+    c.ErrCount = c.MismatchCount = c.PollTicks = 0;
+    m_receSent = false;
+    m_received.clear();
+}
+
+void RemoteReadEngine::resend() {
+    const QByteArray request = currentRequest();
+    m_link.BoxSend(request);
+    log("> " + request + "   repeat");
+    m_link.DiscardInput();
+    m_view.setProgressBar(m_progressBar = 2);
+    resetRequest();
+    ++m_result.resends;
+}
+
+void RemoteReadEngine::tick() {
+    if (m_state != RemoteReadState::Settings && m_state != RemoteReadState::Memories)
+        return;
+    RemoteCounters& c = m_link.counters;
+    if (++c.PollTicks > kReplyTimeoutTicks) {
+        resend();
+        continueTicking();
+        return;
+    }
+    m_link.ReceiveBuffer += m_link.BoxReceive();
+    if (!ReplyComplete(m_link.ReceiveBuffer)) {
+        continueTicking();
+        return;
+    }
+    c.PollTicks = 0;
+    const QByteArray reply = ReplyText(m_link.ReceiveBuffer);
+    if (reply == kFullReply) {
+        onFull();
+    } else if (reply == "OK") {
+        onOk();
+    } else {
+        log("< " + m_link.ReceiveBuffer);
+        m_link.ReceiveBuffer.clear();
+        if (++c.MismatchCount > kMismatchLimit) {
+            fail(m_texts.get(TextSection::REMOTE, 29) + QStringLiteral(" - 'RECE -> OK'"));
+            return;
+        }
+        continueTicking();
+    }
+}
+
+void RemoteReadEngine::onFull() {
+    log("< " + m_link.ReceiveBuffer);
+    m_view.setProgressBar(++m_progressBar);
+    m_link.ReceiveBuffer.clear();
+    send(kReadRecordedCommand);
+    waitPasses(
+        50, false, [this] { onRecorded(); }, QStringLiteral(" - RECN"));
+}
+
+void RemoteReadEngine::onRecorded() {
+    log("< " + m_link.ReceiveBuffer);
+    m_view.setProgressBar(++m_progressBar);
+    const QByteArray buffer = m_link.ReceiveBuffer;
+    m_link.ReceiveBuffer.clear();
+    // The recorded characters come before "OK" CR LF; 16 of them make a memory or a half
+    // block. Fewer are not taken as a whole: the request goes again, as after a silence.
+    const QByteArray characters = EndsWithOk(buffer) ? buffer.left(buffer.size() - 4) : buffer;
+    if (!EndsWithOk(buffer) || characters.size() < kNumberMemoryChars) {
+        resend();
+        continueTicking();
+        return;
+    }
+    m_received += characters.left(kNumberMemoryChars);
+    if (m_state == RemoteReadState::Memories) {
+        cislaporadipok();
+        return;
+    }
+    if (++m_halves >= 2) {
+        urciporadi();
+        return;
+    }
+    send(kRecordCommand);
+    waitPasses(
+        50, true,
+        [this] {
+            log("< " + m_link.ReceiveBuffer);
+            m_view.setProgressBar(++m_progressBar);
+            m_link.ReceiveBuffer.clear();
+            wait(kBlockWaitMs, [this] { continueTicking(); });
+        },
+        QStringLiteral(" - RECE1"));
+}
+
+void RemoteReadEngine::onOk() {
+    log("< " + m_link.ReceiveBuffer);
+    m_link.ReceiveBuffer.clear();
+    if (m_receSent) {
+        continueTicking();
+        return;
+    }
+    m_view.setProgressBar(++m_progressBar);
+    m_receSent = true;
+    send(kRecordCommand);
+    const bool memories = m_state == RemoteReadState::Memories;
+    waitPasses(
+        100, true,
+        [this] {
+            log("< " + m_link.ReceiveBuffer);
+            m_view.setProgressBar(++m_progressBar);
+            m_link.ReceiveBuffer.clear();
+            continueTicking();
+        },
+        memories ? QStringLiteral(" - RECE") : QStringLiteral(" - RECE2"));
+}
+
+void RemoteReadEngine::urciporadi() {
+    DecodeSettingsBlock(m_received, m_block, m_image);
+    m_view.setProgressBar(m_progressBar = 2);
+    resetRequest();
+    m_link.DiscardInput();
+    ++m_exchangesDone;
+    --m_blocksLeft;
+    wait(kBlockWaitMs, [this] {
+        if (!m_request.settings || m_block == 4) {
+            settingsDone();
+            return;
+        }
+        setCounter(m_counter + 1);
+        m_block = m_block == 7 ? 0 : m_block + 1;
+        reportProgress();
+        wait(kNextBlockWaitMs, [this] {
+            send(SettingsBlockRequest(m_block));
+            continueTicking();
+        });
+    });
+}
+
+void RemoteReadEngine::settingsDone() {
+    setState(RemoteReadState::Memories);
+    m_block = 0;
+    TransferBuffer buffer;
+    m_result.decodeReport = Codec(m_params, buffer, m_texts).DecodeSettings(m_image);
+    m_result.settingsDecoded = true;
+    for (const QString& message : m_result.decodeReport.messages)
+        m_view.showMessage(message);
+    provadimcisla();
+    if (m_state != RemoteReadState::Memories)
+        return;
+    setCounter(100);
+}
+
+void RemoteReadEngine::provadimcisla() {
+    m_clock.cancel(m_tickTask);
+    m_tickTask = 0;
+    if (m_request.selectedCount() == 0) {
+        finish(RemoteReadState::Done, true);
+        return;
+    }
+    m_memory = 0;
+    log("Memory of buttons\r\n");
+    cislaporadi();
+}
+
+void RemoteReadEngine::cislaporadi() {
+    ++m_memory;
+    setCounter(m_counter + 1);
+    while (m_memory <= 128 && !m_request.memories[std::size_t(m_memory - 1)])
+        ++m_memory;
+    if (m_memory > 128) {
+        finish(RemoteReadState::Done, true);
+        return;
+    }
+    if (m_memory > 64 && m_counter < 200)
+        setCounter(200);
+    reportProgress();
+    m_view.setProgressBar(m_progressBar = 2);
+    resetRequest();
+    m_link.DiscardInput();
+    wait(kMemoryWaitMs, [this] {
+        send(NumberMemoryRequest(m_memory));
+        continueTicking();
+    });
+}
+
+void RemoteReadEngine::cislaporadipok() {
+    QByteArray image(16, 0);
+    for (int j = 0; j < 16; ++j)
+        image[j] = char(DtmfCode(m_received.at(j)));
+    TransferBuffer buffer;
+    Codec(m_params, buffer, m_texts).DecodeNumberMemory(image, m_memory - 1);
+    m_result.memoriesRead.push_back(m_memory);
+    ++m_exchangesDone;
+    cislaporadi();
+}
+
+void RemoteReadEngine::halt(const QString& suffix) {
+    m_clock.cancel(m_tickTask);
+    m_tickTask = 0;
+    m_result.message = m_texts.get(TextSection::REMOTE, 28) + suffix;
+    setState(RemoteReadState::Halted);
+    m_view.showMessage(m_result.message);
+}
+
+void RemoteReadEngine::fail(const QString& message) {
+    m_result.message = message;
+    finish(RemoteReadState::Failed, true);
+    m_view.showMessage(message);
+}
+
+void RemoteReadEngine::close() {
+    if (m_state == RemoteReadState::Idle)
+        return;
+    const RemoteReadState outcome =
+        m_state == RemoteReadState::Halted ? RemoteReadState::Halted : RemoteReadState::Cancelled;
+    finish(outcome, true);
+}
+
+void RemoteReadEngine::abort() {
+    if (m_state == RemoteReadState::Idle)
+        return;
+    finish(RemoteReadState::Cancelled, false);
+}
+
+void RemoteReadEngine::finish(RemoteReadState outcome, bool resume) {
+    m_clock.cancel(m_tickTask);
+    m_clock.cancel(m_waitTask);
+    m_tickTask = m_waitTask = 0;
+    m_result.outcome = outcome;
+    setState(outcome);
+    if (m_report)
+        m_report->close();
+    m_report = nullptr;
+    setState(RemoteReadState::Idle);
+    m_view.closeDialog();
+    if (resume)
+        m_connection.resumeKeepAlive();
+    if (auto finished = std::exchange(m_finished, {}))
+        finished(m_result);
+}
+
+} // namespace lumo

@@ -1,0 +1,180 @@
+// The remote read against the simulator's line box in virtual time: what is requested, in
+// which order, what lands in the parameters, the report file and the re-sends.
+#include "params/Codec.h"
+#include "params/FieldTable.h"
+#include "remote/BoxProtocol.h"
+#include "test_remote_rw_support.h"
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace lumo {
+namespace {
+
+using test::ConnectedBoxTest;
+
+class RemoteReadTest : public ConnectedBoxTest {
+protected:
+    RemoteReadResult read(const RemoteReadRequest& request, RemoteReport* report = nullptr) {
+        std::optional<RemoteReadResult> result;
+        EXPECT_TRUE(reader->start(request, report, [&](const RemoteReadResult& r) { result = r; }));
+        runUntil([&] { return result.has_value(); });
+        EXPECT_TRUE(result.has_value());
+        return result.value_or(RemoteReadResult{});
+    }
+    // The requests (reads of blocks and memories) among the commands from `from` on.
+    QList<QByteArray> requestsSince(int from) const {
+        QList<QByteArray> out;
+        for (const QByteArray& c : commandsSince(from))
+            if (c.startsWith("ATDE8*") && c != "ATDE8*5")
+                out << c;
+        return out;
+    }
+    static QByteArray memoryImage(const QByteArray& digits) {
+        QByteArray image(16, char(0xFF));
+        for (int i = 0; i < digits.size(); ++i)
+            image[i] = char(digits[i] == '0' ? 10 : digits[i] - '0');
+        return image;
+    }
+    QByteArray editorImage() {
+        TransferBuffer buffer;
+        Codec codec(params, buffer, texts);
+        codec.EncodeSettings();
+        return codec.settingsImageFromBuffer();
+    }
+};
+
+TEST_F(RemoteReadTest, SettingsOffAndNothingSelectedReadsBlockSevenOnlyAndResumes) {
+    const int from = commandCount();
+    RemoteReadRequest request;
+    request.settings = false;
+    const RemoteReadResult result = read(request);
+    EXPECT_EQ(result.outcome, RemoteReadState::Done);
+    EXPECT_TRUE(result.settingsDecoded);
+    EXPECT_TRUE(result.memoriesRead.empty());
+    const QList<QByteArray> sent = commandsSince(from);
+    ASSERT_GE(sent.size(), 5);
+    EXPECT_EQ(sent.mid(0, 5),
+              (QList<QByteArray>{"ATDE8*#7", "AT@RECE", "AT@RECN", "AT@RECE", "AT@RECN"}));
+    EXPECT_EQ(readView.closed, 1);
+    // The keep-alive comes back 2 s after the close.
+    const qint64 closedAt = clock.nowMs();
+    runUntil([&] { return commandsSince(from).size() > 5; }, 10000);
+    EXPECT_EQ(commandsSince(from).value(5), QByteArray("ATDE8*5"));
+    EXPECT_EQ(clock.nowMs() - closedAt, 2000);
+    EXPECT_EQ(connection->state(), ConnectionState::KeepAlive);
+}
+
+TEST_F(RemoteReadTest, SettingsBlocksInOrderLandInTheParametersAndBlockFiveKeepsTheEditors) {
+    // Make the unit's block 0..4 and 7 differ from the editor's values through a set of
+    // its own, and give the editor a block 5 of its own.
+    ParameterSet other;
+    other.setText(QStringLiteral("Edit144"), QStringLiteral("4321"));
+    other.setText(QStringLiteral("Edit151"), QStringLiteral("7"));
+    TransferBuffer buffer;
+    Codec codec(other, buffer, texts);
+    codec.EncodeSettings();
+    QByteArray unitImage = codec.settingsImageFromBuffer();
+    unitImage[16 * 5 + 3] = char(0x42); // block 5 is never read
+    unit.setSettings(unitImage);
+    const QByteArray before = editorImage();
+    ASSERT_NE(before.mid(0, 80), unitImage.mid(0, 80));
+
+    const int from = commandCount();
+    RemoteReadRequest request;
+    const RemoteReadResult result = read(request);
+    ASSERT_EQ(result.outcome, RemoteReadState::Done);
+    EXPECT_EQ(requestsSince(from), (QList<QByteArray>{"ATDE8*#7", "ATDE8*#0", "ATDE8*#1",
+                                                      "ATDE8*#2", "ATDE8*#3", "ATDE8*#4"}));
+    const QByteArray after = editorImage();
+    EXPECT_EQ(after.mid(1, 79), unitImage.mid(1, 79)); // blocks 0..4, marker aside
+    EXPECT_EQ(after.mid(80, 32), before.mid(80, 32));  // blocks 5 and 6 as they were
+    EXPECT_EQ(params.text(QStringLiteral("Edit144")), QStringLiteral("4321"));
+}
+
+TEST_F(RemoteReadTest, NightSixtyFourIsRequestedAsGroupTwoOctalSevenSeven) {
+    unit.setNumberMemory(127, memoryImage("60123"));
+    const int from = commandCount();
+    RemoteReadRequest request;
+    request.settings = false;
+    request.memories[127] = true;
+    const RemoteReadResult result = read(request);
+    ASSERT_EQ(result.outcome, RemoteReadState::Done);
+    EXPECT_EQ(requestsSince(from), (QList<QByteArray>{"ATDE8*#7", "ATDE8*277"}));
+    EXPECT_EQ(params.text(numberFieldName(127)), QStringLiteral("60123"));
+    EXPECT_EQ(result.memoriesRead, std::vector<int>{128});
+}
+
+TEST_F(RemoteReadTest, AnySelectionIsReadCompletelyInAscendingOrder) {
+    const std::vector<int> selected = {1, 9, 64, 65, 100, 128};
+    for (int k : selected)
+        unit.setNumberMemory(k - 1, memoryImage(QByteArray::number(5000 + k)));
+    params.setText(numberFieldName(1), QStringLiteral("777")); // not selected: untouched
+    RemoteReadRequest request;
+    request.settings = false;
+    for (int k : {128, 1, 65, 9, 100, 64}) // the order of selection does not matter
+        request.memories[std::size_t(k - 1)] = true;
+    const int from = commandCount();
+    const RemoteReadResult result = read(request);
+    ASSERT_EQ(result.outcome, RemoteReadState::Done);
+    EXPECT_EQ(result.memoriesRead, selected);
+    EXPECT_EQ(requestsSince(from),
+              (QList<QByteArray>{"ATDE8*#7", "ATDE8*100", "ATDE8*110", "ATDE8*177", "ATDE8*200",
+                                 "ATDE8*243", "ATDE8*277"}));
+    for (int k : selected)
+        EXPECT_EQ(params.text(numberFieldName(k - 1)), QString::number(5000 + k)) << k;
+    EXPECT_EQ(params.text(numberFieldName(1)), QStringLiteral("777"));
+    // Progress counted every exchange and ended with nothing left.
+    ASSERT_FALSE(readView.progresses.empty());
+    EXPECT_EQ(readView.progresses.back().overallCount, 7);
+    EXPECT_EQ(readView.progresses.back().overallIndex, 7);
+    EXPECT_EQ(readView.progresses.back().msLeft, 0);
+    EXPECT_EQ(readView.progresses.front().msLeft,
+              RemoteReadEngine::fixedPausesMs(request) - RemoteReadEngine::kStartWaitMs);
+}
+
+TEST_F(RemoteReadTest, ErrIsAnUnexpectedReplyWithoutReSendUntilTheSilenceRepeats) {
+    sim::LineBoxFaults faults;
+    faults.errEvery = 1;
+    device->box().setFaults(faults);
+    const int from = commandCount();
+    RemoteReadRequest request;
+    request.settings = false;
+    ASSERT_TRUE(reader->start(request, nullptr, {}));
+    runUntil([&] { return commandsSince(from).size() >= 2; }, 60000);
+    const QList<QByteArray> sent = commandsSince(from);
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_EQ(sent[0], "ATDE8*#7");
+    EXPECT_EQ(sent[1], "ATDE8*#7"); // the repeat after 100 silent ticks, not an immediate one
+    EXPECT_EQ(reader->state(), RemoteReadState::Settings);
+    reader->close();
+    EXPECT_EQ(reader->state(), RemoteReadState::Idle);
+}
+
+TEST_F(RemoteReadTest, ReportFileHoldsHeaderAndEveryExchange) {
+    QTemporaryDir dir;
+    RemoteReport report;
+    const QDateTime when(QDate(2026, 12, 8), QTime(4, 54, 58));
+    ASSERT_TRUE(report.open(dir.path(), QStringLiteral("LF-R-test"), RemoteReport::Kind::Read, when,
+                            QLocale(QLocale::Czech, QLocale::CzechRepublic)));
+    RemoteReadRequest request;
+    request.settings = false;
+    request.memories[0] = true;
+    unit.setNumberMemory(0, memoryImage("123"));
+    ASSERT_EQ(read(request, &report).outcome, RemoteReadState::Done);
+    EXPECT_FALSE(report.isOpen());
+    QFile file(dir.filePath(QStringLiteral("LF-R-test.TXT")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const QByteArray header =
+        RemoteReport::headerLine(RemoteReport::Kind::Read, when,
+                                 QLocale(QLocale::Czech, QLocale::CzechRepublic))
+            .toLatin1();
+    EXPECT_TRUE(text.startsWith("Read report " + header.mid(12) + "\r\n"));
+    EXPECT_TRUE(text.contains("\r\n> ATDE8*#7\r\n\r\n< OK\r\n\r\n> AT@RECE\r\n\r\n< OK\r\n\r\n"));
+    EXPECT_TRUE(text.contains("\r\n< FULL\r\n\r\n> AT@RECN\r\n\r\n"));
+    EXPECT_TRUE(text.contains("\r\nMemory of buttons\r\n\r\n> ATDE8*100\r\n\r\n"));
+    EXPECT_TRUE(text.contains("< 123CCCCCCCCCCCCCOK\r\n\r\n"));
+}
+
+} // namespace
+} // namespace lumo
