@@ -26,7 +26,6 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 

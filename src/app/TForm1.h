@@ -77,10 +77,6 @@ public:
 
     bool fileFromCommandLine() const { return m_fileFromCommandLine; }
 
-signals:
-    // The texts changed (a language pack was applied); the other windows take theirs now.
-    void textsApplied();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTime>
-#include <QTimer>
 #include <QUrl>
 
 namespace lumo {

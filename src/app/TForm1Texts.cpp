@@ -92,7 +92,6 @@ void TForm1::applyTexts() {
     if (m_toneDialog)
         m_toneDialog->applyTexts(t);
     m_shell.applyTexts();
-    emit textsApplied();
 }
 
 } // namespace lumo
