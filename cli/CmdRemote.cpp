@@ -20,6 +20,9 @@
 
 namespace lumo::cli {
 
+// cli/CmdRemoteRw.cpp: `remote read` and `remote write`.
+int runRemoteReadWrite(const QStringList& args);
+
 namespace {
 
 const QString kBoxesSynopsis = QStringLiteral("boxes");
@@ -172,6 +175,9 @@ int runConnect(const QStringList& args) {
 }
 
 int runRemote(const QStringList& args) {
+    if (!args.isEmpty() &&
+        (args.first() == QLatin1String("read") || args.first() == QLatin1String("write")))
+        return runRemoteReadWrite(args);
     if (args.isEmpty() || args.first() != QLatin1String("connect"))
         return usage(kRemoteSynopsis);
     return runConnect(args.mid(1));
