@@ -42,13 +42,15 @@ QString fieldCaption(const FieldDef& f, const Texts& texts) {
     return caption;
 }
 
+// A field hidden because the firmware lacks it holds nothing, whatever text is left in it; the
+// loaders differ in whether they show an empty one, so that alone is no difference.
 bool sameValue(const FieldDef& f, const ParameterSet& a, const ParameterSet& b) {
     const QString name = QString::fromLatin1(f.name);
-    if (a.isVisible(name) != b.isVisible(name))
-        return false;
     if (f.kind == FieldKind::Check)
         return a.isChecked(name) == b.isChecked(name);
-    return a.text(name) == b.text(name);
+    const QString x = a.isVisible(name) ? a.text(name) : QString();
+    const QString y = b.isVisible(name) ? b.text(name) : QString();
+    return x == y;
 }
 
 QString optionCaption(const OptionGroupDef& g, const QString& button, const Texts& texts) {

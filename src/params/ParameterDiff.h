@@ -21,8 +21,8 @@ struct ParameterDifference {
 
 // Every parameter whose value differs between `mine` and `other`, walked from the field table:
 // the pages in tab order, on each page in table order; parameters on no page come last.
-// An option group counts once, with the captions of the checked buttons. A field hidden in one
-// set (its firmware lacks it) differs from a shown one even when both hold the same text.
+// An option group counts once, with the captions of the checked buttons. A field hidden in a
+// set (its firmware lacks it) counts as empty there.
 std::vector<ParameterDifference> diffParameters(const ParameterSet& mine, const ParameterSet& other,
                                                 const Texts& texts);
 

@@ -106,23 +106,27 @@ TEST(ParameterDiff, NumberMemoriesAreToldApartByButtonAndDayOrNight) {
     EXPECT_EQ(d.back().name, numberFieldName(20));
 }
 
-TEST(ParameterDiff, AFieldTheFirmwareLacksOnOneSideDiffers) {
+TEST(ParameterDiff, AFieldTheFirmwareLacksCountsAsEmptyOnThatSide) {
     const Texts texts;
     const QString prefix = QStringLiteral("Edit158");
     ASSERT_EQ(findField(prefix)->firmware, FirmwareCondition::Prefix);
     ParameterSet a;
     ParameterSet b;
     a.setVisible(prefix, true);
-    b.setVisible(prefix, false); // the same (empty) text, but not on this unit
+    b.setVisible(prefix, false);
+    EXPECT_TRUE(diffParameters(a, b, texts).empty()) << "empty and absent are no difference";
+
+    a.setText(prefix, QStringLiteral("12"));
+    b.setText(prefix, QStringLiteral("12")); // left over, but not on this unit
     auto d = diffParameters(a, b, texts);
     ASSERT_EQ(d.size(), 1u);
     EXPECT_TRUE(d[0].thisAvailable);
     EXPECT_FALSE(d[0].otherAvailable);
+    EXPECT_EQ(d[0].thisValue, QStringLiteral("12"));
     EXPECT_TRUE(d[0].otherValue.isEmpty());
 
     // Hidden on both sides: nothing to compare, whatever is left in the text.
     a.setVisible(prefix, false);
-    a.setText(prefix, QStringLiteral("12"));
-    d = diffParameters(a, b, texts);
-    ASSERT_EQ(d.size(), 1u) << "a hidden field's text still differs";
+    b.setText(prefix, QStringLiteral("99"));
+    EXPECT_TRUE(diffParameters(a, b, texts).empty());
 }
