@@ -72,6 +72,8 @@ int runUsb(const QStringList& args) {
         const QString description = status == FT_OK ? FTDeviceText() : QString();
         printOut(QStringLiteral("%1\t%2\t%3").arg(i).arg(serial, description));
     }
+    if (FTDeviceCount() == 0)
+        printErr(QStringLiteral("no FTDI device found"));
     return Success;
 }
 

@@ -1,11 +1,14 @@
 // Commands on parameter sets kept in files: new, convert, show, image encode/decode.
 #include "cli/CommandTable.h"
+#include "cli/ParameterListing.h"
 #include "files/ParameterFiles.h"
 #include "params/Codec.h"
 #include "params/FieldTable.h"
 #include "params/Validation.h"
 #include "platform/Messenger.h"
 #include "texts/FileErrorText.h"
+#include "texts/LanguagePack.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +19,8 @@ namespace lumo::cli {
 namespace {
 
 const QString kNewSynopsis = QStringLiteral("new OUT");
-const QString kConvertSynopsis = QStringLiteral("convert IN OUT");
-const QString kShowSynopsis = QStringLiteral("show IN");
+const QString kConvertSynopsis = QStringLiteral("convert IN OUT [--force]");
+const QString kShowSynopsis = QStringLiteral("show IN [--names] [--lang PACK.lng]");
 const QString kImageSynopsis = QStringLiteral("image encode IN [--firmware VERSION] [--numbers] | "
                                               "image decode HEX [--base IN] OUT");
 
@@ -33,34 +36,74 @@ int runNew(const QStringList& args) {
 }
 
 int runConvert(const QStringList& args) {
-    if (args.size() != 2)
+    QStringList files;
+    bool force = false;
+    for (const QString& a : args) {
+        if (a == QLatin1String("--force"))
+            force = true;
+        else if (a.startsWith(QLatin1String("--")))
+            return usage(kConvertSynopsis);
+        else
+            files << a;
+    }
+    if (files.size() != 2)
         return usage(kConvertSynopsis);
-    if (parameterFileFormat(args[1]) == ParameterFileFormat::Unknown)
-        return fail(unknownParameterFileMessage(args[1]));
+    const ParameterFileFormat format = parameterFileFormat(files[1]);
+    if (format == ParameterFileFormat::Unknown)
+        return fail(unknownParameterFileMessage(files[1]));
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(args[0], params, &error) || !saveParameterFile(args[1], params, &error))
+    if (!loadParameterFile(files[0], params, &error))
+        return fail(error);
+    // A settings file is what goes to a unit: it gets the check a write makes.
+    if (format == ParameterFileFormat::Ktf) {
+        Texts texts;
+        const QString invalid = invalidValuesMessage(validateForUnit(params, texts), texts);
+        if (!invalid.isEmpty()) {
+            printErr(invalid);
+            if (!force)
+                return fail(
+                    QStringLiteral("%1 was not written (--force writes it anyway)").arg(files[1]));
+            printErr(QStringLiteral("warning: %1 holds values a unit cannot take").arg(files[1]));
+        }
+    }
+    if (!saveParameterFile(files[1], params, &error))
         return fail(error);
     return Success;
 }
 
 int runShow(const QStringList& args) {
-    if (args.size() != 1)
+    QString in;
+    QString lang;
+    bool names = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--names")) {
+            names = true;
+        } else if (args[i] == QLatin1String("--lang")) {
+            if (++i >= args.size() || !lang.isEmpty())
+                return usage(kShowSynopsis);
+            lang = args[i];
+        } else if (in.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            in = args[i];
+        } else {
+            return usage(kShowSynopsis);
+        }
+    }
+    if (in.isEmpty())
         return usage(kShowSynopsis);
+    Texts texts;
+    if (!lang.isEmpty()) {
+        if (!QFileInfo(lang).isFile())
+            return fail(QStringLiteral("\"%1\": %2").arg(lang, texts.message(58)));
+        if (!loadLanguagePack(lang, texts))
+            return fail(QStringLiteral("\"%1\": ").arg(lang) + language::kLanguageFileError);
+    }
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(args[0], params, &error))
+    if (!loadParameterFile(in, params, &error))
         return fail(error);
-    for (const QString& name : allParameterNames()) {
-        const bool boolean = name.startsWith(QLatin1String("RadioButton")) ||
-                             name.startsWith(QLatin1String("CheckBox"));
-        const QString value =
-            boolean ? (params.isChecked(name) ? QStringLiteral("true") : QStringLiteral("false"))
-                    : params.text(name);
-        printOut(name + QLatin1Char('=') + value);
-    }
-    if (!params.firmwareVersion().isEmpty())
-        printOut(QStringLiteral("FirmwareVersion=") + params.firmwareVersion());
+    printOut(
+        (names ? nameListing(params) : readableListing(params, texts)).join(QLatin1Char('\n')));
     return Success;
 }
 
@@ -146,11 +189,14 @@ int runImageDecode(const QStringList& args) {
         return fail(error);
 
     Texts texts;
+    const QByteArray image = QByteArray::fromHex(hex.toLatin1());
+    // Without the marker the bytes are no settings image: nothing is made of them.
+    if (static_cast<unsigned char>(image.at(0)) != 0x55)
+        return fail(texts.message(Msg::MemoryContentWrong));
     ConsoleMessenger messenger;
     TransferBuffer buffer;
     Codec codec(params, buffer, texts);
-    for (const QString& message :
-         codec.DecodeSettings(QByteArray::fromHex(hex.toLatin1())).messages)
+    for (const QString& message : codec.DecodeSettings(image).messages)
         messenger.message(message, QString());
     if (!saveParameterFile(out, params, &error))
         return fail(error);

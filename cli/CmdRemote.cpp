@@ -50,6 +50,8 @@ int runBoxes(const QStringList& args) {
     link.ListBoxDevices();
     for (int i = 0; i < link.listedCount(); ++i)
         printOut(QStringLiteral("%1\t%2").arg(i).arg(link.boxSerial(i)));
+    if (link.listedCount() == 0)
+        printErr(QStringLiteral("no line box found"));
     return Success;
 }
 

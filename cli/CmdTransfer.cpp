@@ -19,11 +19,15 @@
 #include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace lumo::cli {
 
@@ -67,15 +71,29 @@ int expectedReplySize(TransferKind kind) {
 }
 
 // The transfer window on a console: the messages, with a communication error's received bytes
-// escaped and counted; it also keeps what a write has put into the unit so far.
+// escaped and counted; on a terminal the progress of each step on one line rewritten in place.
+// It also keeps what a write has put into the unit so far.
 class ConsoleView : public TransferView {
 public:
+    ConsoleView() : m_terminal(isatty(STDERR_FILENO) == 1) {}
     const Texts* texts = nullptr;
     const TransferEngine* engine = nullptr;
     bool settingsWritten = false;
     int blocksWritten = 0; // number memories 0..blocksWritten-1 acknowledged
 
-    void setProgress(int) override {}
+    void transferShown() override { m_shown = -1; }
+    void setProgress(int position) override {
+        if (!m_terminal)
+            return;
+        const int percent = std::clamp(position, 0, 127) * 100 / 127;
+        if (percent == m_shown)
+            return;
+        m_shown = percent;
+        std::fprintf(stderr, "\r%3d %%", percent);
+        std::fflush(stderr);
+        m_lineOpen = true;
+    }
+    void transferClosed() override { endLine(); }
     void setIndicator(TransferIndicator indicator) override {
         if (!engine)
             return;
@@ -87,6 +105,7 @@ public:
             ++blocksWritten;
     }
     void showMessage(const QString& text) override {
+        endLine();
         const QString error = texts ? texts->message(35) : QString();
         if (!engine || error.isEmpty() || !text.endsWith(error)) {
             printErr(text);
@@ -106,7 +125,35 @@ public:
                                                      ? QStringLiteral("-")
                                                      : QString::fromLatin1(reply.toHex(' '))));
     }
+
+private:
+    void endLine() {
+        if (!m_lineOpen)
+            return;
+        std::fputs("\r      \r", stderr);
+        std::fflush(stderr);
+        m_lineOpen = false;
+    }
+    bool m_terminal;
+    bool m_lineOpen = false;
+    int m_shown = -1;
 };
+
+// Whether OUT can be written: its folder exists and takes new files, and an existing OUT is
+// a writable file. Checked before a read spends its time on the unit.
+QString outputProblem(const QString& out) {
+    const QFileInfo file(out);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("\"%1\": the folder %2 does not exist")
+            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (file.exists() && (!file.isFile() || !file.isWritable()))
+        return QStringLiteral("\"%1\": the file cannot be written").arg(out);
+    if (!file.exists() && !folder.isWritable())
+        return QStringLiteral("\"%1\": the folder %2 cannot be written to")
+            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
+    return {};
+}
 
 // The write confirmation decided by options; without a decision for something that differs,
 // the write stops before its first byte and the differences are listed.
@@ -333,6 +380,8 @@ int runRead(const QStringList& args) {
     const QString out = a.plain[1];
     if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
         return usage(kReadSynopsis);
+    if (const QString problem = outputProblem(out); !problem.isEmpty())
+        return fail(problem);
     Bench bench;
     QString error;
     if (a.options.contains(QStringLiteral("base")) &&
@@ -351,6 +400,7 @@ int runRead(const QStringList& args) {
         printErr(error);
         return Failure;
     }
+    printOut(QStringLiteral("read %1 to %2").arg(a.plain[0], out));
     return Success;
 }
 
@@ -412,8 +462,12 @@ int runWrite(const QStringList& args) {
             printErr(QStringLiteral("  ") + line);
     }
     if (!ok)
-        reportPartialWrite(command, bench.view(), texts);
-    return ok ? Success : Failure;
+        if (!ok) {
+            reportPartialWrite(command, bench.view(), texts);
+            return Failure;
+        }
+    printOut(QStringLiteral("wrote %1 from %2").arg(a.plain[0], a.plain[1]));
+    return Success;
 }
 
 const bool registeredStatus =

@@ -24,6 +24,10 @@ struct Command {
 bool registerCommand(Command command);
 const std::vector<Command>& commands();
 
+// The full help of a command (what `lumo-cli COMMAND --help` prints after its usage line);
+// empty for a command without one.
+QString commandHelp(const QString& name);
+
 // Output helpers that write UTF-8 to the standard streams.
 void printOut(const QString& text); // a line on standard output
 void printErr(const QString& text); // a line on standard error

@@ -63,6 +63,7 @@ static void printUsage() {
               [](const Command& a, const Command& b) { return a.name < b.name; });
     for (const Command& c : sorted)
         printOut(QStringLiteral("  lumo-cli ") + c.synopsis);
+    printOut(QStringLiteral("\nlumo-cli COMMAND --help shows the full help of a command."));
     printOut(QStringLiteral("\nExit status: 0 success, 1 failure (message on standard error), "
                             "2 wrong usage."));
 }
@@ -100,8 +101,17 @@ int main(int argc, char** argv) {
         return Success;
     }
     for (const Command& c : commands()) {
-        if (c.name == name)
-            return c.run(args);
+        if (c.name != name)
+            continue;
+        // Asked for help anywhere on the line: no argument is taken as a file name then.
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            printOut(QStringLiteral("Usage: lumo-cli ") + c.synopsis);
+            const QString help = commandHelp(c.name);
+            if (!help.isEmpty())
+                printOut(QLatin1Char('\n') + help);
+            return Success;
+        }
+        return c.run(args);
     }
     printErr(QStringLiteral("lumo-cli: unknown command '%1' (see lumo-cli --help)").arg(name));
     return Usage;

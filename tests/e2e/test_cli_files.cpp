@@ -1,11 +1,14 @@
 // lumo-cli's file and image commands, run as a program.
+#include "params/FieldTable.h"
 #include "support/FileHelpers.h"
+#include "texts/Texts.h"
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,8 +76,9 @@ TEST_F(CliFiles, ConvertBothWaysKeepsEveryByte) {
     EXPECT_FALSE(QFile::exists(path("x.txt")));
 }
 
-TEST_F(CliFiles, ShowPrintsEveryParameterInControlNameOrder) {
-    const CliResult r = cli({QStringLiteral("show"), data("records164.KTF")});
+TEST_F(CliFiles, ShowNamesPrintsEveryParameterInControlNameOrder) {
+    const CliResult r =
+        cli({QStringLiteral("show"), data("records164.KTF"), QStringLiteral("--names")});
     ASSERT_EQ(r.status, 0) << qPrintable(r.err);
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 158 + 25 + 5 + 3);
@@ -132,8 +136,13 @@ TEST_F(CliFiles, ImageDecodeWritesTheDecodedSet) {
     hex.replace(2 * 13, 2, QStringLiteral("03"));  // position 14: RadioButton16
     hex.replace(2 * 118, 2, QStringLiteral("11")); // version 1.7
     CliResult r = cli({QStringLiteral("image"), QStringLiteral("decode"), hex, path("out.json")});
-    EXPECT_EQ(r.status, 0);
+    // Without the marker nothing is made of the bytes.
+    EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Obsah paměti není správný"))) << qPrintable(r.err);
+    EXPECT_FALSE(QFile::exists(path("out.json")));
+    hex.replace(0, 2, QStringLiteral("55"));
+    r = cli({QStringLiteral("image"), QStringLiteral("decode"), hex, path("out.json")});
+    ASSERT_EQ(r.status, 0) << qPrintable(r.err);
     const QByteArray json = readFile(path("out.json"));
     EXPECT_TRUE(json.contains("\"RadioButton16\": true"));
     EXPECT_TRUE(json.contains("\"FirmwareVersion\": \"1.7\""));
@@ -143,7 +152,7 @@ TEST_F(CliFiles, ImageDecodeWritesTheDecodedSet) {
              data("records164.KTF"), kDefaultImage, path("out.KTF")});
     ASSERT_EQ(r.status, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.err.isEmpty());
-    r = cli({QStringLiteral("show"), path("out.KTF")});
+    r = cli({QStringLiteral("show"), path("out.KTF"), QStringLiteral("--names")});
     EXPECT_TRUE(r.out.contains(QStringLiteral("Edit1=0123456789*#PF01\n")));
     EXPECT_TRUE(r.out.contains(QStringLiteral("Edit144=7850\n")));
 
@@ -183,4 +192,85 @@ TEST_F(CliFiles, BadInputFilesFailCleanly) {
         EXPECT_EQ(r.status, 1) << qPrintable(in);
         EXPECT_FALSE(QFile::exists(path("result.json"))) << qPrintable(in);
     }
+}
+
+TEST_F(CliFiles, ShowListsPagesAndCaptionsInTheActiveTexts) {
+    const CliResult r = cli({QStringLiteral("show"), data("records164.KTF")});
+    ASSERT_EQ(r.status, 0) << qPrintable(r.err);
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Edit144="))) << qPrintable(r.out);
+    const lumo::Texts texts;
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Every page caption starts a block, in tab order.
+    qsizetype from = 0;
+    for (const lumo::PageDef& page : lumo::pageTable()) {
+        const QString caption = texts.get(page.caption).remove(QLatin1Char('&')).simplified();
+        const auto at = std::find_if(lines.begin() + from, lines.end(),
+                                     [&](const QString& l) { return l.startsWith(caption); });
+        ASSERT_NE(at, lines.end()) << qPrintable(caption);
+        from = at - lines.begin();
+    }
+    // A field by its row caption with the file's value, indented under its frame.
+    const QString caption =
+        lumo::rowCaption(*lumo::findField(QStringLiteral("Edit144")), texts).simplified();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& l) {
+        return l.startsWith(QStringLiteral("    ") + caption) &&
+               l.endsWith(QStringLiteral(" 1234"));
+    })) << qPrintable(r.out);
+    // The first number memory by its button word.
+    EXPECT_TRUE(r.out.contains(texts.get(lumo::TextSection::TAB4, 5) +
+                               QStringLiteral(" 1: 0123456789*#PF01\n")))
+        << qPrintable(r.out);
+    // Check boxes and option groups show the window's words, not true/false.
+    EXPECT_FALSE(r.out.contains(QStringLiteral("true"))) << qPrintable(r.out);
+    EXPECT_EQ(
+        cli({QStringLiteral("show"), data("records164.KTF"), QStringLiteral("--frob")}).status, 2);
+}
+
+TEST_F(CliFiles, ConvertToASettingsFileRefusesWhatAWriteWouldRefuse) {
+    ASSERT_TRUE(writeFile(path("half.json"), R"({"Edit145": "0,5"})"));
+    // Under a locale with a point "0,5" is no call time the unit knows.
+    CliResult r = cli({QStringLiteral("convert"), path("half.json"), path("half.KTF")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("\"0,5\""))) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--force"))) << qPrintable(r.err);
+    EXPECT_FALSE(QFile::exists(path("half.KTF")));
+
+    r = cli({QStringLiteral("convert"), path("half.json"), path("half.KTF"),
+             QStringLiteral("--force")});
+    EXPECT_EQ(r.status, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("warning"))) << qPrintable(r.err);
+    EXPECT_TRUE(QFile::exists(path("half.KTF")));
+
+    // JSON is for editing: it takes the set as it is.
+    EXPECT_EQ(cli({QStringLiteral("convert"), path("half.json"), path("copy.json")}).status, 0);
+    EXPECT_EQ(
+        cli({QStringLiteral("convert"), path("half.json"), path("x.KTF"), QStringLiteral("--frob")})
+            .status,
+        2);
+}
+
+TEST_F(CliFiles, EveryCommandExplainsItselfWithHelp) {
+    const QStringList names = {"new",  "convert", "show",  "image",  "ports", "usb",  "status",
+                               "read", "write",   "boxes", "remote", "lang",  "print"};
+    for (const QString& name : names) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(LUMO_CLI_PATH), {name, QStringLiteral("--help")});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << qPrintable(name);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: lumo-cli ") + name)) << qPrintable(out);
+        // More than the usage line: the command's own help.
+        EXPECT_GE(out.count(QLatin1Char('\n')), 3) << qPrintable(out);
+        EXPECT_FALSE(p.readAllStandardError().contains("usage:")) << qPrintable(name);
+    }
+    // Not a file name: nothing is written or read.
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    const CliResult read = cli({QStringLiteral("read"), QStringLiteral("--help")});
+    for (const char* word : {"COM3", "/dev/", "usb", "--base"})
+        EXPECT_TRUE(read.out.contains(QLatin1String(word))) << word;
+    const CliResult write = cli({QStringLiteral("write"), QStringLiteral("-h")});
+    for (const char* word : {"--mode DEN|NOC", "--counter keep|set", "--unfitted keep|set"})
+        EXPECT_TRUE(write.out.contains(QLatin1String(word))) << word;
+    EXPECT_TRUE(cli({QStringLiteral("--help")}).out.contains(QStringLiteral("COMMAND --help")));
 }

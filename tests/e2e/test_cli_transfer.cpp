@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -78,6 +80,7 @@ TEST(CliTransfer, StatusReadWriteAndReadBackOverAPseudoTerminal) {
     const QString first = dir.filePath("first.json");
     const CliResult read = cli({"read", "all", "--port", sim.port(), first});
     ASSERT_EQ(read.status, 0) << read.err.toStdString();
+    EXPECT_EQ(read.out, "read all to " + first + "\n");
     QJsonObject set = readJson(first);
     EXPECT_EQ(set.value("Edit144").toString(), "7850");
 
@@ -95,6 +98,9 @@ TEST(CliTransfer, StatusReadWriteAndReadBackOverAPseudoTerminal) {
 
     const CliResult write = cli({"write", "all", "--port", sim.port(), edited, "--counter", "set"});
     ASSERT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_EQ(write.out, "wrote all from " + edited + "\n");
+    // Not a terminal: no progress.
+    EXPECT_FALSE(write.err.contains("%")) << write.err.toStdString();
 
     const QString back = dir.filePath("back.json");
     ASSERT_EQ(cli({"read", "all", "--port", sim.port(), back}).status, 0);
@@ -128,4 +134,40 @@ TEST(CliTransfer, MissingPortAndWrongUsage) {
     EXPECT_TRUE(missing.err.contains("Chybné číslo portu")) << missing.err.toStdString();
     EXPECT_EQ(cli({"read", "everything", "--port", "1", "x.json"}).status, 2);
     EXPECT_EQ(cli({"write", "all", "--port", "1", "x.json", "--counter", "maybe"}).status, 2);
+}
+
+TEST(CliTransfer, ReadChecksItsOutputBeforeTalkingToTheUnit) {
+    QTemporaryDir dir;
+    // The port does not exist either: the output is what gets reported, so it was checked first.
+    const QString out = dir.filePath("no-folder/x.json");
+    const CliResult r = cli({"read", "all", "--port", dir.filePath("no-such-device"), out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("does not exist")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Chybné číslo portu")) << r.err.toStdString();
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.json"));
+    const CliResult folder =
+        cli({"read", "all", "--port", dir.filePath("no-such-device"), dir.filePath("folder.json")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_TRUE(folder.err.contains("cannot be written")) << folder.err.toStdString();
+}
+
+TEST(CliTransfer, ProgressGoesToATerminal) {
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        GTEST_SKIP() << "no script(1) to give the program a terminal";
+    QTemporaryDir dir;
+    Simulator sim(dir.path(), {});
+    const QString out = dir.filePath("s.json");
+    QProcess p;
+    p.start(script, {"-qec",
+                     QStringLiteral("'%1' read settings --port '%2' '%3'")
+                         .arg(QStringLiteral(LUMO_CLI_PATH), sim.port(), out),
+                     "/dev/null"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    // The percentage is rewritten in place and wiped before the result line.
+    EXPECT_TRUE(text.contains(QRegularExpression("\\r +[0-9]+ %"))) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r      \rread settings to")) << text.toStdString();
+    EXPECT_TRUE(text.contains("read settings to " + out)) << text.toStdString();
 }

@@ -209,6 +209,13 @@ TEST_F(DeviceFileCliTest, ListsTheFilesDevicesOrSaysWhichLineIsBad) {
               "0\tKAV00001\tKavrostanel\n1\tVexo-USB\tVexo USB\n");
 }
 
+TEST_F(DeviceFileCliTest, SaysWhenNoDeviceIsFound) {
+    QProcess& none = run("# nothing attached\n");
+    EXPECT_EQ(none.exitCode(), 0);
+    EXPECT_TRUE(none.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(QString::fromUtf8(none.readAllStandardError()), "no FTDI device found\n");
+}
+
 TEST_F(DeviceFileCliTest, BadFileFailsWithItsReason) {
     QProcess& bad = run("Kavrostanel\tKAV00001\n");
     EXPECT_EQ(bad.exitCode(), 1);
