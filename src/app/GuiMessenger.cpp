@@ -10,6 +10,15 @@ namespace {
 void keepAbove(QMessageBox& box) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
+
+// Titles come from the message table with the blanks that padded them in a caption bar; a
+// window title shows them as a gap, so they go.
+QString shownTitle(const QString& title) {
+    QString shown = title.isEmpty() ? GuiMessenger::defaultTitle() : title;
+    while (!shown.isEmpty() && shown.back().isSpace())
+        shown.chop(1);
+    return shown;
+}
 } // namespace
 
 // The application title of the program: its name and two blanks. Not set as Qt's display
@@ -22,11 +31,31 @@ QWidget* GuiMessenger::parentWindow() const {
     return m_parent ? m_parent : QApplication::activeWindow();
 }
 
+int GuiMessenger::exec(QMessageBox& box) {
+    ++m_open;
+    const int result = box.exec();
+    if (--m_open == 0) {
+        // What waited runs now; it may show boxes of its own and queue again.
+        std::vector<std::function<void()>> waiting;
+        waiting.swap(m_waiting);
+        for (auto& then : waiting)
+            then();
+    }
+    return result;
+}
+
+void GuiMessenger::whenNoBoxIsOpen(std::function<void()> then) {
+    if (m_open == 0)
+        then();
+    else
+        m_waiting.push_back(std::move(then));
+}
+
 void GuiMessenger::message(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::NoIcon, title.isEmpty() ? defaultTitle() : title, text,
-                    QMessageBox::Ok, parentWindow());
+    QMessageBox box(QMessageBox::Information, shownTitle(title), text, QMessageBox::Ok,
+                    parentWindow());
     keepAbove(box);
-    box.exec();
+    exec(box);
 }
 
 bool GuiMessenger::ask(const QString& title, const QString& text, Icon icon, bool defaultNo) {
@@ -45,12 +74,12 @@ bool GuiMessenger::ask(const QString& title, const QString& text, Icon icon, boo
         boxIcon = QMessageBox::Question;
         break;
     }
-    QMessageBox box(boxIcon, title.isEmpty() ? defaultTitle() : title, text,
-                    QMessageBox::Yes | QMessageBox::No, parentWindow());
+    QMessageBox box(boxIcon, shownTitle(title), text, QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
     box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     keepAbove(box);
-    return box.exec() == QMessageBox::Yes;
+    return exec(box) == QMessageBox::Yes;
 }
 
 } // namespace lumo

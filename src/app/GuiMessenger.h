@@ -1,6 +1,9 @@
 #pragma once
 #include "platform/Messenger.h"
+#include <functional>
+#include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace lumo {
@@ -17,13 +20,19 @@ public:
     bool ask(const QString& title, const QString& text, Icon icon = Icon::Question,
              bool defaultNo = true) override;
 
+    void whenNoBoxIsOpen(std::function<void()> then) override;
+    int openBoxes() const { return m_open; }
+
     // The title a box gets when the caller names none: the application title "Lumo  ".
     static QString defaultTitle();
 
 private:
     QWidget* parentWindow() const;
+    int exec(QMessageBox& box);
 
     QWidget* m_parent;
+    int m_open = 0; // boxes shown now (a box may be shown from another box's event loop)
+    std::vector<std::function<void()>> m_waiting;
 };
 
 } // namespace lumo

@@ -47,9 +47,12 @@ void TForm1::setUpShell() {
         m_panels[size_t(panel)]->setText(m_shell.statusPanels().text(panel));
     });
     m_shell.setWindowTick([this] { windowTick(); });
+    // The start-up question waits until a message shown meanwhile has been closed.
     m_shell.portTimer().setHandOverHandler([this] {
-        if (m_warning && m_warning->isVisible())
-            finishStartUp();
+        m_messenger.whenNoBoxIsOpen([this] {
+            if (m_warning && m_warning->isVisible())
+                finishStartUp();
+        });
     });
     m_shell.closeSequence().add(CloseSequence::Stage::SaveQuestion, QStringLiteral("save"), [this] {
         if (m_messenger.ask(m_texts.message(48), m_texts.message(47), Messenger::Icon::Question,
@@ -101,7 +104,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
     if (!arguments.isEmpty()) {
         // The file commands check the name (messages 16 and 17) and load the file; a rejected
         // name ends the sequence here.
-        const QString argument = arguments.first();
+        const QString argument = SettingsFileCommands::commandLinePath(arguments.first());
         m_fileFromCommandLine = checkSettingsArgument(argument) == ArgumentCheck::SettingsFile;
         m_files->loadFromCommandLine(argument);
         if (!m_fileFromCommandLine)

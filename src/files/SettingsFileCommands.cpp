@@ -49,8 +49,12 @@ bool SettingsFileCommands::open() {
     request.defaultSuffix = QStringLiteral("KTF");
     request.folder = workingFolder::current();
 
+    // A cancelled dialog changes nothing: the current file and its name stay.
+    const std::optional<QString> chosen = m_dialogs.run(request);
+    if (!chosen)
+        return false;
     const QString previous = m_model.settingsFileName();
-    m_model.setSettingsFileName(m_dialogs.run(request).value_or(QString()));
+    m_model.setSettingsFileName(*chosen);
     if (m_model.settingsFileName().size() <= kShortestName) {
         m_messenger.message(t.message(16));
         return false;
@@ -100,8 +104,14 @@ bool SettingsFileCommands::saveAs() {
     return write();
 }
 
-bool SettingsFileCommands::loadFromCommandLine(const QString& argument) {
+QString SettingsFileCommands::commandLinePath(const QString& argument) {
+    return argument.isEmpty() ? argument : QFileInfo(argument).absoluteFilePath();
+}
+
+bool SettingsFileCommands::loadFromCommandLine(const QString& given) {
     const Texts& t = m_texts;
+    // The name checks are meant for full paths: "a.KTF" in the working folder is a file too.
+    const QString argument = commandLinePath(given);
     m_model.setSettingsFileName(argument);
     if (argument.size() <= kShortestName) {
         m_messenger.message(t.message(16));

@@ -24,7 +24,10 @@ public:
     bool saveAs();
     // The settings file given on the command line at start-up. Returns true when it was
     // loaded (the file-from-command-line flag).
+    // A relative name is taken in the current folder.
     bool loadFromCommandLine(const QString& argument);
+    // The full path the command-line checks and the load work on.
+    static QString commandLinePath(const QString& argument);
 
     // The extension test of Open and the command line: the text after the last ".", trimmed,
     // is "KTF" in any letter case.

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 namespace lumo {
 
@@ -16,6 +17,10 @@ public:
     // A Yes/No question; returns true only for Yes.
     virtual bool ask(const QString& title, const QString& text, Icon icon = Icon::Question,
                      bool defaultNo = true) = 0;
+    // Runs `then` once no message box or question is open any more: at once when none is,
+    // else when the last open one closes. A step that must not stack over a message (the
+    // start-up question) waits through it.
+    virtual void whenNoBoxIsOpen(std::function<void()> then) { then(); }
 };
 
 } // namespace lumo

@@ -135,12 +135,21 @@ TEST_F(StartUp, FirstTickAfterStartUpHandsOverAndAsksToOpen) {
 TEST_F(StartUp, BadCommandLineArgumentsShowTheirMessage) {
     auto* pages = child<QTabWidget>(QStringLiteral("PageControl1"));
     pages->setCurrentIndex(3);
+    // A short name is a file of the current folder: checked and loaded by its full path.
     form->startUp({QStringLiteral("a.ktf")}, nullptr);
-    ASSERT_EQ(messenger.messages.size(), 1u);
-    EXPECT_EQ(messenger.messages[0], QStringLiteral("Nebyl vybrán žádný soubor"));
-    EXPECT_EQ(model.settingsFileName(), QStringLiteral("a.ktf"));
-    EXPECT_EQ(pages->currentIndex(), 3); // the sequence ended before the first page
-    EXPECT_FALSE(form->fileFromCommandLine());
+    ASSERT_EQ(messenger.messages.size(), 1u); // a.ktf does not exist
+    EXPECT_TRUE(messenger.messages[0].contains(folder.filePath(QStringLiteral("a.ktf"))))
+        << qPrintable(messenger.messages[0]);
+    EXPECT_TRUE(model.settingsFileName().isEmpty());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LUMO_TEST_DATA_DIR "/files/records164.KTF"),
+                            folder.filePath(QStringLiteral("a.ktf"))));
+    messenger.messages.clear();
+    form->startUp({QStringLiteral("a.ktf")}, nullptr);
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_TRUE(form->fileFromCommandLine());
+    EXPECT_EQ(model.settingsFileName(), folder.filePath(QStringLiteral("a.ktf")));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit144")), QStringLiteral("1234"));
+    pages->setCurrentIndex(3);
 
     // The second start finds the Config.ini of the first, and its Czech pack.
     writeFile(folder.filePath(QStringLiteral("Cesky.lng")), "[Menu]\r\n");
@@ -150,6 +159,7 @@ TEST_F(StartUp, BadCommandLineArgumentsShowTheirMessage) {
     EXPECT_EQ(messenger.messages[0],
               QStringLiteral("Vybraný soubor není soubor pro nastavení Vexo"));
     EXPECT_TRUE(model.settingsFileName().isEmpty());
+    EXPECT_EQ(pages->currentIndex(), 3); // the sequence ended before the first page
 }
 
 TEST_F(StartUp, SettingsFileFromCommandLineSkipsTheOpenQuestion) {

@@ -8,6 +8,7 @@
 #include "texts/Texts.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <deque>
 #include <gtest/gtest.h>
@@ -79,20 +80,40 @@ TEST_F(FileCommandsTest, OpenAsksWithTheTitleFilterAndFolderAndLoads) {
     EXPECT_TRUE(messenger.messages.empty());
 }
 
-TEST_F(FileCommandsTest, CancelledOpenLeavesNoNameSoTheNextSaveAsksForOne) {
-    model.setSettingsFileName(path("before.KTF"));
+TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
+    const QString before = path("before.KTF");
+    ASSERT_TRUE(copyData("records164.KTF", before));
+    dialogs.answers = {before};
+    ASSERT_TRUE(commands.open());
     dialogs.answers = {std::nullopt};
     EXPECT_FALSE(commands.open());
-    EXPECT_EQ(messenger.messages,
-              std::vector<QString>{QStringLiteral("Nebyl vybrán žádný soubor")});
-    EXPECT_TRUE(model.settingsFileName().isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_EQ(model.settingsFileName(), before);
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit144")), QStringLiteral("1234"));
 
-    const QString target = path("new.KTF");
-    dialogs.answers = {target};
+    // Save still goes to the current file, without a dialog.
+    model.params().setText(QStringLiteral("Edit144"), QStringLiteral("4321"));
     EXPECT_TRUE(commands.save());
-    ASSERT_EQ(dialogs.requests.size(), 2u);
-    EXPECT_EQ(dialogs.requests[1].kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(readFile(target).size(), 8550);
+    EXPECT_EQ(dialogs.requests.size(), 2u);
+    ParameterSet back;
+    ASSERT_TRUE(LoadSettingsFile(back, before, nullptr, &texts));
+    EXPECT_EQ(back.text(QStringLiteral("Edit144")), QStringLiteral("4321"));
+}
+
+TEST_F(FileCommandsTest, ReadOnlyFileOpensAndOnlySaveSaysItCannotWrite) {
+    const QString file = path("stick.KTF");
+    ASSERT_TRUE(copyData("records164.KTF", file));
+    ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    if (QFileInfo(file).isWritable())
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    dialogs.answers = {file};
+    EXPECT_TRUE(commands.open());
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit144")), QStringLiteral("1234"));
+    EXPECT_FALSE(commands.save());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_TRUE(messenger.messages.front().contains(QStringLiteral("stick.KTF")))
+        << qPrintable(messenger.messages.front());
 }
 
 TEST_F(FileCommandsTest, OpenRefusesOtherExtensionsAndKeepsTheParameters) {
@@ -177,9 +198,12 @@ TEST_F(FileCommandsTest, SaveFailureIsReported) {
 }
 
 TEST_F(FileCommandsTest, CommandLineArgumentChecks) {
-    EXPECT_FALSE(commands.loadFromCommandLine(QStringLiteral("a.ktf")));
-    EXPECT_EQ(messenger.messages.back(), QStringLiteral("Nebyl vybrán žádný soubor"));
-    EXPECT_EQ(model.settingsFileName(), QStringLiteral("a.ktf")); // the argument stays
+    // A short name relative to the current folder is taken as its full path.
+    ASSERT_TRUE(copyData("records164.KTF", path("a.KTF")));
+    EXPECT_TRUE(commands.loadFromCommandLine(QStringLiteral("a.KTF")));
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_EQ(model.settingsFileName(), QFileInfo(path("a.KTF")).absoluteFilePath());
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit144")), QStringLiteral("1234"));
 
     EXPECT_FALSE(commands.loadFromCommandLine(path("settings.txt")));
     EXPECT_EQ(messenger.messages.back(),

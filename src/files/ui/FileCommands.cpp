@@ -2,7 +2,6 @@
 #include "platform/Messenger.h"
 #include "texts/Texts.h"
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace lumo {
 
@@ -28,27 +27,21 @@ QString QtFileDialogs::toolkitFilter(const QString& filter) {
 
 std::optional<QString> QtFileDialogs::run(const FileDialogRequest& request) {
     const bool opening = request.kind == FileDialogRequest::Kind::Open;
-    for (;;) {
-        QFileDialog dialog(m_parent, request.title, request.folder, toolkitFilter(request.filter));
-        dialog.setAcceptMode(opening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        // Open takes existing files only; Save needs an existing folder and asks about
-        // overwriting itself (the command does that, with its own texts).
-        dialog.setFileMode(opening ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        dialog.setDefaultSuffix(request.defaultSuffix);
-        dialog.setSizeGripEnabled(true);
-        if (!request.fileName.isEmpty())
-            dialog.selectFile(request.fileName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        const QString chosen = dialog.selectedFiles().front();
-        // The open dialog returns no read-only file: the file is loaded to be saved again.
-        if (opening && !QFileInfo(chosen).isWritable()) {
-            m_messenger.message(readOnlyMessage(chosen, m_texts), request.title);
-            continue;
-        }
-        return chosen;
-    }
+    QFileDialog dialog(m_parent, request.title, request.folder, toolkitFilter(request.filter));
+    dialog.setAcceptMode(opening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    // Open takes existing files only; Save needs an existing folder and asks about
+    // overwriting itself (the command does that, with its own texts).
+    dialog.setFileMode(opening ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setSizeGripEnabled(true);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    // A read-only file opens as any other (a write-protected stick, a shared folder);
+    // only a later Save needs write access, and it says so when it fails.
+    return dialog.selectedFiles().front();
 }
 
 QString QtFileDialogs::readOnlyMessage(const QString& fileName, const Texts& texts) {
