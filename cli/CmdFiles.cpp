@@ -58,9 +58,14 @@ int runConvert(const QStringList& args) {
     // A settings file is what goes to a unit: it gets the check a write makes.
     if (format == ParameterFileFormat::Ktf) {
         Texts texts;
-        const QString invalid = invalidValuesMessage(validateForUnit(params, texts), texts);
-        if (!invalid.isEmpty()) {
-            printErr(invalid);
+        const std::vector<InvalidValue> invalid = validateForUnit(params, texts);
+        if (!invalid.empty()) {
+            // By control name and caption, a long value cut: the refusal stays readable.
+            for (const InvalidValue& v : invalid) {
+                const QString value =
+                    v.value.size() > 40 ? v.value.left(40) + QStringLiteral("...") : v.value;
+                printErr(QStringLiteral("%1 (%2): \"%3\"").arg(v.field, v.caption, value));
+            }
             if (!force)
                 return fail(
                     QStringLiteral("%1 was not written (--force writes it anyway)").arg(files[1]));
