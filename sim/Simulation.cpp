@@ -15,6 +15,8 @@ bool startSimulatedDevices(QString* error) {
     // "Kavrostanel". All live until the process ends (deliberately never destroyed: their
     // timers and threads must not outlive the application object at exit).
     static UnitServer* server = nullptr;
+    static SystemClock* lineClock = nullptr;
+    static LineBoxUsbDevice* lineBox = nullptr;
     if (server)
         return true;
     // Faults and timing of the box, as `lumo-sim linebox` takes them.
@@ -41,9 +43,9 @@ bool startSimulatedDevices(QString* error) {
     static UnitUsbDevice cable(server->unit(), options.memoryFile, &server->unitMutex(),
                                {options.baudPacing, options.unitDelayMs});
     // The box's line runs in real time on this (the GUI) thread's event loop.
-    auto* clock = new SystemClock;
-    auto* lineBox = new LineBoxUsbDevice(*clock, server->unit(), &server->unitMutex(),
-                                         LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
+    lineClock = new SystemClock;
+    lineBox = new LineBoxUsbDevice(*lineClock, server->unit(), &server->unitMutex(),
+                                   LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
     lineBox->box().setFaults(box.faults);
     lineBox->box().setTiming(box.timing);
     lineBox->box().setUnitNumber(box.unitNumber);
