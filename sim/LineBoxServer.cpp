@@ -1,22 +1,14 @@
 #include "sim/LineBoxServer.h"
-#include <QFile>
+#include "sim/PtyLink.h"
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace lumo::sim {
-
-namespace {
-QString systemError(const char* what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what),
-                                        QString::fromLocal8Bit(std::strerror(errno)));
-}
-} // namespace
 
 LineBoxServer::LineBoxServer() = default;
 
@@ -32,39 +24,14 @@ bool LineBoxServer::start(const Options& options, QString* error) {
         if (!m_unit.load(options.memoryFile, error))
             return false;
     }
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        if (error)
-            *error = systemError("pseudo-terminal");
+    if (!openPseudoTerminal(m_master, m_slaveKeep, m_slaveName, B9600, error)) {
         stop();
         return false;
     }
-    m_slaveName = QString::fromLocal8Bit(ptsname(m_master));
-    // Kept open so the terminal lives while no host has it; raw, so nothing is echoed.
-    m_slaveKeep = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
-    if (m_slaveKeep >= 0) {
-        termios tio{};
-        tcgetattr(m_slaveKeep, &tio);
-        cfmakeraw(&tio);
-        tcsetattr(m_slaveKeep, TCSANOW, &tio);
-    }
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    if (!options.linkPath.isEmpty()) {
-        // A link left by an earlier run is replaced; anything else at that path is kept.
-        const QFileInfo existing(options.linkPath);
-        if (!existing.isSymLink() && existing.exists()) {
-            if (error)
-                *error = QStringLiteral("%1 exists and is not a link").arg(options.linkPath);
-            stop();
-            return false;
-        }
-        QFile::remove(options.linkPath);
-        if (!QFile::link(m_slaveName, options.linkPath)) {
-            if (error)
-                *error = QStringLiteral("cannot create the link %1").arg(options.linkPath);
-            stop();
-            return false;
-        }
+    if (!options.linkPath.isEmpty() && !makePtyLink(m_slaveName, options.linkPath, error)) {
+        m_options.linkPath.clear(); // not ours: stop() must leave it alone
+        stop();
+        return false;
     }
 
     m_box = std::make_unique<VirtualLineBox>(m_clock, m_unit);
@@ -94,8 +61,8 @@ void LineBoxServer::stop() {
             ::close(*fd);
         *fd = -1;
     }
-    if (!m_options.linkPath.isEmpty() && QFileInfo(m_options.linkPath).isSymLink())
-        QFile::remove(m_options.linkPath);
+    if (!m_options.linkPath.isEmpty())
+        removePtyLink(m_slaveName, m_options.linkPath);
 }
 
 QString LineBoxServer::devicePath() const {
@@ -166,8 +133,8 @@ void LineBoxServer::vanished() {
             ::close(*fd);
         *fd = -1;
     }
-    if (!m_options.linkPath.isEmpty() && QFileInfo(m_options.linkPath).isSymLink())
-        QFile::remove(m_options.linkPath);
+    if (!m_options.linkPath.isEmpty())
+        removePtyLink(m_slaveName, m_options.linkPath);
 }
 
 const char* lineBoxUsage() {

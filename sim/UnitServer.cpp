@@ -41,25 +41,10 @@ bool UnitServer::start(const Options& options, QString* error) {
             return false;
     }
 
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        if (error)
-            *error = systemError("pseudo-terminal");
+    if (!openPseudoTerminal(m_master, m_slaveKeep, m_slaveName, B2400, error)) {
         stop();
         return false;
     }
-    m_slaveName = QString::fromLocal8Bit(ptsname(m_master));
-    m_slaveKeep = ::open(ptsname(m_master), O_RDWR | O_NOCTTY);
-    if (m_slaveKeep >= 0) {
-        // Raw from the start, so nothing the host sends is echoed or translated.
-        termios tio{};
-        tcgetattr(m_slaveKeep, &tio);
-        cfmakeraw(&tio);
-        cfsetispeed(&tio, B2400);
-        cfsetospeed(&tio, B2400);
-        tcsetattr(m_slaveKeep, TCSANOW, &tio);
-    }
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
 
     if (!options.linkPath.isEmpty()) {
         if (!makePtyLink(m_slaveName, options.linkPath, error)) {
