@@ -17,6 +17,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -190,6 +191,22 @@ void TForm1::buildMenus() {
         action(QString::fromLatin1(n))->setEnabled(false);
 
     // Connection status display driven by the remote connection.
+    // Standard keys beside the items; they change no caption, Qt shows them in the menus.
+    const struct {
+        const char* name;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {"Otevt1", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"Uloit1", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"Uloitjako1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        {"isknastaven1", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"Konec1", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"Nastve1", QKeySequence(Qt::Key_F5)},
+        {"Npovda1", QKeySequence(Qt::Key_F1)},
+    };
+    for (const auto& s : shortcuts)
+        action(QString::fromLatin1(s.name))->setShortcut(s.keys);
+
     QMenu* n6 = addMenu("N6");
     n6->setTitle(QStringLiteral("   "));
     n6->menuAction()->setEnabled(false);
