@@ -8,6 +8,7 @@
 #include "params/ui/TForm13.h"
 #include "shell/Shell.h"
 #include "shell/ShellPart.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAction>
 #include <QButtonGroup>
@@ -104,11 +105,14 @@ void TForm1::registerCommands() {
     using S = TextSection;
     CommandTable& c = m_shell.commands();
     c.add(
-        QStringLiteral("Otevt1"), [this] { m_files->open(); }, TextKey{S::Menu, 11});
+        QStringLiteral("Otevt1"), [this] { noteIf(m_files->open(), Msg::NoteFileLoaded); },
+        TextKey{S::Menu, 11});
     c.add(
-        QStringLiteral("Uloit1"), [this] { m_files->save(); }, TextKey{S::Menu, 12});
+        QStringLiteral("Uloit1"), [this] { noteIf(m_files->save(), Msg::NoteFileSaved); },
+        TextKey{S::Menu, 12});
     c.add(
-        QStringLiteral("Uloitjako1"), [this] { m_files->saveAs(); }, TextKey{S::Menu, 13});
+        QStringLiteral("Uloitjako1"), [this] { noteIf(m_files->saveAs(), Msg::NoteFileSaved); },
+        TextKey{S::Menu, 13});
     c.add(
         QStringLiteral("Konec1"), [this] { close(); }, TextKey{S::Menu, 15});
     c.add(
@@ -120,6 +124,11 @@ void TForm1::registerCommands() {
     // The language items take their captions from the packs found in the working folder.
     for (int i = 0; i < kLanguageItems; ++i)
         c.add(m_langItems[size_t(i)]->objectName(), [this, i] { chooseLanguage(i); });
+}
+
+void TForm1::noteIf(bool done, int messageKey) {
+    if (done)
+        m_shell.showNote(m_texts.message(messageKey).arg(m_shell.timeOfDay()));
 }
 
 void TForm1::runCommand(const QString& name) {

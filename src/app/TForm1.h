@@ -94,6 +94,8 @@ private:
     void registerCommands();
     void bindCommand(const QString& name);
     void runCommand(const QString& name);
+    // Shows the status-bar note `messageKey` with the time when `done`.
+    void noteIf(bool done, int messageKey);
     void paintIndicator();
     void windowTick();
     void refreshStatusBar();

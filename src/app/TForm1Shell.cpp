@@ -9,6 +9,7 @@
 #include "platform/WorkingFolder.h"
 #include "shell/Shell.h"
 #include "texts/LanguagePack.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QUrl>
@@ -45,6 +47,14 @@ void TForm1::setUpShell() {
     connect(&m_shell.indicator(), &ActivityIndicator::changed, this, &TForm1::paintIndicator);
     connect(&m_shell.statusPanels(), &StatusPanels::changed, this, [this](int panel) {
         m_panels[size_t(panel)]->setText(m_shell.statusPanels().text(panel));
+    });
+    // A note covers the panels while it lasts, as the status bar's passing messages do.
+    connect(&m_shell.statusPanels(), &StatusPanels::noteChanged, this, [this] {
+        const QString& note = m_shell.statusPanels().note();
+        if (note.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(note);
     });
     m_shell.setWindowTick([this] { windowTick(); });
     // The start-up question waits until a message shown meanwhile has been closed.
@@ -106,7 +116,7 @@ void TForm1::startUp(const QStringList& arguments, TForm8* warning) {
         // name ends the sequence here.
         const QString argument = SettingsFileCommands::commandLinePath(arguments.first());
         m_fileFromCommandLine = checkSettingsArgument(argument) == ArgumentCheck::SettingsFile;
-        m_files->loadFromCommandLine(argument);
+        noteIf(m_files->loadFromCommandLine(argument), Msg::NoteFileLoaded);
         if (!m_fileFromCommandLine)
             return;
     }

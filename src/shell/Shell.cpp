@@ -1,4 +1,5 @@
 #include "shell/Shell.h"
+#include "platform/Clock.h"
 #include "shell/ShellPart.h"
 #include <algorithm>
 
@@ -9,6 +10,30 @@ Shell::Shell(Clock& clock, Messenger& messenger, ParameterModel& model, Texts& t
     m_portTimer.setTickHandler([this] { tick(); });
     m_portTimer.setPortCheckRequest([this] { return portCheckRequested(); });
     m_portTimer.setPortCheckHandler([this] { portCheck(); });
+    m_wallOrigin = QDateTime::currentDateTime();
+    m_clockOrigin = clock.nowMs();
+}
+
+Shell::~Shell() {
+    if (m_noteTimerOn)
+        m_clock.cancel(m_noteTimer);
+}
+
+QString Shell::timeOfDay() const {
+    return m_wallOrigin.addMSecs(m_clock.nowMs() - m_clockOrigin)
+        .time()
+        .toString(QStringLiteral("hh:mm:ss"));
+}
+
+void Shell::showNote(const QString& text) {
+    if (m_noteTimerOn)
+        m_clock.cancel(m_noteTimer);
+    m_status.setNote(text);
+    m_noteTimerOn = true;
+    m_noteTimer = m_clock.runAfter(kNoteMs, [this] {
+        m_noteTimerOn = false;
+        m_status.setNote(QString());
+    });
 }
 
 void Shell::addPart(ShellPart& part) {

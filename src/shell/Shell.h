@@ -5,6 +5,7 @@
 #include "shell/ExchangeGuard.h"
 #include "shell/PortTimer.h"
 #include "shell/StatusPanels.h"
+#include <QDateTime>
 #include <vector>
 
 namespace lumo {
@@ -23,6 +24,7 @@ class Texts;
 class Shell {
 public:
     Shell(Clock& clock, Messenger& messenger, ParameterModel& model, Texts& texts);
+    ~Shell();
     Shell(const Shell&) = delete;
     Shell& operator=(const Shell&) = delete;
 
@@ -43,6 +45,18 @@ public:
 
     // An exchange runs or a part is busy: no second command may start.
     bool busy() const;
+
+    // A short note of what was just done ("Načteno vše 14:03:11"): the status bar shows it for
+    // kNoteMs, then its panels again.
+    static constexpr int kNoteMs = 8000;
+    void showNote(const QString& text);
+    // The time of day on the injected clock, "hh:mm:ss", for notes.
+    QString timeOfDay() const;
+    // The wall-clock time at which the clock read `clockMs` (tests pin it).
+    void setWallClockOrigin(const QDateTime& wall, qint64 clockMs) {
+        m_wallOrigin = wall;
+        m_clockOrigin = clockMs;
+    }
 
     // The window's own share of every port tick; it runs before the parts' shares.
     void setWindowTick(std::function<void()> tick) { m_windowTick = std::move(tick); }
@@ -70,6 +84,10 @@ private:
     CloseSequence m_close;
     std::vector<ShellPart*> m_parts;
     std::function<void()> m_windowTick;
+    QDateTime m_wallOrigin;
+    qint64 m_clockOrigin = 0;
+    quint64 m_noteTimer = 0;
+    bool m_noteTimerOn = false;
 };
 
 } // namespace lumo

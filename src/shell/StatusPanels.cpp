@@ -9,6 +9,13 @@ void StatusPanels::setText(int panel, const QString& text) {
     emit changed(panel);
 }
 
+void StatusPanels::setNote(const QString& text) {
+    if (text == m_note)
+        return;
+    m_note = text;
+    emit noteChanged();
+}
+
 QString StatusPanels::text(int panel) const {
     return panel >= 0 && panel < kCount ? m_texts[size_t(panel)] : QString();
 }

@@ -16,12 +16,17 @@ public:
 
     void setText(int panel, const QString& text);
     QString text(int panel) const;
+    // A passing note over the panels; empty when none is shown.
+    void setNote(const QString& text);
+    const QString& note() const { return m_note; }
 
 signals:
     void changed(int panel);
+    void noteChanged();
 
 private:
     std::array<QString, kCount> m_texts;
+    QString m_note;
 };
 
 } // namespace lumo

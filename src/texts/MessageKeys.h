@@ -24,6 +24,15 @@ inline constexpr int DayMode = 45;                // "DEN"
 inline constexpr int NightMode = 46;              // "NOC"
 inline constexpr int WarningTitle = 52;           // "Upozornění"
 inline constexpr int NumberWriteRefused = 55; // "Zápis paměti čísel byl ukončen chybou u bloku"
+// Status-bar notes of what was done; "%1" is the time of day.
+inline constexpr int NoteReadAll = 380;
+inline constexpr int NoteReadSettings = 381;
+inline constexpr int NoteReadNumbers = 382;
+inline constexpr int NoteWriteAll = 383;
+inline constexpr int NoteWriteSettings = 384;
+inline constexpr int NoteWriteNumbers = 385;
+inline constexpr int NoteFileLoaded = 386;
+inline constexpr int NoteFileSaved = 387;
 } // namespace Msg
 
 } // namespace lumo

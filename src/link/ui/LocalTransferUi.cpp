@@ -129,8 +129,12 @@ void LocalTransferUi::portTick() {
 
 void LocalTransferUi::selectLink() {
     m_port.SetComNumber(m_link.settings.comPort);
-    m_engine->setLink(m_link.settings.useUsbCable && m_usb ? m_usb.get()
-                                                           : static_cast<TransferLink*>(&m_serial));
+    if (m_linkOverride)
+        m_engine->setLink(m_linkOverride);
+    else
+        m_engine->setLink(m_link.settings.useUsbCable && m_usb
+                              ? m_usb.get()
+                              : static_cast<TransferLink*>(&m_serial));
 }
 
 bool LocalTransferUi::beginExchange() {
@@ -144,8 +148,38 @@ void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
     if (!beginExchange())
         return;
     selectLink();
-    if (!m_commands->run(command, [this](bool) { m_ticket.reset(); }))
+    if (!m_commands->run(command, [this, command](bool ok) {
+            m_ticket.reset();
+            if (ok)
+                noteDone(command);
+        }))
         m_ticket.reset();
+}
+
+void LocalTransferUi::noteDone(LocalTransferCommands::Command command) {
+    using C = LocalTransferCommands::Command;
+    int key = Msg::NoteReadAll;
+    switch (command) {
+    case C::ReadAll:
+        key = Msg::NoteReadAll;
+        break;
+    case C::ReadSettings:
+        key = Msg::NoteReadSettings;
+        break;
+    case C::ReadNumbers:
+        key = Msg::NoteReadNumbers;
+        break;
+    case C::WriteAll:
+        key = Msg::NoteWriteAll;
+        break;
+    case C::WriteSettings:
+        key = Msg::NoteWriteSettings;
+        break;
+    case C::WriteNumbers:
+        key = Msg::NoteWriteNumbers;
+        break;
+    }
+    m_shell.showNote(m_texts.message(key).arg(m_shell.timeOfDay()));
 }
 
 void LocalTransferUi::portCheck() {

@@ -49,6 +49,12 @@ public:
     void Nastavenportu1Click();
     void StatusBar1Click();
 
+    // A link in place of the serial port and the cable (tests); null goes back to them.
+    void useLink(TransferLink* link) {
+        m_linkOverride = link;
+        selectLink();
+    }
+
     TransferEngine& engine() { return *m_engine; }
     LocalTransferCommands& commands() { return *m_commands; }
     TAfComPort& port() { return m_port; }
@@ -57,6 +63,8 @@ public:
 
 private:
     void selectLink();
+    // The status-bar note of a command that completed.
+    void noteDone(LocalTransferCommands::Command command);
     // Takes the exchange guard for one exchange; false while another exchange runs.
     bool beginExchange();
 
@@ -76,6 +84,7 @@ private:
     std::unique_ptr<TransferEngine> m_engine;
     std::unique_ptr<LocalTransferCommands> m_commands;
     ExchangeGuard::Ticket m_ticket;
+    TransferLink* m_linkOverride = nullptr;
 };
 
 } // namespace lumo
