@@ -234,6 +234,13 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 385}, "Zapsána paměť čísel %1"},
     {{S::MESSAGE, 386}, "Soubor načten %1"},
     {{S::MESSAGE, 387}, "Soubor uložen %1"},
+    // Remote read.
+    {{S::MESSAGE, 470}, "Nastavení: blok %1 z %2, celkem %3 z %4"},
+    {{S::MESSAGE, 471}, "Paměti tlačítek: %1 z %2, celkem %3 z %4"},
+    {{S::MESSAGE, 472}, "Zbývá nejméně %1"},
+    {{S::MESSAGE, 473},
+     "Soubor protokolu \"%1\" nelze vytvořit: %2. Čtení pokračuje bez protokolu."},
+    {{S::MESSAGE, 474}, "Protokol: %1"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

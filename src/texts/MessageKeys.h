@@ -33,6 +33,12 @@ inline constexpr int NoteWriteSettings = 384;
 inline constexpr int NoteWriteNumbers = 385;
 inline constexpr int NoteFileLoaded = 386;
 inline constexpr int NoteFileSaved = 387;
+// Remote read: its progress, the time left and the report file.
+inline constexpr int RemoteReadSettingsProgress = 470; // "Nastavení: blok %1 z %2, celkem ..."
+inline constexpr int RemoteReadMemoriesProgress = 471; // "Paměti tlačítek: %1 z %2, celkem ..."
+inline constexpr int RemoteTimeLeft = 472;             // "Zbývá nejméně %1"
+inline constexpr int ReadReportNotCreated = 473;       // "Soubor protokolu \"%1\" nelze ..."
+inline constexpr int RemoteReportName = 474;           // "Protokol: %1"
 } // namespace Msg
 
 } // namespace lumo

@@ -211,11 +211,11 @@ TEST_F(AllWindows, EveryKeyReachesAVisiblePlaceOrTheMessageTable) {
         if (!shown.contains(marker("K", def.key)))
             notReached << marker("K", def.key);
     }
-    // The windows of remote reading and writing (TForm11, TForm12) are not built yet; their
-    // keys are the only ones allowed to be missing.
+    // The window of remote writing (TForm12) is not built yet; its keys are the only ones
+    // allowed to be missing.
     const QSet<QString> notYetBuilt = [] {
         QSet<QString> keys;
-        for (int k : {8, 9, 10, 11, 12, 13, 14, 15, 16, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42})
+        for (int k : {33, 34, 35, 36, 37, 38, 39, 40, 41, 42})
             keys.insert(QStringLiteral("KREMOTE%1").arg(k));
         return keys;
     }();

@@ -2,11 +2,14 @@
 #include "params/ParameterModel.h"
 #include "remote/FtdiBoxBus.h"
 #include "remote/ui/TForm10.h"
+#include "remote/ui/TForm11.h"
 #include "shell/Shell.h"
 #include "texts/Texts.h"
 #include <QAction>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLocale>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
@@ -87,6 +90,7 @@ void RemoteUi::attach(Shell& shell) {
     commands.add(
         QStringLiteral("Unconnect1"), [this] { Unconnect1Click(); },
         TextKey{TextSection::REMOTE, 21});
+    attachRead(shell);
     shell.closeSequence().add(CloseSequence::Stage::HangUp, QStringLiteral("remote"),
                               [this] { hangUpForClose(); });
 
@@ -104,9 +108,13 @@ void RemoteUi::attach(Shell& shell) {
 void RemoteUi::applyTexts(const Texts& texts) {
     if (m_dialog)
         m_dialog->applyTexts(texts);
+    if (m_readDialog)
+        m_readDialog->applyTexts(texts);
 }
 
 bool RemoteUi::busy() const {
+    if (m_readDialog && m_readDialog->reading())
+        return true;
     return m_engine && (m_engine->isBusy() || m_engine->state() == ConnectionState::Connecting ||
                         m_link->hangingUp());
 }
@@ -146,8 +154,8 @@ void RemoteUi::applyMenus(const RemoteMenuState& menus) {
     CommandTable& commands = m_shell->commands();
     commands.setEnabled(QStringLiteral("Connect1"), menus.connectEnabled);
     commands.setEnabled(QStringLiteral("Unconnect1"), menus.disconnectEnabled);
-    // Readdata1 and Writedata1 stay with the window's defaults (disabled) until the remote
-    // read and write exist.
+    applyReadMenu(menus);
+    // Writedata1 stays with the window's default (disabled) until the remote write exists.
     if (!m_window)
         return;
     if (auto* n8 = m_window->findChild<QAction*>(QStringLiteral("N8"))) {
@@ -160,6 +168,7 @@ void RemoteUi::applyMenus(const RemoteMenuState& menus) {
 }
 
 void RemoteUi::connectionStateChanged(ConnectionState state) {
+    readConnectionChanged(state);
     const bool lineBusy =
         state == ConnectionState::Connecting || state == ConnectionState::HangingUp;
     if (lineBusy && !m_ticket && m_shell)
@@ -179,12 +188,55 @@ void RemoteUi::hangUpForClose() {
     if (!m_engine)
         return;
     m_attemptOpen = false; // no "no box selected" message while the window closes
+    if (m_readDialog && m_readDialog->isVisible()) {
+        m_readDialog->engine().abort();
+        m_readDialog->done(QDialog::Rejected);
+    }
     if (m_dialog && m_dialog->isVisible())
         m_dialog->done(QDialog::Rejected);
     auto done = std::make_shared<bool>(false);
     m_model->Button1Click([done] { *done = true; });
     if (!*done && m_waiter)
         m_waiter([done] { return *done; });
+}
+
+void RemoteUi::attachRead(Shell& shell) {
+    m_readDialog = new TForm11(*m_link, *m_engine, shell.model().params(), shell.texts(),
+                               shell.messenger(), m_window);
+    m_readDialog->setFinishedHandler([this](const RemoteReadResult& r) { readFinished(r); });
+    connect(m_readDialog, &QDialog::finished, this, [this] { m_readTicket.reset(); });
+    shell.commands().add(
+        QStringLiteral("Readdata1"), [this] { Readdata1Click(); },
+        TextKey{TextSection::REMOTE, 19});
+}
+
+void RemoteUi::applyReadMenu(const RemoteMenuState& menus) {
+    m_shell->commands().setEnabled(QStringLiteral("Readdata1"), menus.readEnabled);
+}
+
+void RemoteUi::Readdata1Click() {
+    if (!m_shell || !m_engine->isConnected() || m_readDialog->isVisible())
+        return;
+    // No local exchange while the dialog may read.
+    ExchangeGuard::Ticket ticket = m_shell->guard().acquire(QStringLiteral("remote read"));
+    if (!ticket)
+        return;
+    m_readTicket = std::move(ticket);
+    m_readDialog->setStamp(QDateTime::currentDateTime(), QLocale());
+    // Window-modal without a nested event loop: the read's waits run from the main loop.
+    m_readDialog->open();
+}
+
+void RemoteUi::readConnectionChanged(ConnectionState state) {
+    // The connection ended under the read: the read stops without resuming anything.
+    if (state == ConnectionState::Idle && m_readDialog && m_readDialog->reading()) {
+        m_readDialog->engine().abort();
+        m_readDialog->done(QDialog::Rejected);
+    }
+}
+
+void RemoteUi::readFinished(const RemoteReadResult&) {
+    // The fields show the parameter set, which the read changed only where data came in whole.
 }
 
 } // namespace lumo

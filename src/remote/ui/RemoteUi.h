@@ -16,6 +16,8 @@ namespace lumo {
 
 class Shell;
 class TForm10;
+class TForm11;
+struct RemoteReadResult;
 
 // Remote programming's part of the main window: the remote menu `N5` ("Připojit",
 // "Odpojit"), the connection status items `N8` (the box's serial number, the connection time)
@@ -44,11 +46,14 @@ public:
     void Unconnect1Click();
     void N8Click();
     void Connect2Click();
+    // "Načti": the read dialog, while connected.
+    void Readdata1Click();
 
     RemoteLink& link() { return *m_link; }
     ConnectionEngine& engine() { return *m_engine; }
     ConnectDialogModel& dialogModel() { return *m_model; }
     TForm10& dialog() { return *m_dialog; }
+    TForm11& readDialog() { return *m_readDialog; }
     // The text shown beside the remote menu while an attempt runs (empty otherwise).
     QString statusText() const { return m_statusText; }
 
@@ -58,6 +63,11 @@ private:
     void applyMenus(const RemoteMenuState& menus);
     void connectionStateChanged(ConnectionState state);
     void setItemText(const char* name, const QString& text);
+    // The remote read's share of the part.
+    void attachRead(Shell& shell);
+    void applyReadMenu(const RemoteMenuState& menus);
+    void readConnectionChanged(ConnectionState state);
+    void readFinished(const RemoteReadResult& result);
 
     QPointer<QWidget> m_window;
     Shell* m_shell = nullptr;
@@ -67,6 +77,8 @@ private:
     std::unique_ptr<WindowView> m_view;
     std::unique_ptr<ConnectionEngine> m_engine;
     TForm10* m_dialog = nullptr;
+    TForm11* m_readDialog = nullptr;
+    ExchangeGuard::Ticket m_readTicket;
     ExchangeGuard::Ticket m_ticket;
     Waiter m_waiter;
     QString m_statusText;

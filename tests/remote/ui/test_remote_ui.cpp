@@ -181,7 +181,7 @@ TEST_F(RemoteUiTest, ConnectShowsTheConnectionInTheMenuAndHangsUpOnClose) {
     EXPECT_FALSE(shell.commands().isEnabled("Connect1"));
     EXPECT_TRUE(shell.commands().isEnabled("Unconnect1"));
     EXPECT_TRUE(window.action("Connect2")->isVisible());
-    EXPECT_FALSE(shell.commands().contains("Readdata1")); // until remote read exists
+    EXPECT_TRUE(shell.commands().isEnabled("Readdata1"));
     EXPECT_EQ(script->lines[8].text, QByteArray("ATDE#4321\r\n"));
 
     // The keep-alive colours the activity indicator: purple once its cycle is complete.
