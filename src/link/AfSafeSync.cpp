@@ -37,6 +37,12 @@ public:
 
 protected:
     bool event(QEvent* e) override {
+        {
+            // Qt hands a posted event over through its own locks, which thread checkers do not
+            // see; taking the mutex the poster held while building the event makes the
+            // hand-over visible to them.
+            std::lock_guard lock(m_owner->m_mutex);
+        }
         if (e->type() == kRelayEventType) {
             m_owner->Deliver(static_cast<RelayEvent*>(e)->m_request);
             return true;
@@ -92,13 +98,15 @@ bool TAfSafeSync::Relay(int kind, quint32 data, const QString& text, int timeout
     request->kind = kind;
     request->data = data;
     request->text = text;
+    QEvent* event = nullptr;
     {
         std::lock_guard lock(m_mutex);
         if (!m_enabled)
             return false;
         m_current = request;
+        event = new RelayEvent(request);
     }
-    QCoreApplication::postEvent(m_receiver.get(), new RelayEvent(request));
+    QCoreApplication::postEvent(m_receiver.get(), event);
 
     std::unique_lock lock(m_mutex);
     const bool done = m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
