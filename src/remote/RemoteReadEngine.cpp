@@ -190,10 +190,12 @@ void RemoteReadEngine::resetRequest() {
 }
 
 void RemoteReadEngine::resend() {
+    // Stale input goes before the repeat, not after it: a box that answers at once would
+    // otherwise lose its answer to the repeat, and the request would go again and again.
+    m_link.DiscardInput();
     const QByteArray request = currentRequest();
     m_link.BoxSend(request);
     log("> " + request + "   repeat");
-    m_link.DiscardInput();
     m_view.setProgressBar(m_progressBar = 2);
     resetRequest();
     ++m_result.resends;

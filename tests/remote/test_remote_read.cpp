@@ -176,5 +176,89 @@ TEST_F(RemoteReadTest, ReportFileHoldsHeaderAndEveryExchange) {
     EXPECT_TRUE(text.contains("< 123CCCCCCCCCCCCCOK\r\n\r\n"));
 }
 
+TEST_F(RemoteReadTest, StrayOkAfterTheRecorderStartedIsLoggedAndWaitedPast) {
+    // Replies come a piece of four bytes a read, so an "OK" put before "FULL" is a reply of
+    // its own.
+    sim::LineBoxFaults faults;
+    faults.splitBytes = 4;
+    device->box().setFaults(faults);
+    QTemporaryDir dir;
+    RemoteReport report;
+    ASSERT_TRUE(report.open(dir.path(), QStringLiteral("LF-R-stray"), RemoteReport::Kind::Read,
+                            QDateTime::currentDateTime(), QLocale::c()));
+    const int from = commandCount();
+    RemoteReadRequest request;
+    request.settings = false;
+    std::optional<RemoteReadResult> result;
+    ASSERT_TRUE(reader->start(request, &report, [&](const RemoteReadResult& r) { result = r; }));
+    runUntil([&] { return commandsSince(from).contains("AT@RECE"); }, 60000);
+    faults.garbage = "OK\r\n"; // before the next line of the box, its "FULL"
+    device->box().setFaults(faults);
+    runUntil([&] { return result.has_value(); }, 60000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->outcome, RemoteReadState::Done);
+    EXPECT_EQ(result->resends, 0);
+    // No second "AT@RECE", which would have restarted the recorder.
+    EXPECT_EQ(commandsSince(from).mid(0, 5),
+              (QList<QByteArray>{"ATDE8*#7", "AT@RECE", "AT@RECN", "AT@RECE", "AT@RECN"}));
+    QFile file(dir.filePath(QStringLiteral("LF-R-stray.TXT")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("> AT@RECE\r\n\r\n< OK\r\n\r\n< OK\r\n\r\n< FULL\r\n"));
+}
+
+TEST_F(RemoteReadTest, ShortRecordedReplyRequestsTheBlockAgainAtOnce) {
+    ParameterSet other;
+    other.setText(QStringLiteral("Edit158"), QStringLiteral("12"));
+    TransferBuffer buffer;
+    Codec codec(other, buffer, texts);
+    codec.EncodeSettings();
+    const QByteArray unitImage = codec.settingsImageFromBuffer();
+    unit.setSettings(unitImage);
+    ASSERT_NE(editorImage().mid(112, 16), unitImage.mid(112, 16));
+    sim::LineBoxFaults faults;
+    faults.recordedShortBy = 1;
+    device->box().setFaults(faults);
+    const int from = commandCount();
+    RemoteReadRequest request;
+    request.settings = false;
+    std::optional<RemoteReadResult> result;
+    ASSERT_TRUE(reader->start(request, nullptr, [&](const RemoteReadResult& r) { result = r; }));
+    runUntil([&] { return commandsSince(from).count("ATDE8*#7") == 2; }, 60000);
+    const QList<QByteArray> sent = commandsSince(from);
+    ASSERT_EQ(sent, (QList<QByteArray>{"ATDE8*#7", "AT@RECE", "AT@RECN", "ATDE8*#7"}));
+    // Nothing of the short half went into the set; the next try gets the whole block.
+    device->box().setFaults({});
+    runUntil([&] { return result.has_value(); }, 60000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->outcome, RemoteReadState::Done);
+    EXPECT_EQ(result->resends, 1);
+    EXPECT_EQ(params.text(QStringLiteral("Edit158")), QStringLiteral("12"));
+}
+
+TEST_F(RemoteReadTest, MoreThanTenUnexpectedRepliesEndTheReadAndResume) {
+    for (int errs : {10, 11}) {
+        sim::LineBoxFaults faults;
+        faults.splitBytes = 5;
+        faults.garbage = QByteArray("ERR\r\n").repeated(errs); // before the request's "OK"
+        device->box().setFaults(faults);
+        readView.messages.clear();
+        RemoteReadRequest request;
+        request.settings = false;
+        const RemoteReadResult result = read(request);
+        if (errs == 10) {
+            EXPECT_EQ(result.outcome, RemoteReadState::Done);
+            EXPECT_TRUE(readView.messages.empty());
+        } else {
+            EXPECT_EQ(result.outcome, RemoteReadState::Failed);
+            EXPECT_EQ(result.message, QStringLiteral("Chyba komunikace - 'RECE -> OK'"));
+            EXPECT_EQ(readView.messages, std::vector<QString>{result.message});
+            EXPECT_FALSE(result.settingsDecoded);
+        }
+        device->box().setFaults({});
+        runUntil([&] { return connection->state() == ConnectionState::Quiet; }, 30000);
+        ASSERT_EQ(connection->state(), ConnectionState::Quiet) << errs;
+    }
+}
+
 } // namespace
 } // namespace lumo
