@@ -80,6 +80,7 @@ TForm1::TForm1(Shell& shell, QWidget* parent)
     ParameterPages::bindRowLabels(m_pageControl1, *m_binder);
 
     setUpShell();
+    setUpCompare();
 
     applyTexts();
     // Client area 620 x 419 below the menu bar, as the window was designed.
@@ -165,7 +166,8 @@ QAction* TForm1::addCommand(QMenu* menu, const char* name) {
 
 void TForm1::buildMenus() {
     QMenu* file = addMenu("Soubor1");
-    for (const char* n : {"Otevt1", "Uloit1", "Uloitjako1", "isknastaven1", "Konec1"})
+    for (const char* n : {"Otevt1", "Uloit1", "Uloitjako1", "Porovnatsjednotkou1",
+                          "Porovnatsesouborem1", "isknastaven1", "Konec1"})
         addCommand(file, n);
     useFileDialogs(nullptr);
 

@@ -17,6 +17,8 @@ class QToolButton;
 
 namespace lumo {
 
+class CompareDialog;
+class EditMarkPainter;
 class FieldBinder;
 class FileCommands;
 class FileDialogs;
@@ -77,6 +79,13 @@ public:
 
     bool fileFromCommandLine() const { return m_fileFromCommandLine; }
 
+    // The compare view the shell opens (created on first use) and the marks of edited fields.
+    CompareDialog* compareDialog();
+    EditMarkPainter& editMarks() { return *m_editMarks; }
+    // Brings the page of a parameter (a field, an option button or its group box) to front and
+    // puts the focus in its control.
+    void jumpToParameter(const QString& name);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,6 +114,9 @@ private:
     void loadLanguage();
     void writeConfig();
 
+    void setUpCompare();
+    void refreshEditsPanel();
+
     void setText(const char* objectName, const QString& text);
     void setHint(const char* objectName, const QString& text);
 
@@ -117,6 +129,9 @@ private:
     QTabWidget* m_pageControl1 = nullptr;
     QLabel* m_label166 = nullptr;
     std::array<QLabel*, 7> m_panels{};
+    QLabel* m_editsPanel = nullptr;
+    EditMarkPainter* m_editMarks = nullptr;
+    CompareDialog* m_compare = nullptr;
     QPushButton* m_button1 = nullptr;
     TForm8* m_warning = nullptr;
     TForm13* m_toneDialog = nullptr;

@@ -91,6 +91,7 @@ void TForm1::applyTexts() {
         m_warning->applyTexts(t);
     if (m_toneDialog)
         m_toneDialog->applyTexts(t);
+    refreshEditsPanel();
     m_shell.applyTexts();
 }
 

@@ -1,3 +1,4 @@
+#include "app/ComparePart.h"
 #include "app/GuiMessenger.h"
 #include "app/QtSoundOutput.h"
 #include "app/TForm1.h"
@@ -72,6 +73,10 @@ int main(int argc, char** argv) {
     lumo::QtSoundOutput sound;
     lumo::ToolsPart tools(&form1, sound);
     form1.addPart(tools);
+    lumo::ComparePart compare(&form1, [&localLink](lumo::ParameterModel& side, auto done) {
+        return localLink.readUnitInto(side, std::move(done));
+    });
+    form1.addPart(compare);
 
     form1.setEnabled(false);
     lumo::centreOnScreen(&form1);

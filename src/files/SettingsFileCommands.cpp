@@ -25,16 +25,20 @@ bool SettingsFileCommands::hasSettingsExtension(const QString& fileName) {
 
 bool SettingsFileCommands::load(const QString& fileName) {
     QString error;
-    if (LoadSettingsFile(m_model.params(), fileName, &error, &m_texts))
+    if (LoadSettingsFile(m_model.params(), fileName, &error, &m_texts)) {
+        m_model.resetBaseline(); // what the file holds is no edit
         return true;
+    }
     m_messenger.message(error);
     return false;
 }
 
 bool SettingsFileCommands::write() {
     QString error;
-    if (SaveSettingsFile(m_model.params(), m_model.settingsFileName(), &error, {}, &m_texts))
+    if (SaveSettingsFile(m_model.params(), m_model.settingsFileName(), &error, {}, &m_texts)) {
+        m_model.resetBaseline(); // the file now holds the window's values
         return true;
+    }
     m_messenger.message(error);
     return false;
 }

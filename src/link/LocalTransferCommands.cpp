@@ -1,4 +1,5 @@
 #include "link/LocalTransferCommands.h"
+#include "params/FieldRules.h"
 #include "params/FieldTable.h"
 #include "platform/Messenger.h"
 #include "texts/MessageKeys.h"
@@ -144,6 +145,34 @@ bool LocalTransferCommands::confirmWrite(const TransferResult& check) {
            WriteConfirmation::Answer::Storno;
 }
 
+void LocalTransferCommands::transferred(BaselinePart part) {
+    if (!m_sideModel)
+        m_model.resetBaseline(part);
+}
+
+bool LocalTransferCommands::readInto(ParameterModel& side, Command command, Done done) {
+    if (busy() || (command != Command::ReadAll && command != Command::ReadSettings &&
+                   command != Command::ReadNumbers))
+        return false;
+    TransferData& own = m_engine.data();
+    m_sideData = std::make_unique<CodecTransferData>(side, m_texts, &m_messenger);
+    m_sideModel = &side;
+    m_engine.setData(*m_sideData);
+    auto restore = [this, &own, done = std::move(done)](bool ok) {
+        m_engine.setData(own);
+        if (m_sideModel)
+            applyFirmwareRules(m_sideModel->params());
+        m_sideModel = nullptr;
+        if (done)
+            done(ok);
+    };
+    if (run(command, std::move(restore)))
+        return true;
+    m_engine.setData(own);
+    m_sideModel = nullptr;
+    return false;
+}
+
 bool LocalTransferCommands::run(Command command, Done done) {
     if (busy())
         return false;
@@ -172,10 +201,14 @@ bool LocalTransferCommands::run(Command command, Done done) {
                 return finish(false);
             transfer({TransferKind::SettingsRead}, [this](R settings) {
                 // A failed settings read does not stop the number read; both can report.
+                if (settings.ok())
+                    transferred(BaselinePart::Settings);
                 if (settings.aborted())
                     return finish(false);
                 transfer({TransferKind::NumbersRead},
                          [this, settingsFailed = settings.failed()](R numbers) {
+                             if (numbers.ok())
+                                 transferred(BaselinePart::Numbers);
                              finish(!settingsFailed && numbers.ok());
                          });
             });
@@ -187,9 +220,13 @@ bool LocalTransferCommands::run(Command command, Done done) {
             // The status read's failure is not tested, only a link that could not be used.
             if (status.aborted())
                 return finish(false);
-            transfer({command == Command::ReadSettings ? TransferKind::SettingsRead
-                                                       : TransferKind::NumbersRead},
-                     [this](R read) { finish(read.ok()); });
+            const bool settings = command == Command::ReadSettings;
+            transfer({settings ? TransferKind::SettingsRead : TransferKind::NumbersRead},
+                     [this, settings](R read) {
+                         if (read.ok())
+                             transferred(settings ? BaselinePart::Settings : BaselinePart::Numbers);
+                         finish(read.ok());
+                     });
         });
         break;
     case Command::WriteSettings:
@@ -198,14 +235,24 @@ bool LocalTransferCommands::run(Command command, Done done) {
             if (!check.ok() || !confirmWrite(check))
                 return finish(false);
             transfer({TransferKind::SettingsWrite}, [this, command](R settings) {
+                if (settings.ok())
+                    transferred(BaselinePart::Settings);
                 if (command == Command::WriteSettings || !settings.ok())
                     return finish(settings.ok());
-                transfer({TransferKind::NumbersWrite}, [this](R numbers) { finish(numbers.ok()); });
+                transfer({TransferKind::NumbersWrite}, [this](R numbers) {
+                    if (numbers.ok())
+                        transferred(BaselinePart::Numbers);
+                    finish(numbers.ok());
+                });
             });
         });
         break;
     case Command::WriteNumbers:
-        transfer({TransferKind::NumbersWrite}, [this](R numbers) { finish(numbers.ok()); });
+        transfer({TransferKind::NumbersWrite}, [this](R numbers) {
+            if (numbers.ok())
+                transferred(BaselinePart::Numbers);
+            finish(numbers.ok());
+        });
         break;
     }
     return true;

@@ -76,6 +76,11 @@ public:
     // Runs a command; false (nothing started) while another exchange runs. `ok` is false when
     // the command failed or stopped (communication error, Storno, wrong port, invalid set).
     bool run(Command command, Done done = {});
+    // Runs a read command (ReadAll, ReadSettings, ReadNumbers) into `side` instead of the
+    // window's model: every decode goes there, the window's fields, firmware version and
+    // marks stay as they are. The firmware rules are applied to `side` at the end. False
+    // (nothing started) while another exchange runs or for a write command.
+    bool readInto(ParameterModel& side, Command command, Done done = {});
     // The port timer's status read: runs when the port check is requested and the link is
     // usable (on the USB cable only while the adapter is open); false when nothing started.
     bool portCheck(StatusDone done = {});
@@ -98,6 +103,8 @@ private:
     void preWriteCheck(Next next);
     bool confirmWrite(const TransferResult& check);
     void finish(bool ok);
+    // A transfer into the window's model completed: that part of it is the new baseline.
+    void transferred(BaselinePart part);
 
     TransferEngine& m_engine;
     ParameterModel& m_model;
@@ -109,6 +116,8 @@ private:
     bool m_busy = false;
     bool m_quietNext = false;
     Done m_done;
+    std::unique_ptr<CodecTransferData> m_sideData;
+    ParameterModel* m_sideModel = nullptr; // set while a read goes into a side buffer
 };
 
 } // namespace lumo

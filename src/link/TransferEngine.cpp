@@ -45,7 +45,7 @@ TransferResult::Outcome outcomeOf(TransferState state) {
 } // namespace
 
 TransferEngine::TransferEngine(Clock& clock, TransferData& data, TransferView& view)
-    : m_clock(clock), m_data(data), m_view(view),
+    : m_clock(clock), m_data(&data), m_view(view),
       m_policy(TransferLinkPolicy::forKind(TransferLink::Kind::Serial, m_settings)) {}
 
 TransferEngine::~TransferEngine() {
@@ -141,9 +141,9 @@ void TransferEngine::sendNumberBlock() {
     send('W');
     send('T');
     send(char(m_blockIndex));
-    m_data.encodeNumberMemory(m_blockIndex);
+    m_data->encodeNumberMemory(m_blockIndex);
     for (int slot = 1; slot <= kNumberSlots; ++slot)
-        send(m_data.bufferByte(slot));
+        send(m_data->bufferByte(slot));
 }
 
 void TransferEngine::sendOpening() {
@@ -191,9 +191,9 @@ void TransferEngine::sendSettingsByte() {
     if (m_byteIndex == 0) {
         send('U');
         // The image is built now, from the fields as they are at this moment.
-        m_data.encodeSettings();
+        m_data->encodeSettings();
     } else if (m_byteIndex <= kSettingsSlots) {
-        send(m_data.bufferByte(m_byteIndex));
+        send(m_data->bufferByte(m_byteIndex));
     }
     indicate(TransferIndicator::ByteSent);
     ++m_byteIndex;
@@ -273,7 +273,7 @@ void TransferEngine::handleReply(int count) {
         if (count == m_expectedSize) {
             m_reply = takeInput();
             UnitSnapshot* snapshot = m_request.toSnapshot ? &m_result.snapshot.emplace() : nullptr;
-            m_data.decodeStatus(m_reply, snapshot);
+            m_data->decodeStatus(m_reply, snapshot);
             end(Ending::Reply, State::Done);
         } else {
             setProgress(m_progress + kStatusProgressStep);
@@ -283,7 +283,7 @@ void TransferEngine::handleReply(int count) {
         indicate(TransferIndicator::SettingsReply);
         if (count == m_expectedSize) {
             m_reply = takeInput();
-            m_data.decodeSettings(m_reply);
+            m_data->decodeSettings(m_reply);
             end(Ending::Reply, State::Done);
         } else {
             setProgress(m_progress + m_policy->partialSettingsStep());
@@ -294,7 +294,7 @@ void TransferEngine::handleReply(int count) {
         if (count == m_expectedSize) {
             m_reply = takeInput();
             m_tickCounter = 0;
-            m_data.decodeNumberMemory(m_reply, m_blockIndex);
+            m_data->decodeNumberMemory(m_reply, m_blockIndex);
             setState(State::NextStep);
         }
         break;

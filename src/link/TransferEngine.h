@@ -90,6 +90,10 @@ public:
     // changed while a window is showing.
     void setLink(TransferLink* link);
     TransferLink* link() const { return m_link; }
+    // Where decoded bytes go and encoded bytes come from (not owned). A read into a side
+    // buffer swaps it for the time of its transfers; not changed while a window is showing.
+    void setData(TransferData& data) { m_data = &data; }
+    TransferData& data() const { return *m_data; }
     const TransferLinkPolicy* policy() const { return m_policy.get(); }
     // ClosePort "1" closes the link after every transfer; a serial timeout of 0 or less is
     // replaced by 10.
@@ -141,7 +145,7 @@ private:
     void close(State outcome);
 
     Clock& m_clock;
-    TransferData& m_data;
+    TransferData* m_data;
     TransferView& m_view;
     TransferLink* m_link = nullptr;
     TransferLinkSettings m_settings;

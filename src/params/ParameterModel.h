@@ -1,4 +1,5 @@
 #pragma once
+#include "params/EditMarks.h"
 #include "params/ParameterSet.h"
 #include "params/TransferBuffer.h"
 #include <QString>
@@ -20,6 +21,12 @@ public:
     const UnitSnapshot& snapshot() const { return m_snapshot; }
     const QString& firmwareVersion() const { return m_params.firmwareVersion(); }
 
+    // What the set was when last read from the unit, loaded or written; the window marks the
+    // fields that differ from it. resetBaseline() after a read, load or write clears them.
+    const EditBaseline& baseline() const { return m_baseline; }
+    EditBaseline& baseline() { return m_baseline; }
+    void resetBaseline(BaselinePart part = BaselinePart::All) { m_baseline.reset(m_params, part); }
+
     // The settings file last opened or saved; empty when the set has no file yet.
     const QString& settingsFileName() const { return m_settingsFileName; }
     void setSettingsFileName(const QString& fileName) { m_settingsFileName = fileName; }
@@ -31,6 +38,7 @@ private:
     ParameterSet m_params;
     TransferBuffer m_buffer;
     UnitSnapshot m_snapshot;
+    EditBaseline m_baseline;
     QString m_settingsFileName;
     bool m_saveAsWithCurrentName = false;
 };

@@ -43,6 +43,13 @@ void Shell::addPart(ShellPart& part) {
     part.attach(*this);
 }
 
+bool Shell::showComparison(const CompareRequest& request) const {
+    if (!m_comparisonViewer)
+        return false;
+    m_comparisonViewer(request);
+    return true;
+}
+
 bool Shell::busy() const {
     return m_guard.busy() ||
            std::any_of(m_parts.begin(), m_parts.end(), [](ShellPart* p) { return p->busy(); });

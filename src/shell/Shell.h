@@ -2,6 +2,7 @@
 #include "shell/ActivityIndicator.h"
 #include "shell/CloseSequence.h"
 #include "shell/CommandTable.h"
+#include "shell/Comparison.h"
 #include "shell/ExchangeGuard.h"
 #include "shell/PortTimer.h"
 #include "shell/StatusPanels.h"
@@ -61,6 +62,11 @@ public:
     // The window's own share of every port tick; it runs before the parts' shares.
     void setWindowTick(std::function<void()> tick) { m_windowTick = std::move(tick); }
 
+    // The compare view: the window registers it, any part opens it with a side set. Returns
+    // false when no view is registered.
+    void setComparisonViewer(ComparisonViewer viewer) { m_comparisonViewer = std::move(viewer); }
+    bool showComparison(const CompareRequest& request) const;
+
     // Dispatch to every part.
     void readConfig(const AppConfig& config);
     void writeConfig(AppConfig& config) const;
@@ -88,6 +94,7 @@ private:
     qint64 m_clockOrigin = 0;
     quint64 m_noteTimer = 0;
     bool m_noteTimerOn = false;
+    ComparisonViewer m_comparisonViewer;
 };
 
 } // namespace lumo

@@ -276,3 +276,67 @@ TEST(LocalTransferCommands, PreWriteCheckReplacesTheWholeSnapshot) {
     EXPECT_EQ(rig.model.snapshot().mode, "DEN");
     EXPECT_EQ(rig.model.snapshot().unfitted, QString::number(rig.unit.unfitted()));
 }
+
+TEST(LocalTransferCommands, ReadIntoASideSetLeavesTheWindowAndItsMarksAlone) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.setMode(1);
+    QByteArray number(16, char(0xFF));
+    number[0] = 4, number[1] = 2;
+    rig.unit.setNumberMemory(0, number);
+    rig.model.params().setText("Edit129", "111111"); // an edit in the window
+    const ParameterSet window = rig.model.params();
+
+    ParameterModel side;
+    bool ok = false;
+    ASSERT_TRUE(rig.commands.readInto(side, Command::ReadAll, [&](bool r) { ok = r; }));
+    rig.clock.runUntilIdle(3600000);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(side.params().text("Edit156"), "NOC");
+    EXPECT_EQ(side.params().text(numberFieldName(0)), "42");
+    EXPECT_EQ(side.params().firmwareVersion(), "1.7");
+    EXPECT_TRUE(rig.model.params().sameValues(window));
+    EXPECT_EQ(editedParameters(rig.model.params(), rig.model.baseline().values()),
+              QStringList{"Edit129"});
+
+    // The engine is the window's again afterwards.
+    ASSERT_TRUE(rig.run(Command::ReadAll));
+    EXPECT_EQ(rig.model.params().text(numberFieldName(0)), "42");
+    EXPECT_TRUE(editedParameters(rig.model.params(), rig.model.baseline().values()).isEmpty());
+}
+
+TEST(LocalTransferCommands, ReadIntoFromASilentUnitFailsAndChangesNothing) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.faults().statusDelta = 1;
+    const ParameterSet window = rig.model.params();
+    ParameterModel side;
+    std::optional<bool> ok;
+    ASSERT_TRUE(rig.commands.readInto(side, Command::ReadAll, [&](bool r) { ok = r; }));
+    rig.clock.runUntilIdle(3600000);
+    ASSERT_TRUE(ok.has_value());
+    EXPECT_FALSE(*ok);
+    EXPECT_EQ(rig.view.messages.size(), 1); // the link's usual message
+    EXPECT_TRUE(rig.model.params().sameValues(window));
+    EXPECT_FALSE(rig.commands.readInto(side, Command::WriteAll)) << "reads only";
+}
+
+TEST(LocalTransferCommands, ReadsAndWritesMoveTheBaselineOfWhatTheyCarried) {
+    CommandRig rig(Kind::Serial);
+    const QString number = numberFieldName(3);
+    auto edited = [&] {
+        return editedParameters(rig.model.params(), rig.model.baseline().values());
+    };
+    rig.model.params().setText(number, "12");
+    rig.model.params().setText("Edit129", "222222");
+    ASSERT_EQ(edited().size(), 2);
+    ASSERT_TRUE(rig.run(Command::WriteSettings));
+    EXPECT_EQ(edited(), QStringList{number});
+    ASSERT_TRUE(rig.run(Command::WriteNumbers));
+    EXPECT_TRUE(edited().isEmpty());
+
+    rig.model.params().setText("Edit129", "333333");
+    rig.unit.faults().numberDelta = 1; // the number read fails: its marks stay
+    rig.model.params().setText(number, "34");
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    EXPECT_FALSE(edited().contains("Edit129")) << "the settings came from the unit";
+    EXPECT_TRUE(edited().contains(number));
+}

@@ -182,6 +182,21 @@ void LocalTransferUi::noteDone(LocalTransferCommands::Command command) {
     m_shell.showNote(m_texts.message(key).arg(m_shell.timeOfDay()));
 }
 
+bool LocalTransferUi::readUnitInto(ParameterModel& side, std::function<void(bool ok)> done) {
+    if (!beginExchange())
+        return false;
+    selectLink();
+    const bool started = m_commands->readInto(side, LocalTransferCommands::Command::ReadAll,
+                                              [this, done = std::move(done)](bool ok) {
+                                                  m_ticket.reset();
+                                                  if (done)
+                                                      done(ok);
+                                              });
+    if (!started)
+        m_ticket.reset();
+    return started;
+}
+
 void LocalTransferUi::portCheck() {
     if (!m_link.portCheckRequested || !beginExchange())
         return;

@@ -42,6 +42,9 @@ public:
     bool busy() const override { return m_commands->busy(); }
 
     void runCommand(LocalTransferCommands::Command command);
+    // Reads the unit's whole memory into `side` (the window untouched) with the exchange guard
+    // held; false when nothing started. `done` is told whether the read completed.
+    bool readUnitInto(ParameterModel& side, std::function<void(bool ok)> done);
     // Opens the USB adapter afresh (commands, status-bar click, ticking "USB cable").
     void openUsbAdapter();
     QString usbAdapterState() const;

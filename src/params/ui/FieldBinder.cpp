@@ -97,6 +97,7 @@ void FieldBinder::bindWidget(QWidget* w, const QString& name) {
 void FieldBinder::onModelChanged(const QString& name) {
     if (m_widgets.contains(name))
         refreshWidget(name);
+    emit parameterChanged(name);
 }
 
 void FieldBinder::refreshWidget(const QString& name) {

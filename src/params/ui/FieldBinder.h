@@ -35,6 +35,10 @@ public:
 
     void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
 
+signals:
+    // A parameter's value or state changed in the model (after its widget followed).
+    void parameterChanged(const QString& name);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
