@@ -2,6 +2,7 @@
 // (or the message table), a second pack leaves nothing of the first, and a pack changes texts
 // only, never which controls are visible or enabled.
 #include "AppTestSupport.h"
+#include "app/ComparePart.h"
 #include "app/TForm2.h"
 #include "app/TForm3.h"
 #include "app/TForm8.h"
@@ -143,10 +144,14 @@ protected:
         form1->addPart(*remote);
         tools = std::make_unique<ToolsPart>(form1.get(), sound, [](const QString&) {});
         form1->addPart(*tools);
+        compare = std::make_unique<ComparePart>(
+            form1.get(), [](ParameterModel&, std::function<void(bool)>) { return false; });
+        form1->addPart(*compare);
         form1->show();
         test::pump();
     }
     void TearDown() override {
+        compare.reset();
         tools.reset();
         remote.reset();
         printing.reset();
@@ -192,6 +197,7 @@ protected:
     std::unique_ptr<PrintUi> printing;
     std::unique_ptr<RemoteUi> remote;
     std::unique_ptr<ToolsPart> tools;
+    std::unique_ptr<ComparePart> compare;
 };
 
 TEST_F(AllWindows, EveryKeyReachesAVisiblePlaceOrTheMessageTable) {
