@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libftdi1-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils locales
-    clang libclang-rt-14-dev lintian appstream
+    clang libclang-rt-14-dev lintian appstream desktop-file-utils
 )
 
 missing=()

@@ -17,12 +17,10 @@ if [ ${#args[@]} -eq 0 ] && [ -z "${LUMO_REAL_DEVICES:-}" ]; then
         args=(--simulate)
     fi
 fi
-workdir="${LUMO_WORKDIR:-$HOME/Lumo}"
-mkdir -p "$workdir"
-# The shipped data (language packs, tone samples, manual) goes into the working folder; files
-# the technician changed there and that are newer than the build are kept.
-cp -u "$PWD/build/release/share/lumo/"* "$workdir/"
-cd "$workdir"
+# --home-folder: the program works in ~/Lumo (or $LUMO_WORKDIR), creates it and copies the
+# shipped data (language packs, tone samples, manual) from build/release/share/lumo into it;
+# files the technician changed or removed there are left as they are.
+args=(--home-folder "${args[@]}")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x800x24" "$exe" "${args[@]}"
 fi

@@ -266,6 +266,12 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 473},
      "Soubor protokolu \"%1\" nelze vytvořit: %2. Čtení pokračuje bez protokolu."},
     {{S::MESSAGE, 474}, "Protokol: %1"},
+    {{S::MESSAGE, 540},
+     "Pracovní složku \"%1\" nelze připravit: %2. Program pracuje ve složce, ze které byl "
+     "spuštěn."},
+    {{S::MESSAGE, 541},
+     "Dodaný soubor nelze zkopírovat do pracovní složky (\"%1\"): %2. Ostatní soubory jsou "
+     "na místě."},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -46,6 +46,8 @@ constexpr int kDiffersCounter = 334;
 constexpr int kDiffersUnfitted = 335;
 constexpr int kBadSettingsHex = 336;    // %1 characters
 constexpr int kPortUnknownReason = 337; // %1 port, %2 errno
+constexpr int kHomeFolderFailed = 540;  // %1 folder, %2 reason
+constexpr int kShippedCopyFailed = 541; // %1 file, %2 reason
 } // namespace messageKey
 
 // The reason part of a file message ("soubor neexistuje", "chybí oprávnění", ...).
