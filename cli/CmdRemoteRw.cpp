@@ -295,7 +295,7 @@ int runWrite(const QStringList& args) {
         ParameterSet held;
         if (!loadParameterFile(o->values.value(QStringLiteral("changed-since")), held, &error))
             return fail(error);
-        request.unitContents = held;
+        request.unitContents = heldMemoriesOf(held);
     }
     CliWriteView view;
     RemoteReport report;

@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "remote/BoxDevice.h"
 #include "remote/CommandTable.h"
+#include "remote/UnitRecord.h"
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -105,6 +106,13 @@ public:
     RemoteCounters counters;
     // When the connect sequence completed (clock time, ms).
     qint64 connectionStartMs = 0;
+    // What the unit holds as this connection has seen it: a remote read notes each memory it
+    // received whole, a remote write each memory the unit acknowledged.
+    UnitRecord unitRecord;
+    void noteUnitMemory(int memory, const QString& text) {
+        unitRecord.noteMemory(connectionStartMs, memory, text);
+    }
+    HeldMemories unitMemories() const { return unitRecord.memories(connectionStartMs); }
 
 private:
     std::unique_ptr<BoxDevice> openConfigured(const QString& serialNumber);

@@ -74,13 +74,14 @@ RemoteWriteEngine::~RemoteWriteEngine() {
 }
 
 ParameterSet RemoteWriteEngine::memorySource(const ParameterSet& params,
-                                             const std::optional<ParameterSet>& unitContents) {
+                                             const std::optional<HeldMemories>& unitContents) {
     ParameterSet source = params;
     if (!unitContents)
         return source;
     for (int memory = 0; memory < 128; ++memory) {
+        const std::optional<QString>& held = (*unitContents)[std::size_t(memory)];
         const QString name = numberFieldName(memory);
-        if (params.text(name).trimmed() == unitContents->text(name).trimmed())
+        if (held && params.text(name).trimmed() == held->trimmed())
             source.setText(name, QString());
     }
     return source;
@@ -94,9 +95,19 @@ RemoteWriteEngine::Plan RemoteWriteEngine::plan(const RemoteWriteRequest& reques
         const WriteGroupBuild build =
             BuildWriteGroup(groupKind(group), table, group == 4 ? memories : m_params);
         auto& split = p.split[std::size_t(group - 1)];
-        for (int i = 0; i < build.entries; ++i)
+        const bool selected = request.groups[std::size_t(group - 1)];
+        if (selected)
+            p.key += QByteArray::number(group) + ':';
+        for (int i = 0; i < build.entries; ++i) {
             split.push_back(SplitLongCommand(table.command(i)).has_value());
+            if (selected)
+                p.key += table.command(i);
+        }
     }
+    // The memory group packs the non-empty number fields in order.
+    for (int memory = 0; memory < 128; ++memory)
+        if (!memories.text(numberFieldName(memory)).isEmpty())
+            p.memoryOf.push_back(memory);
     return p;
 }
 
@@ -127,6 +138,10 @@ qint64 RemoteWriteEngine::fixedPausesMs(const RemoteWriteRequest& request) const
     const int group = request.resumeGroup > 0 ? request.resumeGroup : 1;
     const int step = request.resumeGroup > 0 ? request.resumeStep : 0;
     return kStartWaitMs + pausesFrom(p, request.groups, group, step, false);
+}
+
+QByteArray RemoteWriteEngine::planKey(const RemoteWriteRequest& request) const {
+    return plan(request).key;
 }
 
 QString RemoteWriteEngine::validationMessage() const {
@@ -200,6 +215,7 @@ bool RemoteWriteEngine::start(const RemoteWriteRequest& request, RemoteReport* r
     m_stopRequested = false;
     m_inFlight = false;
     m_plan = plan(request);
+    m_result.planKey = m_plan.key;
     for (int g = 0; g < 4; ++g)
         m_result.entries[std::size_t(g)] = int(m_plan.split[std::size_t(g)].size());
     // Entries before the resume point were acknowledged by the earlier write.
@@ -382,6 +398,11 @@ void RemoteWriteEngine::acknowledged() {
     ++m_link.StepIndex;
     const std::size_t g = std::size_t(m_group - 1);
     m_result.acknowledged[g] = std::min(m_link.StepIndex, m_result.entries[g]);
+    if (m_group == 4 && m_link.StepIndex - 1 < int(m_plan.memoryOf.size())) {
+        // The unit holds this number now: a later only-changed write need not send it again.
+        const int memory = m_plan.memoryOf[std::size_t(m_link.StepIndex - 1)];
+        m_link.noteUnitMemory(memory, m_params.text(numberFieldName(memory)));
+    }
     if (m_stopRequested) {
         finish(RemoteWriteState::Stopped, true);
         return;
@@ -432,7 +453,9 @@ void RemoteWriteEngine::requestStop() {
     if (m_state != RemoteWriteState::Writing && m_state != RemoteWriteState::Starting)
         return;
     m_stopRequested = true;
-    if (!m_inFlight && m_state == RemoteWriteState::Writing)
+    // Nothing on the line: during the start's wait, a group's wait or the pause before an
+    // entry the write ends at once.
+    if (!m_inFlight)
         finish(RemoteWriteState::Stopped, true);
 }
 
@@ -478,16 +501,32 @@ void RemoteWriteEngine::finish(RemoteWriteState outcome, bool resume) {
             break;
         }
     }
+    m_result.acknowledgedMemories.clear();
+    if (m_request.groups[3])
+        for (int i = 0; i < m_result.acknowledged[3] && i < int(m_plan.memoryOf.size()); ++i)
+            m_result.acknowledgedMemories.push_back(m_plan.memoryOf[std::size_t(i)]);
     if (m_report) {
-        QByteArray summary = "ACK";
-        for (int g = 0; g < 4; ++g) {
-            if (m_request.groups[std::size_t(g)])
-                summary += ' ' + QByteArray(groupName(g + 1)) + ' ' +
-                           QByteArray::number(m_result.acknowledged[std::size_t(g)]) + '/' +
-                           QByteArray::number(m_result.entries[std::size_t(g)]);
-        }
-        if (outcome != RemoteWriteState::Done || m_result.resumeGroup != 0)
+        if (outcome != RemoteWriteState::Done || m_result.resumeGroup != 0) {
+            // Which entries the unit acknowledged: the first n of each group, and for the
+            // memories their buttons (DAY 1..64, NIGHT 65..128).
+            QByteArray summary = "ACK";
+            for (int g = 0; g < 4; ++g) {
+                if (m_request.groups[std::size_t(g)])
+                    summary += ' ' + QByteArray(groupName(g + 1)) + ' ' +
+                               QByteArray::number(m_result.acknowledged[std::size_t(g)]) + '/' +
+                               QByteArray::number(m_result.entries[std::size_t(g)]);
+            }
             log(summary);
+            if (m_request.groups[3]) {
+                QByteArray memories = "ACK memories:";
+                for (int m : m_result.acknowledgedMemories)
+                    memories += ' ' + QByteArray::number(m + 1);
+                log(memories);
+            }
+            if (m_result.resumeGroup != 0)
+                log("NEXT " + QByteArray(groupName(m_result.resumeGroup)) + ' ' +
+                    QByteArray::number(m_result.resumeStep + 1));
+        }
         m_report->close();
     }
     m_report = nullptr;

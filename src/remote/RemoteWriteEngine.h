@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "remote/RemoteReadView.h"
 #include "remote/RemoteReport.h"
+#include "remote/UnitRecord.h"
 #include <QStringList>
 #include <array>
 #include <functional>
@@ -48,8 +49,9 @@ struct RemoteWriteRequest {
     std::array<bool, 4> groups{true, true, true, true};
     // Only changed memories: what the unit holds (read in this connection or loaded from the
     // file of its current contents). The memory group then holds only the number fields whose
-    // text differs from it. Unset: every non-empty memory, as always.
-    std::optional<ParameterSet> unitContents;
+    // text differs from it; a memory whose contents are not known is always written. Unset:
+    // every non-empty memory, as always.
+    std::optional<HeldMemories> unitContents;
     // Resume: groups before `resumeGroup` are skipped and that group starts at entry
     // `resumeStep` (0-based). 0 = from the start.
     int resumeGroup = 0;
@@ -65,6 +67,10 @@ struct RemoteWriteResult {
     int resumeGroup = 0;
     int resumeStep = 0;
     int sent = 0; // entries (or first parts) put on the line, re-sends included
+    // The memories (0..127) of the acknowledged memory entries, in the order written.
+    std::vector<int> acknowledgedMemories;
+    // What was to be written (`planKey`): a resume must find the same.
+    QByteArray planKey;
 };
 
 // The remote write of the dialog `TForm12`: `autopora`, `autoporadi` and the 100 ms tick
@@ -109,13 +115,18 @@ public:
 
     // The memory group's source: the parameters, limited to changed memories when asked.
     static ParameterSet memorySource(const ParameterSet& params,
-                                     const std::optional<ParameterSet>& unitContents);
+                                     const std::optional<HeldMemories>& unitContents);
     // Sum of the fixed pauses of writing the request's entries from its resume point.
     qint64 fixedPausesMs(const RemoteWriteRequest& request) const;
+    // Every command the request would send from its first entry on, with its groups: equal
+    // keys mean a resume continues the very same write.
+    QByteArray planKey(const RemoteWriteRequest& request) const;
 
 private:
     struct Plan {
         std::array<std::vector<bool>, 4> split; // per entry: sent in two parts
+        std::vector<int> memoryOf;              // the memory of each memory entry
+        QByteArray key;
     };
     Plan plan(const RemoteWriteRequest& request) const;
     static qint64 pausesFrom(const Plan& plan, const std::array<bool, 4>& groups, int group,

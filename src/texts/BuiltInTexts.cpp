@@ -376,6 +376,24 @@ const std::vector<TextDef> kTexts = {
     {{S::REMOTE, 30}, "Zařízení"},
     {{S::REMOTE, 31}, "není připojeno"},
     {{S::REMOTE, 32}, "USB zařízení Telvox"},
+    // The write dialog beyond its first controls: stop, resume, only changed memories.
+    {{S::REMOTE, 61}, "Pokračovat"},
+    {{S::REMOTE, 62}, "Jen změněné paměti"},
+    {{S::REMOTE, 63}, "Obsah Vexo ze souboru…"},
+    {{S::REMOTE, 64}, "Zastavit"},
+    // Messages and progress of the write dialog.
+    {{S::REMOTE, 70}, "Zastavit zápis"},
+    {{S::REMOTE, 71}, "Zastavit zápis po potvrzení právě zapisované položky?"},
+    {{S::REMOTE, 72}, "Položka %1 z %2, celkem %3 z %4, zbývá asi %5"},
+    {{S::REMOTE, 73}, "Zápis se zastaví po potvrzení právě zapisované položky."},
+    {{S::REMOTE, 74}, "Vexo potvrdilo: %1."},
+    {{S::REMOTE, 75}, "Pokračovat lze od položky %1 skupiny %2."},
+    {{S::REMOTE, 76}, "Paměti přečtené z Vexo v tomto spojení: %1 ze 128"},
+    {{S::REMOTE, 77}, "Obsah Vexo ze souboru %1"},
+    {{S::REMOTE, 78}, "Soubor se záznamem nelze vytvořit: %1. Zápis proběhne bez záznamu."},
+    {{S::REMOTE, 79}, "Zápis byl zastaven."},
+    {{S::REMOTE, 80}, "%1 %2 z %3"},
+    {{S::REMOTE, 81}, "potvrzené paměti: %1"},
 };
 
 } // namespace

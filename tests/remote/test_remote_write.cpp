@@ -191,7 +191,7 @@ TEST_F(RemoteWriteTest, OnlyChangedSendsExactlyTheDifferingMemories) {
     held.setText(numberFieldName(1), QStringLiteral("29"));
     held.setText(numberFieldName(65), QString());
     RemoteWriteRequest request = only(4);
-    request.unitContents = held;
+    request.unitContents = heldMemoriesOf(held);
     const int from = commandCount();
     const RemoteWriteResult result = write(request);
     ASSERT_EQ(result.outcome, RemoteWriteState::Done);

@@ -1,14 +1,19 @@
 #include "remote/ui/RemoteUi.h"
+#include "files/ParameterFiles.h"
 #include "params/ParameterModel.h"
 #include "remote/FtdiBoxBus.h"
+#include "remote/RemoteWriteEngine.h"
 #include "remote/ui/TForm10.h"
 #include "remote/ui/TForm11.h"
+#include "remote/ui/TForm12.h"
 #include "shell/Shell.h"
 #include "texts/Texts.h"
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLocale>
 #include <QMenu>
 #include <QTimer>
@@ -59,7 +64,10 @@ RemoteUi::RemoteUi(QWidget* window, std::unique_ptr<BoxBus> bus)
       m_waiter(waitInEventLoop) {}
 
 RemoteUi::~RemoteUi() {
-    // The engine first: it cancels its pending steps before the link goes.
+    // The engines first: they cancel their pending steps before the link goes.
+    if (m_writeDialog)
+        m_writeDialog->setEngine(nullptr);
+    m_writer.reset();
     m_engine.reset();
     m_model.reset();
 }
@@ -93,6 +101,7 @@ void RemoteUi::attach(Shell& shell) {
     attachRead(shell);
     shell.closeSequence().add(CloseSequence::Stage::HangUp, QStringLiteral("remote"),
                               [this] { hangUpForClose(); });
+    attachWrite(shell);
 
     // Opening a status menu refreshes its item, as clicking it did.
     if (m_window) {
@@ -110,13 +119,15 @@ void RemoteUi::applyTexts(const Texts& texts) {
         m_dialog->applyTexts(texts);
     if (m_readDialog)
         m_readDialog->applyTexts(texts);
+    if (m_writeDialog)
+        m_writeDialog->applyTexts(texts);
 }
 
 bool RemoteUi::busy() const {
     if (m_readDialog && m_readDialog->reading())
         return true;
     return m_engine && (m_engine->isBusy() || m_engine->state() == ConnectionState::Connecting ||
-                        m_link->hangingUp());
+                        m_link->hangingUp() || (m_writer && m_writer->running()));
 }
 
 void RemoteUi::Connect1Click() {
@@ -155,7 +166,7 @@ void RemoteUi::applyMenus(const RemoteMenuState& menus) {
     commands.setEnabled(QStringLiteral("Connect1"), menus.connectEnabled);
     commands.setEnabled(QStringLiteral("Unconnect1"), menus.disconnectEnabled);
     applyReadMenu(menus);
-    // Writedata1 stays with the window's default (disabled) until the remote write exists.
+    applyWriteMenus(menus);
     if (!m_window)
         return;
     if (auto* n8 = m_window->findChild<QAction*>(QStringLiteral("N8"))) {
@@ -192,6 +203,7 @@ void RemoteUi::hangUpForClose() {
         m_readDialog->engine().abort();
         m_readDialog->done(QDialog::Rejected);
     }
+    endWriteForClose();
     if (m_dialog && m_dialog->isVisible())
         m_dialog->done(QDialog::Rejected);
     auto done = std::make_shared<bool>(false);
@@ -237,6 +249,61 @@ void RemoteUi::readConnectionChanged(ConnectionState state) {
 
 void RemoteUi::readFinished(const RemoteReadResult&) {
     // The fields show the parameter set, which the read changed only where data came in whole.
+}
+
+// --- remote write ---
+
+void RemoteUi::attachWrite(Shell& shell) {
+    m_writeDialog = new TForm12(*m_link, shell.texts(), shell.messenger(), m_window);
+    m_writer = std::make_unique<RemoteWriteEngine>(*m_link, *m_engine, shell.model().params(),
+                                                   shell.texts(), *m_writeDialog);
+    m_writeDialog->setEngine(m_writer.get());
+    m_writeDialog->setFileChooser([this] {
+        return QFileDialog::getOpenFileName(
+            m_writeDialog, m_shell->texts().get(TextSection::REMOTE, 63), QDir::currentPath(),
+            QStringLiteral("*.KTF *.ktf *.json"));
+    });
+    m_writeDialog->setFileLoader(
+        [&shell](const QString& path, ParameterSet& params, QString* error) {
+            return loadParameterFile(path, params, error, &shell.texts());
+        });
+    // No local exchange while the line carries a write.
+    m_writeDialog->setRunningHandler([this](bool running) {
+        if (running && !m_writeTicket && m_shell)
+            m_writeTicket = m_shell->guard().acquire(QStringLiteral("remote write"));
+        else if (!running)
+            m_writeTicket.reset();
+    });
+    shell.commands().add(
+        QStringLiteral("Writedata1"), [this] { Writedata1Click(); },
+        TextKey{TextSection::REMOTE, 20});
+}
+
+void RemoteUi::applyWriteMenus(const RemoteMenuState& menus) {
+    if (m_shell && m_shell->commands().contains(QStringLiteral("Writedata1")))
+        m_shell->commands().setEnabled(QStringLiteral("Writedata1"), menus.writeEnabled);
+}
+
+void RemoteUi::Writedata1Click() {
+    if (!m_shell || !m_writer || !m_engine->isConnected() || m_writer->running() ||
+        m_writeDialog->isVisible())
+        return;
+    // Nothing is written from a parameter set the unit cannot take.
+    const QString invalid = m_writer->validationMessage();
+    if (!invalid.isEmpty()) {
+        m_shell->messenger().message(invalid);
+        return;
+    }
+    m_writeDialog->setStamp(QDateTime::currentDateTime());
+    // Window-modal without a nested event loop: the write's pauses run on the clock.
+    m_writeDialog->open();
+}
+
+void RemoteUi::endWriteForClose() {
+    if (m_writer && m_writer->running())
+        m_writer->abort();
+    if (m_writeDialog && m_writeDialog->isVisible())
+        m_writeDialog->done(QDialog::Rejected);
 }
 
 } // namespace lumo

@@ -14,10 +14,12 @@ class QWidget;
 
 namespace lumo {
 
+class RemoteWriteEngine;
 class Shell;
 class TForm10;
 class TForm11;
 struct RemoteReadResult;
+class TForm12;
 
 // Remote programming's part of the main window: the remote menu `N5` ("Připojit",
 // "Odpojit"), the connection status items `N8` (the box's serial number, the connection time)
@@ -48,12 +50,16 @@ public:
     void Connect2Click();
     // "Načti": the read dialog, while connected.
     void Readdata1Click();
+    // "Zapiš": the write dialog, once the parameters pass the check.
+    void Writedata1Click();
 
     RemoteLink& link() { return *m_link; }
     ConnectionEngine& engine() { return *m_engine; }
     ConnectDialogModel& dialogModel() { return *m_model; }
     TForm10& dialog() { return *m_dialog; }
     TForm11& readDialog() { return *m_readDialog; }
+    RemoteWriteEngine& writer() { return *m_writer; }
+    TForm12& writeDialog() { return *m_writeDialog; }
     // The text shown beside the remote menu while an attempt runs (empty otherwise).
     QString statusText() const { return m_statusText; }
 
@@ -68,6 +74,10 @@ private:
     void applyReadMenu(const RemoteMenuState& menus);
     void readConnectionChanged(ConnectionState state);
     void readFinished(const RemoteReadResult& result);
+    // The remote write's share.
+    void attachWrite(Shell& shell);
+    void applyWriteMenus(const RemoteMenuState& menus);
+    void endWriteForClose();
 
     QPointer<QWidget> m_window;
     Shell* m_shell = nullptr;
@@ -79,6 +89,9 @@ private:
     TForm10* m_dialog = nullptr;
     TForm11* m_readDialog = nullptr;
     ExchangeGuard::Ticket m_readTicket;
+    std::unique_ptr<RemoteWriteEngine> m_writer;
+    TForm12* m_writeDialog = nullptr;
+    ExchangeGuard::Ticket m_writeTicket;
     ExchangeGuard::Ticket m_ticket;
     Waiter m_waiter;
     QString m_statusText;

@@ -1,0 +1,397 @@
+// The write dialog over the simulator's line box, in virtual time: the menu command and its
+// check, the dialog's controls, the report file, progress, stop and continue, Storno while
+// writing, and the limit to the memories that differ from what the unit holds.
+#include "files/ParameterFiles.h"
+#include "link/FtdiVirtual.h"
+#include "params/FieldTable.h"
+#include "params/ParameterModel.h"
+#include "platform/VirtualClock.h"
+#include "remote/FtdiBoxBus.h"
+#include "remote/RemoteWriteEngine.h"
+#include "remote/WriteGroups.h"
+#include "remote/ui/RemoteUi.h"
+#include "remote/ui/TForm12.h"
+#include "shell/Shell.h"
+#include "sim/LineBoxUsbDevice.h"
+#include "support/ScriptedMessenger.h"
+#include "texts/Texts.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace lumo {
+namespace {
+
+class Window : public QMainWindow {
+public:
+    Window() {
+        QMenu* n5 = menuBar()->addMenu("N5");
+        for (const char* n : {"Connect1", "Readdata1", "Writedata1", "Unconnect1"})
+            n5->addAction(QString::fromLatin1(n))->setObjectName(QString::fromLatin1(n));
+    }
+};
+
+class WriteDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_previous = ftdiBackendKind();
+        selectFtdiBackend(FtdiBackendKind::Virtual);
+        VirtualFtdiRegistry::instance().unplugAll();
+        ASSERT_TRUE(folder.isValid());
+        m_cwd = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        device = std::make_unique<sim::LineBoxUsbDevice>(clock, unit);
+        part = std::make_unique<RemoteUi>(&window, std::make_unique<FtdiBoxBus>());
+        shell.addPart(*part);
+        dialog = &part->writeDialog();
+    }
+    void TearDown() override {
+        part.reset();
+        device.reset();
+        VirtualFtdiRegistry::instance().unplugAll();
+        selectFtdiBackend(m_previous);
+        QDir::setCurrent(m_cwd);
+    }
+    void connectToUnit() {
+        RemoteLink& link = part->link();
+        link.ListBoxDevices();
+        ASSERT_EQ(link.listedCount(), 1);
+        link.setSelectedIndex(0);
+        link.OpenBoxLink(link.boxSerial(0));
+        QByteArray password;
+        for (int position = 21; position <= 24; ++position) {
+            const int code = static_cast<unsigned char>(unit.settings()[position - 1]);
+            password += code == 10 ? '0' : char('0' + code);
+        }
+        ASSERT_TRUE(part->engine().connect("0601234567", password));
+        runUntil([&] { return part->engine().state() == ConnectionState::Quiet; });
+        ASSERT_EQ(part->engine().state(), ConnectionState::Quiet);
+    }
+    void runUntil(const std::function<bool()>& done, qint64 limitMs = 4 * 3600 * 1000) {
+        const qint64 end = clock.nowMs() + limitMs;
+        while (!done() && clock.nowMs() < end) {
+            const qint64 next = clock.nextDueMs();
+            if (next < 0)
+                break;
+            clock.advance(std::max<qint64>(0, std::min(next, end) - clock.nowMs()));
+        }
+    }
+    // The write's commands since `from`: everything but the keep-alive's.
+    QList<QByteArray> writesSince(int from) const {
+        QList<QByteArray> out;
+        for (const QByteArray& c : device->box().commands().mid(from))
+            if (c != "ATDE8*5" && c != "AT@RECE" && c != "AT@RECN")
+                out << c;
+        return out;
+    }
+    int commandCount() const { return device->box().commandCount(); }
+    template <typename W> W* child(const char* name) {
+        return dialog->findChild<W*>(QString::fromLatin1(name));
+    }
+    void only(std::initializer_list<int> groups) {
+        for (int g = 1; g <= 4; ++g)
+            child<QCheckBox>(qPrintable(QStringLiteral("CheckBox%1").arg(g)))
+                ->setChecked(std::find(groups.begin(), groups.end(), g) != groups.end());
+    }
+    void setMemory(int k, const char* number) {
+        model.params().setText(numberFieldName(k - 1), QString::fromLatin1(number));
+    }
+    QList<QByteArray> memoryCommands() const {
+        remote::CommandTable table;
+        const WriteGroupBuild b = BuildMemoryWrite(table, model.params());
+        QList<QByteArray> out;
+        for (int i = 0; i < b.entries; ++i)
+            out << table.command(i).chopped(2);
+        return out;
+    }
+    void openDialog() {
+        ASSERT_TRUE(shell.commands().trigger("Writedata1"));
+        ASSERT_TRUE(dialog->isVisible());
+    }
+    bool keepAliveRuns() const {
+        const ConnectionState s = part->engine().state();
+        return s == ConnectionState::KeepAlive || s == ConnectionState::Quiet;
+    }
+
+    QTemporaryDir folder;
+    QString m_cwd;
+    VirtualClock clock;
+    test::ScriptedMessenger messenger;
+    ParameterModel model;
+    Texts texts;
+    Shell shell{clock, messenger, model, texts};
+    Window window;
+    sim::VirtualUnit unit;
+    std::unique_ptr<sim::LineBoxUsbDevice> device;
+    std::unique_ptr<RemoteUi> part;
+    TForm12* dialog = nullptr;
+    FtdiBackendKind m_previous = FtdiBackendKind::LibFtdi;
+};
+
+TEST_F(WriteDialogTest, MenuCommandOnlyWhileConnectedAndNeverWithInvalidParameters) {
+    EXPECT_FALSE(shell.commands().isEnabled("Writedata1"));
+    EXPECT_FALSE(shell.commands().trigger("Writedata1"));
+    connectToUnit();
+    EXPECT_TRUE(shell.commands().isEnabled("Writedata1"));
+
+    model.params().setText(numberFieldName(0), QStringLiteral("12X"));
+    const int from = commandCount();
+    ASSERT_TRUE(shell.commands().trigger("Writedata1"));
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_TRUE(messenger.messages[0].contains(QStringLiteral("12X")));
+    clock.advance(30000);
+    EXPECT_TRUE(writesSince(from).isEmpty());
+}
+
+TEST_F(WriteDialogTest, OnShowEveryGroupIsSelectedAndTheReportNamedWithoutForbiddenCharacters) {
+    connectToUnit();
+    openDialog();
+    for (const char* n : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4"})
+        EXPECT_TRUE(child<QCheckBox>(n)->isChecked()) << n;
+    EXPECT_FALSE(child<QCheckBox>("CheckBox5")->isChecked());
+    const QString name = child<QLineEdit>("Edit1")->text();
+    EXPECT_TRUE(name.startsWith(QStringLiteral("LF-W-")));
+    for (QChar c : QStringLiteral("!*,./:;?\\"))
+        EXPECT_FALSE(name.contains(c)) << name.toStdString();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Zápis dat do Vexo"));
+    EXPECT_EQ(child<QPushButton>("Button1")->text(), QStringLiteral("Zápis dat"));
+    // Nothing read, no file named: the only-changed limit is not on offer; nothing to continue.
+    EXPECT_FALSE(child<QCheckBox>("CheckBox7")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("Button4")->isVisibleTo(dialog));
+    EXPECT_FALSE(child<QPushButton>("Button3")->isEnabled());
+}
+
+TEST_F(WriteDialogTest, SwitchWriteWithReportShowsProgressClosesAndResumesTheKeepAlive) {
+    connectToUnit();
+    openDialog();
+    only({3});
+    child<QCheckBox>("CheckBox5")->click();
+    ASSERT_TRUE(dialog->report().isOpen());
+    const QString path = dialog->report().path();
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    EXPECT_TRUE(part->busy());
+    EXPECT_TRUE(shell.guard().busy()); // no local exchange meanwhile
+    EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("Button3")->isEnabled());
+    runUntil([&] { return writesSince(from).size() == 3; });
+    // Entry 3 of 15 is on the line, 12 pauses of 1050 ms still ahead.
+    const QString progress = child<QLabel>("Label3")->text();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Položka 3 z 15, celkem 3 z 15, zbývá asi ")))
+        << progress.toStdString();
+    EXPECT_EQ(child<QLabel>("Label1")->text(), QStringLiteral("3"));
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(shell.guard().busy());
+    const QList<QByteArray> sent = writesSince(from);
+    ASSERT_EQ(sent.size(), 15);
+    EXPECT_TRUE(sent.front().startsWith("ATDE311"));
+    runUntil([&] { return keepAliveRuns(); }, 5000);
+    EXPECT_TRUE(keepAliveRuns());
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray report = f.readAll();
+    EXPECT_TRUE(report.startsWith("Write report "));
+    EXPECT_TRUE(report.contains("\r\nSTART\r\n"));
+    EXPECT_TRUE(report.contains("> " + sent.front() + "\r\n\r\n< OK\r\n\r\n"));
+    EXPECT_FALSE(report.contains("ACK")); // all acknowledged: no summary
+}
+
+TEST_F(WriteDialogTest, ReportFileThatCannotBeCreatedIsNamedAndTheWriteGoesOnWithout) {
+    connectToUnit();
+    openDialog();
+    only({3});
+    child<QLineEdit>("Edit1")->setText(QStringLiteral("no-such-folder/LF-W-x"));
+    child<QCheckBox>("CheckBox5")->click();
+    EXPECT_FALSE(child<QCheckBox>("CheckBox5")->isChecked());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_TRUE(messenger.messages[0].contains(QStringLiteral("no-such-folder/LF-W-x.TXT")))
+        << messenger.messages[0].toStdString();
+    EXPECT_TRUE(messenger.messages[0].contains(QStringLiteral("bez záznamu")));
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(writesSince(from).size(), 15);
+}
+
+TEST_F(WriteDialogTest, StopAfterTheEntryInFlightThenContinueSendsNothingTwice) {
+    for (int k : {1, 2, 3, 4})
+        setMemory(k, QByteArray::number(k * 11).constData());
+    connectToUnit();
+    openDialog();
+    only({4});
+    child<QCheckBox>("CheckBox5")->click();
+    const QString firstReport = dialog->report().path();
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return writesSince(from).size() == 2; });
+    child<QPushButton>("Button3")->click();
+    EXPECT_FALSE(child<QPushButton>("Button3")->isEnabled());
+    EXPECT_TRUE(child<QLabel>("Label4")->text().contains(QStringLiteral("po potvrzení")));
+    runUntil([&] { return !part->writer().running(); });
+    ASSERT_TRUE(dialog->lastResult());
+    EXPECT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Stopped);
+    // The dialog stays open, says what the unit acknowledged and offers the rest.
+    EXPECT_TRUE(dialog->isVisible());
+    const QString said = child<QLabel>("Label4")->text();
+    EXPECT_TRUE(said.contains(QStringLiteral("Paměti tlačítek 2 z 4"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("DEN 1, DEN 2"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("od položky 3"))) << said.toStdString();
+    EXPECT_TRUE(child<QPushButton>("Button4")->isVisibleTo(dialog));
+    runUntil([&] { return keepAliveRuns(); }, 5000);
+    EXPECT_TRUE(keepAliveRuns());
+    QFile f(firstReport);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray report = f.readAll();
+    EXPECT_TRUE(report.contains("ACK memories 2/4\r\n")) << report.toStdString();
+    EXPECT_TRUE(report.contains("ACK memories: 1 2\r\n"));
+    EXPECT_TRUE(report.contains("NEXT memories 3\r\n"));
+
+    // Closed and opened again: the offer stands while parameters and connection are the same.
+    child<QPushButton>("Button2")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    openDialog();
+    ASSERT_TRUE(child<QPushButton>("Button4")->isVisibleTo(dialog));
+    child<QPushButton>("Button4")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(writesSince(from), memoryCommands());
+    EXPECT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Done);
+    clock.advance(1000);
+    EXPECT_EQ(unit.numberMemory(3).left(2), QByteArray("\x04\x04"));
+    openDialog();
+    EXPECT_FALSE(child<QPushButton>("Button4")->isVisibleTo(dialog)); // nothing left to do
+}
+
+TEST_F(WriteDialogTest, ChangedParametersWithdrawTheOfferToContinue) {
+    for (int k : {1, 2, 3})
+        setMemory(k, "55");
+    connectToUnit();
+    openDialog();
+    only({4});
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return writesSince(from).size() == 1; });
+    child<QPushButton>("Button3")->click();
+    runUntil([&] { return !part->writer().running(); });
+    EXPECT_TRUE(dialog->resumeOffered());
+    child<QPushButton>("Button2")->click();
+    setMemory(2, "66"); // a different entry 2: continuing would skip or repeat something
+    openDialog();
+    EXPECT_FALSE(dialog->resumeOffered());
+    EXPECT_FALSE(child<QPushButton>("Button4")->isVisibleTo(dialog));
+}
+
+TEST_F(WriteDialogTest, StornoWhileWritingAsksAndStopsCleanlyOnlyOnYes) {
+    for (int k : {1, 2, 3})
+        setMemory(k, "77");
+    connectToUnit();
+    openDialog();
+    only({4});
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return writesSince(from).size() == 1; });
+    messenger.answers = {false};
+    child<QPushButton>("Button2")->click();
+    ASSERT_EQ(messenger.questions.size(), 1u);
+    EXPECT_EQ(messenger.questions[0].text,
+              QStringLiteral("Zastavit zápis po potvrzení právě zapisované položky?"));
+    EXPECT_TRUE(part->writer().running()); // No: the write goes on
+    runUntil([&] { return writesSince(from).size() == 2; });
+    messenger.answers = {true};
+    dialog->reject(); // the window's close button asks the same
+    EXPECT_EQ(messenger.questions.size(), 2u);
+    EXPECT_TRUE(dialog->isVisible()); // until the entry in flight is acknowledged
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Stopped);
+    EXPECT_EQ(dialog->lastResult()->acknowledged[3], 2);
+    EXPECT_EQ(writesSince(from).size(), 2);
+}
+
+TEST_F(WriteDialogTest, OnlyChangedMemoriesFromThisConnectionsReadOrAFile) {
+    setMemory(1, "11");
+    setMemory(2, "22");
+    setMemory(66, "66");
+    connectToUnit();
+    // What a remote read of this connection noted: every memory, 2 different, 66 empty.
+    for (int m = 0; m < 128; ++m)
+        part->link().noteUnitMemory(m, model.params().text(numberFieldName(m)));
+    part->link().noteUnitMemory(1, QStringLiteral("29"));
+    part->link().noteUnitMemory(65, QString());
+    openDialog();
+    auto* onlyChanged = child<QCheckBox>("CheckBox7");
+    EXPECT_TRUE(onlyChanged->isEnabled());
+    EXPECT_FALSE(onlyChanged->isChecked()); // off by default
+    EXPECT_TRUE(child<QLabel>("Label5")->text().contains(QStringLiteral("128")));
+    only({4});
+    onlyChanged->setChecked(true);
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    const QList<QByteArray> all = memoryCommands();
+    EXPECT_EQ(writesSince(from), (QList<QByteArray>{all[1], all[2]}));
+
+    // The write noted what the unit now holds: a second only-changed write has nothing to do.
+    openDialog();
+    only({4});
+    onlyChanged->setChecked(true);
+    const int second = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); }, 60000);
+    EXPECT_TRUE(writesSince(second).isEmpty());
+
+    // A settings file names the unit's contents instead: only memory 1 differs from it.
+    ParameterSet held = model.params();
+    held.setText(numberFieldName(0), QStringLiteral("19"));
+    const QString file = folder.filePath(QStringLiteral("UNIT.KTF"));
+    QString error;
+    ASSERT_TRUE(saveParameterFile(file, held, &error)) << error.toStdString();
+    dialog->setFileChooser([file] { return file; });
+    openDialog();
+    only({4});
+    child<QPushButton>("Button5")->click();
+    EXPECT_TRUE(child<QLabel>("Label5")->text().contains(QStringLiteral("UNIT.KTF")));
+    onlyChanged->setChecked(true);
+    const int third = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(writesSince(third), (QList<QByteArray>{all[0]}));
+}
+
+TEST_F(WriteDialogTest, WithOnlyChangedOffTheTrafficIsTheFullGroup) {
+    setMemory(1, "11");
+    setMemory(2, "22");
+    connectToUnit();
+    for (int m = 0; m < 128; ++m)
+        part->link().noteUnitMemory(m, model.params().text(numberFieldName(m)));
+    openDialog();
+    only({4});
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(writesSince(from), memoryCommands());
+}
+
+TEST_F(WriteDialogTest, ANewConnectionForgetsWhatTheUnitHeld) {
+    connectToUnit();
+    part->link().noteUnitMemory(0, QStringLiteral("1"));
+    EXPECT_EQ(knownCount(part->link().unitMemories()), 1);
+    part->engine().disconnect();
+    runUntil([&] { return part->engine().state() == ConnectionState::Idle; });
+    clock.advance(1000);
+    connectToUnit();
+    EXPECT_EQ(knownCount(part->link().unitMemories()), 0);
+    openDialog();
+    EXPECT_FALSE(child<QCheckBox>("CheckBox7")->isEnabled());
+}
+
+} // namespace
+} // namespace lumo
