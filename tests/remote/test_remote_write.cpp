@@ -19,8 +19,10 @@ protected:
     }
     RemoteWriteResult write(const RemoteWriteRequest& request) {
         std::optional<RemoteWriteResult> result;
-        EXPECT_TRUE(writer->start(request, nullptr, [&](const RemoteWriteResult& r) { result = r; }))
-            << (writeView.messages.empty() ? std::string() : writeView.messages.back().toStdString());
+        EXPECT_TRUE(
+            writer->start(request, nullptr, [&](const RemoteWriteResult& r) { result = r; }))
+            << (writeView.messages.empty() ? std::string()
+                                           : writeView.messages.back().toStdString());
         runUntil([&] { return result.has_value(); });
         // The unit takes a number once the line has been quiet for its code gap.
         clock.advance(1000);
@@ -71,8 +73,8 @@ TEST_F(RemoteWriteTest, EveryGroupSendsExactlyWhatItsBuilderMadeInOrder) {
     const RemoteWriteResult result = write(request);
     ASSERT_EQ(result.outcome, RemoteWriteState::Done);
     QList<QByteArray> expected;
-    for (RemoteGroup g : {RemoteGroup::Basic, RemoteGroup::Time, RemoteGroup::Switch,
-                          RemoteGroup::Memory})
+    for (RemoteGroup g :
+         {RemoteGroup::Basic, RemoteGroup::Time, RemoteGroup::Switch, RemoteGroup::Memory})
         expected += built(g, params);
     EXPECT_EQ(writesSince(from), expected);
     // The write lasts its fixed pauses plus the exchanges; never less.
@@ -96,8 +98,9 @@ TEST_F(RemoteWriteTest, NineteenCharactersGoWholeTwentyAreSplit) {
     ASSERT_EQ(result.outcome, RemoteWriteState::Done);
     const QByteArray whole = table.command(1).chopped(2);
     EXPECT_EQ(writesSince(from), (QList<QByteArray>{table.command(0).chopped(2), whole.left(17),
-                                                   "ATDE" + whole.mid(17)}));
-    EXPECT_EQ(unit.numberMemory(1).left(12), QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x01\xff", 12));
+                                                    "ATDE" + whole.mid(17)}));
+    EXPECT_EQ(unit.numberMemory(1).left(12),
+              QByteArray("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x01\xff", 12));
 }
 
 TEST_F(RemoteWriteTest, TimeOutReSendsALongEntryWhole) {
@@ -213,8 +216,7 @@ TEST_F(RemoteWriteTest, UnacknowledgedFirstPartHaltsUntilClosed) {
     ASSERT_TRUE(writer->start(only(4), nullptr, [&](const RemoteWriteResult& r) { result = r; }));
     runUntil([&] { return writer->state() == RemoteWriteState::Halted; }, 60000);
     ASSERT_EQ(writer->state(), RemoteWriteState::Halted);
-    EXPECT_EQ(writeView.messages.back(),
-              QStringLiteral("Chyba - timeout first part of number 0"));
+    EXPECT_EQ(writeView.messages.back(), QStringLiteral("Chyba - timeout first part of number 0"));
     clock.advance(60000);
     EXPECT_EQ(writer->state(), RemoteWriteState::Halted); // nothing more happens
     writer->close();

@@ -64,7 +64,8 @@ protected:
         link.ListBoxDevices();
         ASSERT_EQ(link.listedCount(), 1);
         link.setSelectedIndex(0);
-        link.OpenBoxLink(link.boxSerial(0));
+        if (!link.hasBoxLink())
+            link.OpenBoxLink(link.boxSerial(0));
         QByteArray password;
         for (int position = 21; position <= 24; ++position) {
             const int code = static_cast<unsigned char>(unit.settings()[position - 1]);
