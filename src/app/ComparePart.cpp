@@ -1,6 +1,7 @@
 #include "app/ComparePart.h"
 #include "files/ParameterFiles.h"
 #include "files/ui/FileCommands.h"
+#include "params/Comparison.h"
 #include "params/FieldRules.h"
 #include "params/FieldTable.h"
 #include "params/ParameterModel.h"

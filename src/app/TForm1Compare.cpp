@@ -1,6 +1,7 @@
 // The main window's share of comparing and of marked edits: the compare view the shell opens,
 // the jump from it to a field, the marks of edited fields and their count in the status bar.
 #include "app/TForm1.h"
+#include "params/Comparison.h"
 #include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "params/ui/CompareDialog.h"

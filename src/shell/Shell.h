@@ -2,14 +2,19 @@
 #include "shell/ActivityIndicator.h"
 #include "shell/CloseSequence.h"
 #include "shell/CommandTable.h"
-#include "shell/Comparison.h"
 #include "shell/ExchangeGuard.h"
 #include "shell/PortTimer.h"
 #include "shell/StatusPanels.h"
 #include <QDateTime>
+#include <functional>
 #include <vector>
 
 namespace lumo {
+
+// Defined with the parameter set it carries; the shell only relays it to the window's viewer.
+struct CompareRequest;
+// Shows the compare view (modal in the program). Registered by the window that owns it.
+using ComparisonViewer = std::function<void(const CompareRequest&)>;
 
 struct AppConfig;
 class Clock;

@@ -1,6 +1,6 @@
 #pragma once
+#include "params/Comparison.h"
 #include "params/ParameterDiff.h"
-#include "shell/Comparison.h"
 #include <QDialog>
 #include <QHash>
 #include <functional>

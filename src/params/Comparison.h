@@ -1,7 +1,6 @@
 #pragma once
 #include "params/ParameterSet.h"
 #include <QString>
-#include <functional>
 
 namespace lumo {
 
@@ -14,8 +13,5 @@ struct CompareRequest {
     QString otherHeader;   // heading of the other set's column; empty: the default heading
     bool allowTake = true; // offer "Převzít" (taking the other value into the window)
 };
-
-// Shows the compare view (modal in the program). Registered by the window that owns it.
-using ComparisonViewer = std::function<void(const CompareRequest&)>;
 
 } // namespace lumo
