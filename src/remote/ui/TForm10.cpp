@@ -1,4 +1,5 @@
 #include "remote/ui/TForm10.h"
+#include "shell/ui/NamedWidget.h"
 #include "texts/Texts.h"
 #include <QComboBox>
 #include <QFrame>
@@ -12,13 +13,6 @@
 namespace lumo {
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name, QWidget* parent, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setParent(parent);
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 QString colourStyle(ConnectStatusColour colour) {
     return QStringLiteral("background-color: #%1;")

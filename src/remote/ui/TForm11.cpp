@@ -1,6 +1,7 @@
 #include "remote/ui/TForm11.h"
 #include "platform/Messenger.h"
 #include "shell/ui/DialogPlacement.h"
+#include "shell/ui/NamedWidget.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include "texts/ui/ApplyTexts.h"
@@ -21,17 +22,6 @@ constexpr int kColumns = 8;
 constexpr int kBoxWidth = 44;
 constexpr int kBoxHeight = 20;
 constexpr int kProgressMax = 8;
-
-template <typename W> W* named(W* widget, const QString& name, QWidget* parent, QRect geometry) {
-    widget->setObjectName(name);
-    widget->setParent(parent);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-template <typename W> W* named(W* widget, const char* name, QWidget* parent, QRect geometry) {
-    return named(widget, QString::fromLatin1(name), parent, geometry);
-}
 
 QString memoryBoxName(int memory) {
     return memory <= 64 ? QStringLiteral("DayBox%1").arg(memory)

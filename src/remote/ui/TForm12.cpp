@@ -2,6 +2,7 @@
 #include "platform/Messenger.h"
 #include "remote/RemoteLink.h"
 #include "shell/ui/DialogPlacement.h"
+#include "shell/ui/NamedWidget.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include "texts/ui/ApplyTexts.h"
@@ -18,13 +19,6 @@
 namespace lumo {
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name, QWidget* parent, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setParent(parent);
-    widget->setGeometry(geometry);
-    return widget;
-}
 
 unsigned rgb(WriteLabelColour colour) {
     switch (colour) {
