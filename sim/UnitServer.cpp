@@ -84,6 +84,29 @@ void UnitServer::stop() {
         removePtyLink(m_slaveName, m_options.linkPath);
 }
 
+ssize_t UnitServer::bytesBeforeVanishing(ssize_t n) {
+    const int limit = m_options.vanishAfterBytes;
+    if (limit < 0 || n <= 0)
+        return n;
+    const qint64 left = std::max<qint64>(0, limit - m_bytesFromHost);
+    const ssize_t taken = static_cast<ssize_t>(std::min<qint64>(left, n));
+    m_bytesFromHost += taken;
+    return taken;
+}
+
+void UnitServer::vanish() {
+    // As a USB adapter pulled out: the host's open terminal hangs up, and the path goes with
+    // it, so that a terminal number handed out again is never reached through the old link.
+    for (int* fd : {&m_master, &m_slaveKeep}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+    if (!m_options.linkPath.isEmpty())
+        removePtyLink(m_slaveName, m_options.linkPath);
+    m_vanished = true;
+}
+
 QString UnitServer::devicePath() const {
     return m_options.linkPath.isEmpty() ? m_slaveName : m_options.linkPath;
 }
@@ -111,13 +134,17 @@ void UnitServer::run() {
             0, std::chrono::duration_cast<std::chrono::nanoseconds>(nextDue - now).count());
         const timespec timeout{static_cast<time_t>(wait / 1000000000),
                                static_cast<long>(wait % 1000000000)};
+        // A vanished device waits for the stop only (poll skips a negative descriptor).
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
-        const int ready = ::ppoll(fds, 2, &timeout, nullptr);
+        const int ready = ::ppoll(fds, 2, m_vanished ? nullptr : &timeout, nullptr);
         if (m_stop)
             break;
+        if (m_vanished)
+            continue;
         if (ready > 0 && (fds[0].revents & POLLIN)) {
             char buffer[512];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            const ssize_t got = ::read(m_master, buffer, sizeof buffer);
+            const ssize_t n = bytesBeforeVanishing(got);
             const auto at = SteadyClock::now();
             for (ssize_t i = 0; i < n; ++i) {
                 if (paced) {
@@ -151,6 +178,13 @@ void UnitServer::run() {
                     outbound.emplace_back(t + delay, c);
                 }
             }
+        }
+        // The last byte the device takes has reached the unit: what it answers is lost.
+        if (m_options.vanishAfterBytes >= 0 && m_bytesFromHost >= m_options.vanishAfterBytes &&
+            inbound.empty()) {
+            vanish();
+            outbound.clear();
+            continue;
         }
         QByteArray out;
         while (!outbound.empty() && outbound.front().first <= t) {

@@ -20,6 +20,9 @@ public:
         bool baudPacing = false;
         int unitDelayMs = 0; // the unit's reaction time before each answer
         UnitFaults faults;
+        // The device vanishes after this many bytes from the host: the terminal and its link
+        // go, the bytes after them and every answer still due are lost. Negative: never.
+        int vanishAfterBytes = -1;
     };
 
     UnitServer();
@@ -39,8 +42,14 @@ public:
     VirtualUnit& unit() { return m_unit; }
     std::mutex& unitMutex() { return m_mutex; }
 
+    // Whether the device has vanished (the terminal is closed).
+    bool vanished() const { return m_vanished; }
+
 private:
     void run();
+    // How many of `n` bytes just read still reach the unit before it vanishes.
+    ssize_t bytesBeforeVanishing(ssize_t n);
+    void vanish();
 
     Options m_options;
     VirtualUnit m_unit;
@@ -51,6 +60,8 @@ private:
     int m_wakeWrite = -1;
     QString m_slaveName;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_vanished{false};
+    qint64 m_bytesFromHost = 0;
     std::thread m_thread;
 };
 

@@ -140,6 +140,34 @@ QByteArray VirtualUnit::reply(QByteArray bytes, int delta) {
         m_garbageGiven = true;
         bytes.prepend(m_faults.garbage);
     }
+    return applyAnswerFault(bytes);
+}
+
+QByteArray VirtualUnit::applyAnswerFault(QByteArray bytes) {
+    using Answer = UnitFaults::Answer;
+    const int number = ++m_answers;
+    const bool hit = m_faults.answerFault != Answer::Normal &&
+                     (m_faults.answerFaultAlways ? number >= m_faults.answerFaultAt
+                                                 : number == m_faults.answerFaultAt);
+    if (!hit)
+        return bytes;
+    switch (m_faults.answerFault) {
+    case Answer::Normal:
+        break;
+    case Answer::Silence:
+        return {};
+    case Answer::Short:
+        bytes.chop(1);
+        break;
+    case Answer::Long:
+        bytes.append(bytes.isEmpty() ? char(0) : bytes.back());
+        break;
+    case Answer::E:
+        return QByteArrayLiteral("E");
+    case Answer::Garbage:
+        bytes.prepend(QByteArray("\x00\x11\xFF", 3));
+        break;
+    }
     return bytes;
 }
 

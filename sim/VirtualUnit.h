@@ -17,6 +17,20 @@ struct UnitFaults {
     bool settingsWriteNoEnd = false; // answers "D" instead of "Z" after the last settings byte
     QByteArray garbage;              // bytes put before a reply ...
     bool garbageOnce = true;         // ... before the next reply only, or before every reply
+
+    // A fault on one of the unit's answers (status and memory images, "D", "Z", "E"), or on
+    // every answer from there on. Answers are counted from 1 since the unit started.
+    enum class Answer {
+        Normal,
+        Silence, // nothing is sent
+        Short,   // the last byte is missing
+        Long,    // one byte too many
+        E,       // "E" instead of the answer
+        Garbage, // line noise (NUL, XON, 0xFF) before the answer
+    };
+    Answer answerFault = Answer::Normal;
+    int answerFaultAt = 1;
+    bool answerFaultAlways = false;
 };
 
 // The door-entry unit as the local protocol sees it, with no I/O of its own: bytes from the
@@ -87,6 +101,7 @@ private:
     };
 
     QByteArray reply(QByteArray bytes, int delta);
+    QByteArray applyAnswerFault(QByteArray bytes);
     QByteArray ack(char letter);
 
     QByteArray m_settings;
@@ -98,6 +113,7 @@ private:
     int m_block = 0;
     int m_readErrorsGiven = 0;
     bool m_garbageGiven = false;
+    int m_answers = 0; // answers given since start, for the answer fault
     int m_settingsWrites = 0;
     int m_numberWrites = 0;
     bool m_memoryChanged = false;

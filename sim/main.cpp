@@ -2,6 +2,7 @@
 #include "sim/LineBoxServer.h"
 #include "sim/UnitServer.h"
 #include <QCoreApplication>
+#include <QHash>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -20,16 +21,71 @@ void onSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 
+const char* answerFaultUsage() {
+    return "--fault spoils the unit's N-th answer (--fault-at, default 1; answers are the status\n"
+           "and memory images and the letters \"D\", \"Z\" and \"E\", counted from 1 since "
+           "start),\n"
+           "or every answer from the N-th on with --fault-always. KIND is one of\n"
+           "  silence  nothing is sent          short    the last byte is missing\n"
+           "  long     one byte too many        e        \"E\" instead of the answer\n"
+           "  garbage  the bytes 00 11 ff before the answer\n"
+           "--vanish-after makes the device vanish after the N-th byte from the host (N >= 1):\n"
+           "the pseudo-terminal is closed and its link removed, as a USB adapter pulled out;\n"
+           "answers still due are lost.\n";
+}
+
+// The options of answerFaultUsage(): 1 when args[i] (with its value) was one of them, 0 when
+// it is another option, -1 when its value is wrong.
+int parseAnswerFault(const QStringList& args, int& i, lumo::sim::UnitServer::Options& options) {
+    using Answer = lumo::sim::UnitFaults::Answer;
+    auto& f = options.faults;
+    const QString& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    auto positive = [&](int* target) {
+        if (!hasValue)
+            return -1;
+        bool ok = false;
+        const int n = args[++i].toInt(&ok);
+        if (!ok || n < 1)
+            return -1;
+        *target = n;
+        return 1;
+    };
+    if (a == QLatin1String("--fault")) {
+        static const QHash<QString, Answer> kinds{{QStringLiteral("silence"), Answer::Silence},
+                                                  {QStringLiteral("short"), Answer::Short},
+                                                  {QStringLiteral("long"), Answer::Long},
+                                                  {QStringLiteral("e"), Answer::E},
+                                                  {QStringLiteral("garbage"), Answer::Garbage}};
+        if (!hasValue || !kinds.contains(args[i + 1]))
+            return -1;
+        f.answerFault = kinds.value(args[++i]);
+        return 1;
+    }
+    if (a == QLatin1String("--fault-at"))
+        return positive(&f.answerFaultAt);
+    if (a == QLatin1String("--fault-always")) {
+        f.answerFaultAlways = true;
+        return 1;
+    }
+    if (a == QLatin1String("--vanish-after"))
+        return positive(&options.vanishAfterBytes);
+    return 0;
+}
+
 void usage(FILE* to) {
     std::fprintf(to, "Usage: lumo-sim unit [--pty-link PATH] [--memory FILE] [--baud-pacing]\n"
                      "                     [--unit-delay MS] [--silent] [--status-delta N]\n"
                      "                     [--settings-delta N] [--number-delta N]\n"
                      "                     [--read-error BLOCK[:TIMES]] [--write-error BLOCK]\n"
                      "                     [--settings-no-end] [--garbage HEX [--garbage-always]]\n"
+                     "                     [--fault KIND [--fault-at N] [--fault-always]]\n"
+                     "                     [--vanish-after N]\n"
                      "       lumo-sim --help | --version\n"
                      "Serves a virtual Vexo unit on a pseudo-terminal and prints its device path.\n"
                      "--read-error answers number reads of BLOCK with \"E\" TIMES times (default: "
                      "always).\n");
+    std::fputs(answerFaultUsage(), to);
     std::fputs(lumo::sim::lineBoxUsage(), to);
 }
 
@@ -102,7 +158,9 @@ int main(int argc, char** argv) {
         const bool hasValue = i + 1 < args.size();
         const QString value = hasValue ? args[i + 1] : QString();
         bool ok = true;
-        if (a == QLatin1String("--pty-link") && hasValue)
+        if (const int fault = parseAnswerFault(args, i, options); fault != 0)
+            ok = fault > 0;
+        else if (a == QLatin1String("--pty-link") && hasValue)
             options.linkPath = value, ++i;
         else if (a == QLatin1String("--memory") && hasValue)
             options.memoryFile = value, ++i;

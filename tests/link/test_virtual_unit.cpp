@@ -70,6 +70,42 @@ TEST(VirtualUnit, ReplyFaults) {
     EXPECT_TRUE(unit.feed("V").isEmpty());
 }
 
+TEST(VirtualUnit, AnswerFaultHitsTheNthAnswerOrEveryOneFromThere) {
+    using Answer = lumo::sim::UnitFaults::Answer;
+    const QByteArray status = VirtualUnit().feed("V");
+    const QByteArray block = QByteArray("RT\x02", 3);
+    struct Case {
+        Answer kind;
+        QByteArray hitStatus; // what the faulty answer to "V" is
+    } cases[] = {
+        {Answer::Silence, {}},
+        {Answer::Short, status.left(7)},
+        {Answer::Long, status + status.right(1)},
+        {Answer::E, "E"},
+        {Answer::Garbage, QByteArray("\x00\x11\xFF", 3) + status},
+    };
+    for (const Case& c : cases) {
+        VirtualUnit unit;
+        unit.faults().answerFault = c.kind;
+        unit.faults().answerFaultAt = 2;
+        // Bytes that are no command are no answer and do not count.
+        EXPECT_TRUE(unit.feed("X").isEmpty());
+        EXPECT_EQ(unit.feed("V"), status) << int(c.kind);
+        EXPECT_EQ(unit.feed("V"), c.hitStatus) << int(c.kind);
+        EXPECT_EQ(unit.feed("V"), status) << int(c.kind); // that one answer only
+        EXPECT_EQ(unit.feed(block).size(), 16) << int(c.kind);
+    }
+    // Always: every answer from the N-th on, acknowledgements included.
+    VirtualUnit unit;
+    unit.faults().answerFault = Answer::E;
+    unit.faults().answerFaultAt = 2;
+    unit.faults().answerFaultAlways = true;
+    EXPECT_EQ(unit.feed(block).size(), 16);
+    EXPECT_EQ(unit.feed(block), QByteArray("E"));
+    EXPECT_EQ(unit.feed("WPU"), QByteArray("E"));
+    EXPECT_EQ(unit.feed("V"), QByteArray("E"));
+}
+
 TEST(VirtualUnit, MemoryFileRoundTripAndRejectsDamagedFiles) {
     QTemporaryDir dir;
     const QString path = dir.filePath("unit.img");
