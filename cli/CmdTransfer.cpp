@@ -291,6 +291,12 @@ public:
     }
 
     bool status() {
+        // As a click on the status bar: the command's first step opens the cable afresh, so
+        // that the status read finds it open.
+        if (!m_engine->policy()->prepareForCommand(*m_link)) {
+            m_messenger.message(m_texts.message(Msg::CommunicationError), {});
+            return false;
+        }
         m_linkState.portCheckRequested = true;
         QEventLoop loop;
         bool finished = false;
@@ -461,11 +467,10 @@ int runWrite(const QStringList& args) {
         for (const QString& line : confirmation.undecided)
             printErr(QStringLiteral("  ") + line);
     }
-    if (!ok)
-        if (!ok) {
-            reportPartialWrite(command, bench.view(), texts);
-            return Failure;
-        }
+    if (!ok) {
+        reportPartialWrite(command, bench.view(), texts);
+        return Failure;
+    }
     printOut(QStringLiteral("wrote %1 from %2").arg(a.plain[0], a.plain[1]));
     return Success;
 }

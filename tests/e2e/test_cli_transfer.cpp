@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -17,8 +18,10 @@ struct CliResult {
     QString err;
 };
 
-CliResult cli(const QStringList& args) {
+CliResult cli(const QStringList& args, const QProcessEnvironment& env = {}) {
     QProcess p;
+    if (!env.isEmpty())
+        p.setProcessEnvironment(env);
     p.start(QStringLiteral(LUMO_CLI_PATH), args);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -106,6 +109,20 @@ TEST(CliTransfer, StatusReadWriteAndReadBackOverAPseudoTerminal) {
     ASSERT_EQ(cli({"read", "all", "--port", sim.port(), back}).status, 0);
     EXPECT_EQ(readJson(back), set);
     EXPECT_TRUE(QFile::exists(sim.memory())); // the unit kept its new memory
+}
+
+TEST(CliTransfer, StatusOverTheVirtualCableOpensTheCable) {
+    QTemporaryDir dir;
+    Simulator sim(dir.path(), {});
+    QFile devices(dir.filePath("devices.txt"));
+    ASSERT_TRUE(devices.open(QIODevice::WriteOnly));
+    devices.write("Vexo USB\tVexo-USB\t" + QFile::encodeName(sim.port()) + "\n");
+    devices.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LUMO_FTDI", "virtual:" + devices.fileName());
+    const CliResult status = cli({"status", "--port", "usb"}, env);
+    ASSERT_EQ(status.status, 0) << status.err.toStdString();
+    EXPECT_EQ(status.out, "Firmware: 1.7\nMode: DEN\nUnfitted: 0\nCounter: 0\n");
 }
 
 TEST(CliTransfer, ShortSettingsReplyFailsWithTheCommunicationMessage) {
