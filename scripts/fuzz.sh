@@ -25,7 +25,7 @@ cmake --build "$build" -j "${LUMO_FUZZ_BUILD_JOBS:-2}" --target "${targets[@]}"
 
 # The parsers must be instrumented, not only the harnesses: without coverage guards in the
 # libraries the fuzzer is blind to their branches and ASan cannot see inside them.
-for lib in params files platform link texts; do
+for lib in params files platform link texts remote; do
     archive="$build/src/liblumo_$lib.a"
     guards=$(nm "$archive" 2>/dev/null | grep -c __sanitizer_cov || true)
     if [ "${guards:-0}" -eq 0 ]; then
