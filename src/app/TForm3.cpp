@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace lumo {
 
@@ -97,18 +99,66 @@ TForm3::TForm3(SoundOutput& sound, QWidget* parent) : QDialog(parent), m_sound(s
     applyTexts(defaults);
 }
 
+namespace {
+
+// The caption broken at the blank that gives the narrowest pair of lines.
+QString twoLines(const QString& text, const QFontMetricsF& fm) {
+    QString best;
+    qreal bestWidth = 0;
+    for (qsizetype i = text.indexOf(QLatin1Char(' ')); i > 0;
+         i = text.indexOf(QLatin1Char(' '), i + 1)) {
+        const qreal width =
+            std::max(fm.horizontalAdvance(text.left(i)), fm.horizontalAdvance(text.mid(i + 1)));
+        if (best.isEmpty() || width < bestWidth) {
+            best = text.left(i) + QLatin1Char('\n') + text.mid(i + 1);
+            bestWidth = width;
+        }
+    }
+    return best;
+}
+
+// Gives a fixed-size button the largest font at which its caption fits: on one line, else on
+// two, shrinking only when two lines at the dialog's size are not enough.
+void fitCaption(QPushButton* button, const QFont& base) {
+    const QString text = button->text();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = text;
+    const QRect room = button->style()
+                           ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                           .intersected(button->rect())
+                           .adjusted(2, 0, -2, 0);
+    auto fits = [&](const QString& caption, const QFont& font) {
+        const QFontMetricsF fm(font);
+        qreal width = 0;
+        const QStringList lines = caption.split(QLatin1Char('\n'));
+        for (const QString& line : lines)
+            width = std::max(width, fm.horizontalAdvance(line));
+        return width <= room.width() && fm.height() * lines.size() <= room.height();
+    };
+    QFont font = base;
+    for (; font.pointSizeF() >= 6.5; font.setPointSizeF(font.pointSizeF() - 0.5)) {
+        if (fits(text, font))
+            break;
+        const QString broken = twoLines(text, QFontMetricsF(font));
+        if (!broken.isEmpty() && fits(broken, font)) {
+            button->setText(broken);
+            break;
+        }
+    }
+    if (font.pointSizeF() < 6.5)
+        font.setPointSizeF(6.5);
+    button->setFont(font);
+}
+
+} // namespace
+
 void TForm3::applyTexts(const Texts& texts) {
     applyTextPlaces(*this, textPlaces().places, texts);
-    // The buttons keep their fixed size; a long caption gets a smaller font instead of being
-    // cut off.
-    for (QPushButton* button : findChildren<QPushButton*>()) {
-        QFont font = this->font();
-        const qreal room = button->width() - 10;
-        while (QFontMetricsF(font).horizontalAdvance(button->text()) > room &&
-               font.pointSizeF() > 6.5)
-            font.setPointSizeF(font.pointSizeF() - 0.5);
-        button->setFont(font);
-    }
+    // The buttons keep their fixed size; a long caption goes on two lines or gets a smaller
+    // font instead of being cut off.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        fitCaption(button, font());
 }
 
 void TForm3::playTone(const QString& buttonName) {

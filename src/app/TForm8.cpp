@@ -82,6 +82,9 @@ TForm8::TForm8(QWidget* parent)
     font.setBold(true);
     font.setPointSize(font.pointSize() + 2);
     m_label1->setFont(font);
+    QPalette warning = m_label1->palette();
+    warning.setColor(QPalette::WindowText, Qt::red);
+    m_label1->setPalette(warning);
 
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
@@ -92,7 +95,7 @@ TForm8::TForm8(QWidget* parent)
     layout->setContentsMargins(16, 16, 16, 16);
     layout->addWidget(m_label1);
     layout->addWidget(m_image1);
-    setFixedSize(420, 280);
+    setFixedSize(464, 259);
 
     Texts defaults;
     applyTexts(defaults);

@@ -182,11 +182,28 @@ TEST_F(ToneSamples, LaterKeysWinOverTheFirstButtonCaptions) {
 TEST_F(ToneSamples, CzechDefaultsAndFixedSize) {
     TForm3 dialog(sound);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Ukázky tónů vrátného"));
-    EXPECT_EQ(button(dialog, "Button7")->text(), QStringLiteral("Připojení linky (reset)"));
+    // Too long for one line of the fixed button: two lines of the dialog's own font.
+    EXPECT_EQ(button(dialog, "Button7")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')),
+              QStringLiteral("Připojení linky (reset)"));
     EXPECT_EQ(button(dialog, "Button11")->text(), QStringLiteral("Storno"));
     EXPECT_EQ(dialog.size(), QSize(309, 256));
     for (const auto& tone : TForm3::toneButtons())
         EXPECT_EQ(button(dialog, tone.button)->size(), QSize(130, 33));
+}
+
+TEST_F(ToneSamples, LongCaptionsWrapBeforeTheyShrink) {
+    TForm3 dialog(sound);
+    QPushButton* longest = button(dialog, "Button6"); // "Upozornění na konec hovoru"
+    EXPECT_EQ(longest->text(), QStringLiteral("Upozornění na\nkonec hovoru"));
+    EXPECT_EQ(longest->font().pointSizeF(), dialog.font().pointSizeF());
+    // A caption that fits stays whole on one line.
+    EXPECT_EQ(button(dialog, "Button4")->text(), QStringLiteral("Chyba"));
+    // One word too long for two lines is made smaller instead.
+    Texts texts;
+    texts.set(TextSection::OTHER, 43, QStringLiteral("Konecvšechhovorůnalincevrátného"));
+    dialog.applyTexts(texts);
+    EXPECT_FALSE(longest->text().contains(QLatin1Char('\n')));
+    EXPECT_LT(longest->font().pointSizeF(), dialog.font().pointSizeF());
 }
 
 } // namespace

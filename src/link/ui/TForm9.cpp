@@ -77,6 +77,14 @@ TForm9::TForm9(const Texts& texts, QWidget* parent) : QDialog(parent), m_texts(t
     buttons->addWidget(m_button1);
     buttons->addWidget(m_button2);
 
+    // Each question may take two lines; the panels' margins leave room for them in the fixed
+    // height.
+    for (QFrame* panel : {m_panel1, m_panel2, m_panel3})
+        panel->layout()->setContentsMargins(8, 3, 8, 3);
+    for (QLabel* label : {m_label1, m_label2, m_label3})
+        label->setMinimumHeight(2 * label->fontMetrics().height());
+    layout->setSpacing(4);
+
     layout->addWidget(m_panel3);
     layout->addWidget(m_panel2);
     layout->addWidget(m_panel1);

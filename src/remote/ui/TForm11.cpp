@@ -49,10 +49,11 @@ TForm11::TForm11(RemoteLink& link, ConnectionEngine& connection, ParameterSet& p
     setModal(true);
     const int groupWidth = kColumns * kBoxWidth + 16;
     const int groupHeight = 8 * kBoxHeight + 28;
-    setFixedSize(2 * groupWidth + 40, 406);
+    setFixedSize(2 * groupWidth + 50, 406);
 
-    m_group1 = named(new QGroupBox, "GroupBox1", this, {10, 6, 2 * groupWidth + 20, 260});
-    m_group2 = named(new QGroupBox, "GroupBox2", m_group1, {10, 20, 2 * groupWidth, 44});
+    // The outer frame leaves a margin right of the NIGHT group as left of the DAY group.
+    m_group1 = named(new QGroupBox, "GroupBox1", this, {10, 6, 2 * groupWidth + 30, 260});
+    m_group2 = named(new QGroupBox, "GroupBox2", m_group1, {10, 20, 2 * groupWidth + 10, 44});
     m_check1 = named(new QCheckBox, "CheckBox1", m_group2, {10, 18, 300, 20});
     m_groupDay = named(new QGroupBox, "GroupBox3", m_group1, {10, 68, groupWidth, groupHeight});
     m_groupNight =

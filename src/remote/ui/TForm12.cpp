@@ -60,39 +60,42 @@ TForm12::TForm12(RemoteLink& link, const Texts& texts, Messenger& messenger, QWi
                           Qt::WindowCloseButtonHint),
       m_link(link), m_texts(texts), m_messenger(messenger) {
     setObjectName(QStringLiteral("TForm12"));
-    setFixedSize(480, 318);
+    setFixedSize(480, 332);
 
-    m_groupBox1 = named(new QGroupBox, "GroupBox1", this, {10, 6, 230, 206});
+    m_groupBox1 = named(new QGroupBox, "GroupBox1", this, {10, 6, 230, 220});
     m_checkBox1 = named(new QCheckBox, "CheckBox1", m_groupBox1, {10, 22, 210, 20});
     m_checkBox2 = named(new QCheckBox, "CheckBox2", m_groupBox1, {10, 44, 210, 20});
     m_checkBox3 = named(new QCheckBox, "CheckBox3", m_groupBox1, {10, 66, 210, 20});
     m_checkBox4 = named(new QCheckBox, "CheckBox4", m_groupBox1, {10, 88, 210, 20});
     m_checkBox7 = named(new QCheckBox, "CheckBox7", m_groupBox1, {28, 110, 192, 20});
     m_button5 = named(new QPushButton, "Button5", m_groupBox1, {28, 132, 192, 24});
-    m_label5 = named(new QLabel, "Label5", m_groupBox1, {28, 158, 192, 18});
+    // Where the unit's contents come from takes two lines in Czech.
+    m_label5 = named(new QLabel, "Label5", m_groupBox1, {28, 158, 192, 32});
     m_label5->setTextFormat(Qt::PlainText);
-    // The row at y 180 is kept free for a further option of the write (checking it back).
+    m_label5->setWordWrap(true);
+    m_label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The row at y 194 is kept free for a further option of the write (checking it back).
 
     m_groupBox2 = named(new QGroupBox, "GroupBox2", this, {250, 6, 220, 84});
     m_checkBox5 = named(new QCheckBox, "CheckBox5", m_groupBox2, {10, 22, 200, 20});
     m_edit1 = named(new QLineEdit, "Edit1", m_groupBox2, {10, 48, 200, 24});
 
-    m_groupBox3 = named(new QGroupBox, "GroupBox3", this, {250, 96, 220, 116});
+    m_groupBox3 = named(new QGroupBox, "GroupBox3", this, {250, 96, 220, 130});
     m_button1 = named(new QPushButton, "Button1", m_groupBox3, {10, 24, 96, 28});
     m_button2 = named(new QPushButton, "Button2", m_groupBox3, {114, 24, 96, 28});
     m_button4 = named(new QPushButton, "Button4", m_groupBox3, {10, 62, 96, 28});
     m_button3 = named(new QPushButton, "Button3", m_groupBox3, {114, 62, 96, 28});
 
-    m_label1 = named(new QLabel, "Label1", this, {10, 222, 36, 20});
-    m_label2 = named(new QLabel, "Label2", this, {52, 222, 44, 20});
+    m_label1 = named(new QLabel, "Label1", this, {10, 236, 36, 20});
+    m_label2 = named(new QLabel, "Label2", this, {52, 236, 44, 20});
     for (QLabel* l : {m_label1, m_label2}) {
         l->setAlignment(Qt::AlignCenter);
         l->setAutoFillBackground(true);
     }
-    m_label3 = named(new QLabel, "Label3", this, {104, 222, 366, 20});
-    m_progress1 = named(new QProgressBar, "ProgressBar1", this, {10, 248, 460, 16});
+    m_label3 = named(new QLabel, "Label3", this, {104, 236, 366, 20});
+    m_progress1 = named(new QProgressBar, "ProgressBar1", this, {10, 262, 460, 16});
     m_progress1->setTextVisible(false);
-    m_label4 = named(new QLabel, "Label4", this, {10, 270, 460, 40});
+    m_label4 = named(new QLabel, "Label4", this, {10, 284, 460, 40});
     m_label4->setWordWrap(true);
     m_label4->setTextFormat(Qt::PlainText);
 
