@@ -1,52 +1,16 @@
-// Draws the windows shown in the user manual into PNG files, in the language of a pack:
+// Draws every window of the program, in each state worth a picture, into PNG files in the
+// language of a pack:
 //   lumo-screens OUTPUT-FOLDER PREFIX [PACK.lng]
-// Runs on the offscreen platform at build time, so the manual's pictures always show the
-// windows as they are built.
-#include "app/TForm1.h"
-#include "app/TForm2.h"
-#include "app/TForm3.h"
-#include "link/ui/TForm6.h"
-#include "link/ui/TForm9.h"
-#include "params/ParameterModel.h"
-#include "platform/Messenger.h"
-#include "platform/SoundOutput.h"
-#include "platform/VirtualClock.h"
-#include "shell/Shell.h"
-#include "texts/LanguagePack.h"
-#include "texts/Texts.h"
+// gives OUTPUT-FOLDER/PREFIX-main.png, PREFIX-write-stopped.png and so on. Runs on the
+// offscreen platform at build time, so the manual's pictures always show the windows as they
+// are built. Texts that do not fit their controls are listed on standard error.
+#include "screens/TextFit.h"
+#include "screens/WindowGallery.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QWidget>
 #include <cstdio>
-
-namespace {
-
-class SilentMessenger : public lumo::Messenger {
-public:
-    void message(const QString&, const QString&) override {}
-    bool ask(const QString&, const QString&, Icon, bool) override { return false; }
-};
-
-class NoSound : public lumo::SoundOutput {
-public:
-    bool hasOutputDevice() const override { return false; }
-    void play(const QString&, std::function<void()> done) override { done(); }
-    void playDefault(std::function<void()> done) override { done(); }
-};
-
-bool save(QWidget& window, const QString& path) {
-    window.show();
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-    if (!window.grab().save(path, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    window.hide();
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -56,42 +20,35 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lumo-screens OUTPUT-FOLDER PREFIX [PACK.lng]\n");
         return 2;
     }
-    const QDir out(args[0]);
-    if (!QDir().mkpath(args[0]))
-        return 1;
-    const QString prefix = args[1];
-
-    lumo::Texts texts;
-    if (args.size() == 3 && !lumo::loadLanguagePack(args[2], texts)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(args[2]));
+    if (!QDir().mkpath(args[0])) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(args[0]));
         return 1;
     }
-    lumo::VirtualClock clock;
-    SilentMessenger messenger;
-    lumo::ParameterModel model;
-    lumo::Shell shell(clock, messenger, model, texts);
-    lumo::TForm1 form1(shell);
-    form1.applyTexts();
-    form1.Timer1Timer(); // fills the status bar
-    bool ok = save(form1, out.filePath(prefix + QStringLiteral("-main.png")));
+    const QDir out(QDir(args[0]).absolutePath());
+    const QString prefix = args[1];
 
-    lumo::TForm6 form6(messenger);
-    form6.applyTexts(texts);
-    form6.setProgress(45);
-    ok = save(form6, out.filePath(prefix + QStringLiteral("-transfer.png"))) && ok;
-
-    lumo::TForm9 form9(texts);
-    lumo::ParameterSet params;
-    form9.prepare({texts.message(46), QStringLiteral("1"), QStringLiteral("17")}, params);
-    ok = save(form9, out.filePath(prefix + QStringLiteral("-confirm.png"))) && ok;
-
-    NoSound sound;
-    lumo::TForm3 form3(sound);
-    form3.applyTexts(texts);
-    ok = save(form3, out.filePath(prefix + QStringLiteral("-tones.png"))) && ok;
-
-    lumo::TForm2 form2(nullptr, [](const QString&) {});
-    form2.applyTexts(texts);
-    ok = save(form2, out.filePath(prefix + QStringLiteral("-about.png"))) && ok;
+    lumo::screens::WindowGallery gallery(args.size() == 3 ? QDir(args[2]).absolutePath()
+                                                          : QString());
+    if (!gallery.ready()) {
+        std::fprintf(stderr, "%s\n", qPrintable(gallery.problem()));
+        return 1;
+    }
+    bool ok = true;
+    int pictures = 0;
+    gallery.visit([&](const QString& name, QWidget& window) {
+        const QString path =
+            out.filePath(prefix + QLatin1Char('-') + name + QStringLiteral(".png"));
+        if (!window.grab().save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            ok = false;
+            return;
+        }
+        ++pictures;
+        for (const lumo::screens::ClippedText& c : lumo::screens::clippedTexts(window))
+            std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(c.describe()));
+    });
+    for (const QString& message : gallery.messages())
+        std::fprintf(stderr, "message: %s\n", qPrintable(message));
+    std::printf("%d pictures in %s\n", pictures, qPrintable(out.path()));
     return ok ? 0 : 1;
 }
