@@ -37,6 +37,26 @@ void EditBaseline::reset(const ParameterSet& current, BaselinePart part) {
         m_listener();
 }
 
+void EditBaseline::reset(const ParameterSet& current, const QStringList& names) {
+    for (const QString& name : names) {
+        if (const OptionGroupDef* g = findOptionGroupByBox(name)) {
+            m_values.setChecked(
+                current.checkedOption(QString::fromLatin1(g->options.front().button)), true);
+            continue;
+        }
+        const FieldDef* f = findField(name);
+        if (!f)
+            continue;
+        if (f->kind == FieldKind::Check)
+            m_values.setChecked(name, current.isChecked(name));
+        else
+            m_values.setText(name, current.text(name));
+        m_values.setVisible(name, current.isVisible(name));
+    }
+    if (!names.isEmpty() && m_listener)
+        m_listener();
+}
+
 QStringList editedParameters(const ParameterSet& current, const ParameterSet& baseline) {
     QStringList names;
     for (const FieldDef& f : fieldTable())

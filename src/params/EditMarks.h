@@ -19,6 +19,9 @@ public:
     const ParameterSet& values() const { return m_values; }
     // The baseline of `part` becomes what `current` holds; the other parts keep theirs.
     void reset(const ParameterSet& current, BaselinePart part = BaselinePart::All);
+    // Only these parameters (fields and check boxes by name, option groups by the box that
+    // holds them) take what `current` holds: a remote transfer brings in a few at a time.
+    void reset(const ParameterSet& current, const QStringList& names);
 
     // Told after every reset (the window repaints its marks).
     void setListener(std::function<void()> listener) { m_listener = std::move(listener); }

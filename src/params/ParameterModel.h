@@ -26,6 +26,7 @@ public:
     const EditBaseline& baseline() const { return m_baseline; }
     EditBaseline& baseline() { return m_baseline; }
     void resetBaseline(BaselinePart part = BaselinePart::All) { m_baseline.reset(m_params, part); }
+    void resetBaseline(const QStringList& names) { m_baseline.reset(m_params, names); }
 
     // The settings file last opened or saved; empty when the set has no file yet.
     const QString& settingsFileName() const { return m_settingsFileName; }

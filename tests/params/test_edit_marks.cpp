@@ -88,3 +88,26 @@ TEST(EditMarks, ASettingsTransferKeepsTheNumberMemoriesMarksAndTheOtherWayRound)
     EXPECT_TRUE(editedParameters(current, baseline.values()).isEmpty());
     EXPECT_EQ(told, 3);
 }
+
+TEST(EditMarks, NamedResetTakesOnlyThoseFieldsBoxesAndGroups) {
+    EditBaseline baseline;
+    int told = 0;
+    baseline.setListener([&] { ++told; });
+    ParameterSet current;
+    current.setText("Edit129", "123456");
+    current.setText("Edit130", "654321");
+    current.setChecked("CheckBox1", !current.isChecked("CheckBox1"));
+    current.setChecked("RadioButton14", true);
+    current.setChecked("RadioButton18", true);
+    ASSERT_EQ(editedParameters(current, baseline.values()).size(), 5);
+
+    baseline.reset(current,
+                   QStringList{"Edit129", "CheckBox1", groupBoxOf("RadioButton14"), "NoSuchField"});
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(editedParameters(current, baseline.values()),
+              (QStringList{"Edit130", groupBoxOf("RadioButton18")}));
+    EXPECT_FALSE(isEditedWidget("RadioButton14", current, baseline.values()));
+
+    baseline.reset(current, QStringList{});
+    EXPECT_EQ(told, 1); // nothing taken, nothing to repaint
+}
