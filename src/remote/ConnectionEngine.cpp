@@ -1,5 +1,6 @@
 #include "remote/ConnectionEngine.h"
 #include "remote/BoxProtocol.h"
+#include "texts/MessageKeys.h"
 #include <QLocale>
 #include <QTime>
 #include <algorithm>
@@ -151,6 +152,11 @@ void ConnectionEngine::dropPending() {
 void ConnectionEngine::tick() {
     m_timerEnabled = false; // the tick stops its timer first
     ++m_ticks;
+    // A box pulled out is given up at once, not after a minute of re-sends into nothing.
+    if ((m_state == ConnectionState::Connecting || isConnected()) && !m_link.probeBox()) {
+        lose(boxLostMessage());
+        return;
+    }
     switch (m_state) {
     case ConnectionState::KeepAlive:
     case ConnectionState::Quiet:
@@ -454,6 +460,37 @@ void ConnectionEngine::fail(const QString& suffix, bool cancelInstead) {
     result.suffix = suffix;
     result.message = failureText(suffix);
     endConnection(result, cancelInstead, {});
+}
+
+QString ConnectionEngine::boxLostMessage() const {
+    return m_texts.message(Msg::BoxLost).arg(m_link.selectedSerial());
+}
+
+void ConnectionEngine::lose(const QString& message) {
+    if (m_state == ConnectionState::Idle || m_state == ConnectionState::HangingUp)
+        return;
+    const bool procedureRuns = m_state == ConnectionState::Suspended;
+    dropPending();
+    ConnectionResult result;
+    result.kind = ConnectionResult::Kind::Failed;
+    result.message = message;
+    result.boxLost = true;
+    result.repeatCount = m_link.counters.RepeatCount;
+    RemoteMenuState menus = m_menus;
+    menus.connectEnabled = true;
+    menus.readEnabled = menus.writeEnabled = menus.disconnectEnabled = false;
+    menus.connect2Visible = false;
+    menus.n8Visible = false;
+    setMenus(menus);
+    if (!procedureRuns && m_stopProcedures)
+        m_stopProcedures();
+    if (isConnected() || procedureRuns)
+        m_view.setIndicator(KeepAliveColour::Red);
+    m_link.ReceiveBuffer.clear();
+    setState(ConnectionState::Idle);
+    if (!message.isEmpty())
+        m_view.showMessage(message);
+    report(result);
 }
 
 void ConnectionEngine::disconnect() {

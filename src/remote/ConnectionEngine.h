@@ -55,6 +55,12 @@ public:
     // dialogs close (after 2000 ms of quiet on the line).
     bool suspend();
     void resumeKeepAlive();
+    // The line box went away (RemoteLink::boxLost): the connection ends at once, without a
+    // hang-up (nothing reaches the line any more), and nothing resumes. The connection's own
+    // ticks notice it while connecting and connected; a read or write that notices it ends
+    // itself first and then calls this with an empty `message` (it says what it lost itself).
+    void lose(const QString& message);
+    QString boxLostMessage() const;
     // Stops a running read or write when the connection ends.
     void setProcedureStopper(std::function<void()> stop) { m_stopProcedures = std::move(stop); }
 

@@ -48,6 +48,7 @@ struct ConnectionResult {
     QString message; // the text shown, for failures
     QString suffix;  // the failed exchange, e.g. "'Timeout of Repeat'"
     int repeatCount = 0;
+    bool boxLost = false; // Failed because the line box went away
 };
 
 // What the connection engine shows. The connect dialog, the main window's remote menu and the

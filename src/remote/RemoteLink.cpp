@@ -59,6 +59,7 @@ QString RemoteLink::selectedSerial() const {
 
 void RemoteLink::releaseBoxLink() {
     m_box.reset();
+    m_boxLost = false;
 }
 
 void RemoteLink::configure(BoxDevice& box) {
@@ -79,6 +80,7 @@ std::unique_ptr<BoxDevice> RemoteLink::openConfigured(const QString& serialNumbe
 void RemoteLink::OpenBoxLink(const QString& serialNumber) {
     std::unique_ptr<BoxDevice> box = openConfigured(serialNumber);
     m_box = std::move(box); // the old link is released only once the new one is open
+    m_boxLost = false;
 }
 
 void RemoteLink::OpenBoxLinkPaced(const QString& serialNumber,
@@ -92,6 +94,7 @@ void RemoteLink::OpenBoxLinkPaced(const QString& serialNumber,
         return;
     }
     m_box = std::move(box);
+    m_boxLost = false;
     if (m_openTask)
         m_clock.cancel(m_openTask);
     m_openTask = m_clock.runAfter(kOpenPauseMs, [this, done = std::move(done)]() mutable {
@@ -115,6 +118,10 @@ bool RemoteLink::BoxSend(const QByteArray& text) {
             break;
         ++m_bytesSent;
     }
+    // A box that takes no command cannot carry a read or write any further; the procedures
+    // end on it rather than repeating into nothing.
+    if (!written)
+        m_boxLost = true;
     return written;
 }
 
@@ -134,19 +141,37 @@ QByteArray RemoteLink::BoxReceive() {
     }
     if (!failed)
         return result;
-    if (m_box->receiveCount() == 0)
-        return result;
+    const int again = m_box->receiveCount();
+    if (again != 0)
+        reopenBroken(again);
+    return result;
+}
+
+void RemoteLink::reopenBroken(int count) {
     // Broken link: open the box anew; keep the old link when that fails.
     const QString serial = selectedSerial();
-    if (serial.isEmpty())
-        return result;
-    try {
-        std::unique_ptr<BoxDevice> fresh = openConfigured(serial);
-        m_box = std::move(fresh);
-        ++m_reopens;
-    } catch (const TFT232Exception&) {
+    if (!serial.isEmpty()) {
+        try {
+            std::unique_ptr<BoxDevice> fresh = openConfigured(serial);
+            m_box = std::move(fresh);
+            ++m_reopens;
+            m_boxLost = false;
+            return;
+        } catch (const TFT232Exception&) {
+        }
     }
-    return result;
+    // A device that cannot even tell its queue and cannot be opened again is gone.
+    if (count < 0)
+        m_boxLost = true;
+}
+
+bool RemoteLink::probeBox() {
+    if (m_box && !m_boxLost) {
+        const int count = m_box->receiveCount();
+        if (count < 0)
+            reopenBroken(count);
+    }
+    return !m_boxLost;
 }
 
 void RemoteLink::DiscardInput() {
@@ -161,7 +186,8 @@ void RemoteLink::HangUp(std::function<void()> done) {
             m_hangUpDone.push_back(std::move(done));
         return;
     }
-    if (!m_box) {
+    if (!m_box || m_boxLost) {
+        // Nothing to hang up through: the line drops with the box.
         if (done)
             done();
         return;

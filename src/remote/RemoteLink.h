@@ -84,9 +84,15 @@ public:
     QByteArray BoxReceive();
     // Appends what waits to ReceiveBuffer and clears the buffer.
     void DiscardInput();
+    // The box went away under the procedures: a send to it failed, or it could not tell its
+    // queue and could not be opened anew. Cleared when a box is opened again.
+    bool boxLost() const { return m_boxLost; }
+    // Asks the box for its queue without reading it, so that a box pulled out between two
+    // exchanges is noticed too (opened anew as BoxReceive does). Yields !boxLost().
+    bool probeBox();
 
     // "ATH", 1000 ms, "AT@BASIC", 500 ms, then discard what waits; `done` runs when the line is
-    // free again (at once without a link). The link stays open.
+    // free again (at once without a link, or when the box is lost). The link stays open.
     void HangUp(std::function<void()> done = {});
     bool hangingUp() const { return m_hangUpTask != 0; }
 
@@ -117,6 +123,8 @@ public:
 private:
     std::unique_ptr<BoxDevice> openConfigured(const QString& serialNumber);
     static void configure(BoxDevice& box);
+    // The box reported a broken link (`count` is what it said the second time).
+    void reopenBroken(int count);
 
     BoxBus& m_bus;
     Clock& m_clock;
@@ -130,6 +138,7 @@ private:
     Clock::TaskId m_openTask = 0;
     quint64 m_bytesSent = 0;
     int m_reopens = 0;
+    bool m_boxLost = false;
 };
 
 } // namespace lumo

@@ -1,8 +1,10 @@
 #include "remote/RemoteReadEngine.h"
+#include "params/FieldTable.h"
 #include "params/TransferBuffer.h"
 #include "remote/BoxProtocol.h"
 #include "remote/ConnectionEngine.h"
 #include "remote/RemoteLink.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <utility>
 
@@ -91,6 +93,10 @@ void RemoteReadEngine::waitPasses(int passes, bool untilOk, std::function<void()
     }
     wait(1, [this, passes, untilOk, then = std::move(then), failure]() mutable {
         m_link.ReceiveBuffer += m_link.BoxReceive();
+        if (m_link.boxLost()) {
+            loseBox();
+            return;
+        }
         const bool done =
             untilOk ? EndsWithOk(m_link.ReceiveBuffer) : ReplyComplete(m_link.ReceiveBuffer);
         if (done)
@@ -204,6 +210,12 @@ void RemoteReadEngine::resend() {
 void RemoteReadEngine::tick() {
     if (m_state != RemoteReadState::Settings && m_state != RemoteReadState::Memories)
         return;
+    // A send that failed since the last tick, or a box that is gone now: nothing more can
+    // come in, and repeating the request every 5 s would only hide that.
+    if (m_link.boxLost()) {
+        loseBox();
+        return;
+    }
     RemoteCounters& c = m_link.counters;
     if (++c.PollTicks > kReplyTimeoutTicks) {
         resend();
@@ -211,6 +223,10 @@ void RemoteReadEngine::tick() {
         return;
     }
     m_link.ReceiveBuffer += m_link.BoxReceive();
+    if (m_link.boxLost()) {
+        loseBox();
+        return;
+    }
     if (!ReplyComplete(m_link.ReceiveBuffer)) {
         continueTicking();
         return;
@@ -299,6 +315,7 @@ void RemoteReadEngine::onOk() {
 
 void RemoteReadEngine::urciporadi() {
     DecodeSettingsBlock(m_received, m_block, m_image);
+    m_result.blocksRead.push_back(m_block);
     m_view.setProgressBar(m_progressBar = 2);
     resetRequest();
     m_link.DiscardInput();
@@ -373,6 +390,8 @@ void RemoteReadEngine::cislaporadipok() {
     TransferBuffer buffer;
     Codec(m_params, buffer, m_texts).DecodeNumberMemory(image, m_memory - 1);
     m_result.memoriesRead.push_back(m_memory);
+    // What the unit holds now counts for an only-changed write in this connection.
+    m_link.noteUnitMemory(m_memory - 1, m_params.text(numberFieldName(m_memory - 1)));
     ++m_exchangesDone;
     cislaporadi();
 }
@@ -382,6 +401,19 @@ void RemoteReadEngine::halt(const QString& suffix) {
     m_tickTask = 0;
     m_result.message = m_texts.get(TextSection::REMOTE, 28) + suffix;
     setState(RemoteReadState::Halted);
+    m_view.showMessage(m_result.message);
+}
+
+void RemoteReadEngine::loseBox() {
+    log("LINE BOX LOST");
+    m_result.boxLost = true;
+    const int kept = m_result.settingsDecoded ? Msg::RemoteReadLostTaken : Msg::RemoteReadLostKept;
+    m_result.message =
+        m_connection.boxLostMessage() + QLatin1Char(' ') +
+        m_texts.message(kept).arg(m_result.memoriesRead.size()).arg(m_request.selectedCount());
+    // Nothing to resume on a box that is gone: the connection ends with the read.
+    finish(RemoteReadState::Failed, false);
+    m_connection.lose(QString());
     m_view.showMessage(m_result.message);
 }
 

@@ -28,7 +28,10 @@ struct RemoteReadResult {
     bool settingsDecoded = false;
     DecodeReport decodeReport;
     std::vector<int> memoriesRead; // 1..128, in the order received
-    int resends = 0;               // requests sent again after a silence or a short reply
+    // Settings blocks received whole, in order; in the set only once settingsDecoded.
+    std::vector<int> blocksRead;
+    int resends = 0;      // requests sent again after a silence or a short reply
+    bool boxLost = false; // Failed because the line box went away
 };
 
 // The remote read of the dialog `TForm11`: its 50 ms tick `Timer1Timer` with `urciporadi`,
@@ -87,6 +90,7 @@ private:
     void cislaporadi();
     void cislaporadipok();
     void halt(const QString& suffix);
+    void loseBox();
     void fail(const QString& message);
     void finish(RemoteReadState outcome, bool resume);
     void reportProgress();

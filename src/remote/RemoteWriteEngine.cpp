@@ -5,6 +5,7 @@
 #include "remote/ConnectionEngine.h"
 #include "remote/RemoteLink.h"
 #include "remote/WriteGroups.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <utility>
 
@@ -178,6 +179,10 @@ void RemoteWriteEngine::waitPasses(int passes, std::function<void()> then) {
     }
     wait(1, [this, passes, then = std::move(then)]() mutable {
         m_link.ReceiveBuffer += m_link.BoxReceive();
+        if (m_link.boxLost()) {
+            loseBox();
+            return;
+        }
         if (EndsWithOk(m_link.ReceiveBuffer))
             then();
         else
@@ -336,6 +341,12 @@ void RemoteWriteEngine::sendEntry() {
 void RemoteWriteEngine::tick() {
     if (m_state != RemoteWriteState::Writing)
         return;
+    // A send that failed since the last tick, or a box that is gone now: the entry cannot be
+    // acknowledged any more, and re-sending it ten times would only hide that.
+    if (m_link.boxLost()) {
+        loseBox();
+        return;
+    }
     RemoteCounters& c = m_link.counters;
     const QByteArray command = stepCommand();
     if (++c.PollTicks > kReplyTimeoutTicks) {
@@ -353,6 +364,10 @@ void RemoteWriteEngine::tick() {
         return;
     }
     m_link.ReceiveBuffer += m_link.BoxReceive();
+    if (m_link.boxLost()) {
+        loseBox();
+        return;
+    }
     if (!ReplyComplete(m_link.ReceiveBuffer)) {
         continueTicking();
         return;
@@ -465,6 +480,38 @@ void RemoteWriteEngine::fail(const QString& suffix) {
     m_view.showMessage(m_result.message);
 }
 
+void RemoteWriteEngine::loseBox() {
+    log("LINE BOX LOST");
+    m_result.boxLost = true;
+    // Nothing to resume on a box that is gone: the connection ends with the write.
+    finish(RemoteWriteState::Failed, false);
+    m_connection.lose(QString());
+    m_view.showMessage(m_result.message);
+}
+
+QString RemoteWriteEngine::acknowledgedSummary(const RemoteWriteResult& result,
+                                               const std::array<bool, 4>& groups,
+                                               const Texts& texts) {
+    auto r = [&texts](int key) { return texts.get(TextSection::REMOTE, key); };
+    QStringList parts;
+    for (int g = 1; g <= 4; ++g) {
+        const std::size_t i = std::size_t(g - 1);
+        if (groups[i])
+            parts << r(80).arg(r(36 + g)).arg(result.acknowledged[i]).arg(result.entries[i]);
+    }
+    QString text = parts.join(QStringLiteral(", "));
+    if (!result.acknowledgedMemories.empty()) {
+        QStringList memories;
+        for (int m : result.acknowledgedMemories)
+            memories << (m < 64 ? texts.message(Msg::DayMode) + QLatin1Char(' ') +
+                                      QString::number(m + 1)
+                                : texts.message(Msg::NightMode) + QLatin1Char(' ') +
+                                      QString::number(m - 63));
+        text += QStringLiteral("; ") + r(81).arg(memories.join(QStringLiteral(", ")));
+    }
+    return text;
+}
+
 void RemoteWriteEngine::halt(const QString& message) {
     m_clock.cancel(m_tickTask);
     m_tickTask = 0;
@@ -530,6 +577,10 @@ void RemoteWriteEngine::finish(RemoteWriteState outcome, bool resume) {
         m_report->close();
     }
     m_report = nullptr;
+    if (m_result.boxLost)
+        m_result.message = m_connection.boxLostMessage() + QLatin1Char(' ') +
+                           m_texts.message(Msg::RemoteWriteLost)
+                               .arg(acknowledgedSummary(m_result, m_request.groups, m_texts));
     setState(outcome);
     setState(RemoteWriteState::Idle);
     m_view.closeDialog();

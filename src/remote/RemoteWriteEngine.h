@@ -71,6 +71,7 @@ struct RemoteWriteResult {
     std::vector<int> acknowledgedMemories;
     // What was to be written (`planKey`): a resume must find the same.
     QByteArray planKey;
+    bool boxLost = false; // Failed because the line box went away
 };
 
 // The remote write of the dialog `TForm12`: `autopora`, `autoporadi` and the 100 ms tick
@@ -121,6 +122,9 @@ public:
     // Every command the request would send from its first entry on, with its groups: equal
     // keys mean a resume continues the very same write.
     QByteArray planKey(const RemoteWriteRequest& request) const;
+    // What the unit acknowledged, for people: "Spínače 3 z 15, …; potvrzené paměti: DEN 1, …".
+    static QString acknowledgedSummary(const RemoteWriteResult& result,
+                                       const std::array<bool, 4>& groups, const Texts& texts);
 
 private:
     struct Plan {
@@ -144,6 +148,7 @@ private:
     void acknowledged();
     void fail(const QString& suffix);
     void halt(const QString& message);
+    void loseBox();
     void finish(RemoteWriteState outcome, bool resume);
     // `pauseAhead`: the pause before the next entry is still to come.
     void reportProgress(bool pauseAhead);

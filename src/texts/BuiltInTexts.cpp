@@ -266,6 +266,15 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 473},
      "Soubor protokolu \"%1\" nelze vytvořit: %2. Čtení pokračuje bez protokolu."},
     {{S::MESSAGE, 474}, "Protokol: %1"},
+    {{S::MESSAGE, 475}, "Zařízení Telvox %1 bylo odpojeno, spojení s Vexo je ztraceno."},
+    {{S::MESSAGE, 476},
+     "Načtení bylo přerušeno. Parametry nastavení zůstaly beze změny, převzaty byly jen celé "
+     "přijaté paměti tlačítek (%1 z %2)."},
+    {{S::MESSAGE, 477},
+     "Načtení bylo přerušeno. Převzaty byly parametry nastavení a celé přijaté paměti tlačítek "
+     "(%1 z %2)."},
+    {{S::MESSAGE, 478}, "Zápis byl přerušen. Vexo potvrdilo: %1."},
+    {{S::MESSAGE, 479}, "Spojení s Vexo ztraceno"},
     {{S::MESSAGE, 540},
      "Pracovní složku \"%1\" nelze připravit: %2. Program pracuje ve složce, ze které byl "
      "spuštěn."},

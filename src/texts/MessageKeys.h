@@ -62,6 +62,12 @@ inline constexpr int RemoteReadMemoriesProgress = 471; // "Paměti tlačítek: %
 inline constexpr int RemoteTimeLeft = 472;             // "Zbývá nejméně %1"
 inline constexpr int ReadReportNotCreated = 473;       // "Soubor protokolu \"%1\" nelze ..."
 inline constexpr int RemoteReportName = 474;           // "Protokol: %1"
+// A line box that went away under the connection, a remote read or a remote write.
+inline constexpr int BoxLost = 475;             // "Zařízení Telvox %1 bylo odpojeno, ..."
+inline constexpr int RemoteReadLostKept = 476;  // "Načtení bylo přerušeno. Parametry ..."
+inline constexpr int RemoteReadLostTaken = 477; // "Načtení bylo přerušeno. Převzaty ..."
+inline constexpr int RemoteWriteLost = 478;     // "Zápis byl přerušen. Vexo potvrdilo: %1."
+inline constexpr int ConnectionLost = 479;      // "Spojení s Vexo ztraceno"
 } // namespace Msg
 
 } // namespace lumo

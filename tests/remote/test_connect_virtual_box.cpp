@@ -175,10 +175,16 @@ TEST_F(VirtualBoxConnectTest, BoxVanishingWhileConnectedIsGivenUp) {
     ASSERT_EQ(results[0].kind, Kind::Connected);
     clock.advance(2000);
     device->vanish();
+    const qint64 vanishedAt = clock.nowMs();
     runUntilResult(2);
     ASSERT_EQ(results.size(), 2u);
-    EXPECT_EQ(results[1].message, kNoConnection + "'Timeout of 8*5'");
-    EXPECT_EQ(view.messages.back(), kNoConnection + "'Timeout of 8*5'");
+    EXPECT_TRUE(results[1].boxLost);
+    const QString lost = QStringLiteral("Zařízení Telvox ") +
+                         QString::fromLatin1(device->serialNumber()) +
+                         QStringLiteral(" bylo odpojeno, spojení s Vexo je ztraceno.");
+    EXPECT_EQ(results[1].message, lost);
+    EXPECT_EQ(view.messages.back(), lost);
+    EXPECT_LE(clock.nowMs() - vanishedAt, ConnectionEngine::kTickMs); // not after a minute
     EXPECT_TRUE(view.menus.connectEnabled);
 }
 

@@ -399,14 +399,52 @@ TEST_F(ConnectedEngineTest, SilentBoxIsGivenUpAfterSixtySeconds) {
     EXPECT_EQ(view.messages.back(), kNoConnection + "'Timeout of 8*5'");
 }
 
-TEST_F(ConnectedEngineTest, UnpluggedBoxIsReopenedEachTickUntilTheLimit) {
+TEST_F(ConnectedEngineTest, UnpluggedBoxEndsTheConnectionAtOnceWithoutAHangUp) {
+    const QString lost =
+        QStringLiteral("Zařízení Telvox KAV001 bylo odpojeno, spojení s Vexo je ztraceno.");
+    // Pulled out during the quiet period, when nothing is being sent or read.
+    clock.advance(1000);
+    ASSERT_EQ(engine.state(), ConnectionState::Quiet);
+    const QByteArray written = script->written;
     script->unplugged = true;
     bus.find("KAV001")->present = false;
-    const int opensBefore = bus.opens;
-    runUntilResult(2);
-    EXPECT_EQ(results[1].message, kNoConnection + "'Timeout of 8*5'");
-    EXPECT_GT(bus.opens - opensBefore, 1000); // one reopen attempt per tick for a minute
-    EXPECT_LE(clock.nowMs(), 10250 + 60000 + 2000);
+    clock.advance(50);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[1].kind, Kind::Failed);
+    EXPECT_TRUE(results[1].boxLost);
+    EXPECT_EQ(results[1].message, lost);
+    EXPECT_EQ(view.messages, std::vector<QString>{lost});
+    EXPECT_EQ(engine.state(), ConnectionState::Idle);
+    EXPECT_TRUE(view.menus.connectEnabled);
+    EXPECT_FALSE(view.menus.readEnabled || view.menus.writeEnabled);
+    EXPECT_EQ(view.indicators.back(), KeepAliveColour::Red);
+    // Nothing runs on afterwards: no hang-up, no keep-alive, no reopen every tick.
+    const int opens = bus.opens;
+    clock.advance(60000);
+    EXPECT_EQ(script->written, written);
+    EXPECT_EQ(bus.opens, opens);
+    EXPECT_FALSE(engine.timerEnabled());
+    EXPECT_EQ(results.size(), 2u);
+}
+
+TEST_F(ConnectedEngineTest, BoxThatTakesNoCommandIsLostWhileABoxThatComesBackIsKept) {
+    // A reopen that succeeds keeps the connection.
+    clock.advance(1000);
+    ASSERT_EQ(engine.state(), ConnectionState::Quiet);
+    script->unplugged = true;
+    clock.advance(50);
+    script->unplugged = false;
+    EXPECT_FALSE(link.boxLost());
+    EXPECT_GE(link.reopenCount(), 1);
+    clock.advance(1000);
+    EXPECT_EQ(engine.state(), ConnectionState::Quiet);
+    EXPECT_EQ(results.size(), 1u);
+    // The next cycle's command cannot be written: the connection ends on the tick after it.
+    script->failWrites = true;
+    clock.advance(16000);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[1].boxLost);
+    EXPECT_EQ(engine.state(), ConnectionState::Idle);
 }
 
 TEST_F(ConnectedEngineTest, ErrRepliesCountAsSignsOfLife) {

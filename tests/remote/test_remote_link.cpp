@@ -119,9 +119,13 @@ TEST(BoxSend, EmptyTextWritesNothingAndFails) {
     EXPECT_TRUE(script->written.isEmpty());
     EXPECT_TRUE(link.BoxSend("ATA\r\n"));
     EXPECT_EQ(script->written, QByteArray("ATA\r\n"));
+    EXPECT_FALSE(link.boxLost()); // nothing to send is no sign of a lost box
     script->failWrites = true;
     EXPECT_FALSE(link.BoxSend("ATH\r\n"));
     EXPECT_EQ(script->written, QByteArray("ATA\r\n")); // stopped at the first byte
+    EXPECT_TRUE(link.boxLost());
+    link.OpenBoxLink("KAV001"); // opened anew: a box to talk to again
+    EXPECT_FALSE(link.boxLost());
 }
 
 TEST(BoxReceive, YieldsWaitingBytesInOrder) {
@@ -167,10 +171,39 @@ TEST(BoxReceive, BrokenLinkIsOpenedAnewAndAFailedReopenIsSwallowed) {
     EXPECT_NO_THROW(EXPECT_EQ(link.BoxReceive(), QByteArray()));
     EXPECT_EQ(link.boxLink(), second);
     EXPECT_EQ(bus.opens, 3);
+    EXPECT_TRUE(link.boxLost());
+    EXPECT_FALSE(link.probeBox());
     // It comes back: the next receive reopens it.
     bus.find("KAV001")->present = true;
     EXPECT_EQ(link.BoxReceive(), QByteArray());
     EXPECT_EQ(link.reopenCount(), 2);
+    EXPECT_FALSE(link.boxLost());
+    // A read that fails while the box still tells its queue is no lost box, reopen or not.
+    bus.find("KAV001")->present = false;
+    script->unplugged = false;
+    script->toHost = "OK\r\n";
+    script->failReadAfter = script->bytesRead + 1;
+    EXPECT_EQ(link.BoxReceive(), QByteArray("O"));
+    EXPECT_FALSE(link.boxLost());
+    EXPECT_TRUE(link.probeBox());
+}
+
+TEST(BoxHangUp, ALostBoxFreesTheLineAtOnceAndSendsNothing) {
+    VirtualClock clock;
+    ScriptedBus bus(clock);
+    auto script = bus.add("Kavrostanel", "KAV001");
+    RemoteLink link(bus, clock);
+    link.ListBoxDevices();
+    link.setSelectedIndex(0);
+    link.OpenBoxLink("KAV001");
+    script->unplugged = true;
+    bus.find("KAV001")->present = false;
+    EXPECT_FALSE(link.probeBox());
+    bool freed = false;
+    link.HangUp([&] { freed = true; });
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(link.hangingUp());
+    EXPECT_TRUE(script->written.isEmpty());
 }
 
 TEST(BoxHangUp, SendsAthThenBasicAndDiscardsTheAnswers) {

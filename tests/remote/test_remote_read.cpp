@@ -260,5 +260,115 @@ TEST_F(RemoteReadTest, MoreThanTenUnexpectedRepliesEndTheReadAndResume) {
     }
 }
 
+TEST_F(RemoteReadTest, ReadNotesWhatTheUnitHoldsForThisConnectionOnly) {
+    unit.setNumberMemory(2, memoryImage("333"));
+    unit.setNumberMemory(69, memoryImage("7070"));
+    RemoteReadRequest request;
+    request.settings = false;
+    request.memories[2] = request.memories[69] = request.memories[70] = true;
+    ASSERT_EQ(read(request).outcome, RemoteReadState::Done);
+    const HeldMemories held = link->unitMemories();
+    EXPECT_EQ(knownCount(held), 3);
+    EXPECT_EQ(held[2], std::optional<QString>(QStringLiteral("333")));
+    EXPECT_EQ(held[69], std::optional<QString>(QStringLiteral("7070")));
+    EXPECT_EQ(held[70], std::optional<QString>(QString())); // read, and empty
+    EXPECT_FALSE(held[0].has_value());                      // not read: unknown
+}
+
+class RemoteReadLostTest : public RemoteReadTest {
+protected:
+    // Settings and memories 1..4, the box vanishing once `request` has gone out.
+    RemoteReadResult readUntilVanished(const QByteArray& request, QByteArray* reportText) {
+        for (int k = 1; k <= 4; ++k)
+            unit.setNumberMemory(k - 1, memoryImage(QByteArray::number(100 + k)));
+        QTemporaryDir dir;
+        RemoteReport report;
+        EXPECT_TRUE(report.open(dir.path(), QStringLiteral("LF-R-lost"), RemoteReport::Kind::Read,
+                                QDateTime::currentDateTime(), QLocale::c()));
+        RemoteReadRequest r;
+        for (int k = 0; k < 4; ++k)
+            r.memories[std::size_t(k)] = true;
+        const int from = commandCount();
+        std::optional<RemoteReadResult> result;
+        EXPECT_TRUE(reader->start(r, &report, [&](const RemoteReadResult& x) { result = x; }));
+        runUntil([&] { return requestsSince(from).contains(request); }, 600000);
+        EXPECT_TRUE(requestsSince(from).contains(request));
+        device->vanish();
+        const qint64 vanishedAt = clock.nowMs();
+        runUntil([&] { return result.has_value(); }, 600000);
+        EXPECT_TRUE(result.has_value());
+        // At once: within a tick, not after the 5 s of a repeat.
+        EXPECT_LE(clock.nowMs() - vanishedAt, 2 * RemoteReadEngine::kTickMs);
+        QFile file(dir.filePath(QStringLiteral("LF-R-lost.TXT")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        *reportText = file.readAll();
+        return result.value_or(RemoteReadResult{});
+    }
+    void expectConnectionLostForGood() {
+        EXPECT_EQ(connection->state(), ConnectionState::Idle);
+        EXPECT_TRUE(connectionView.menus.connectEnabled);
+        EXPECT_FALSE(connectionView.menus.readEnabled);
+        EXPECT_TRUE(connectionView.messages.empty()); // the read said it, once
+        const int ticks = connection->ticks();
+        clock.advance(60000);
+        EXPECT_EQ(connection->ticks(), ticks); // no keep-alive on a dead device
+        EXPECT_FALSE(connection->timerEnabled());
+    }
+    const QString kLost =
+        QStringLiteral("Zařízení Telvox KAV00001 bylo odpojeno, spojení s Vexo je ztraceno. ");
+};
+
+TEST_F(RemoteReadLostTest, DuringTheMemoriesTheSettingsAndWholeMemoriesStay) {
+    ParameterSet other;
+    other.setText(QStringLiteral("Edit158"), QStringLiteral("12"));
+    TransferBuffer buffer;
+    Codec codec(other, buffer, texts);
+    codec.EncodeSettings();
+    unit.setSettings(codec.settingsImageFromBuffer());
+    params.setText(numberFieldName(2), QStringLiteral("999"));
+    QByteArray report;
+    const RemoteReadResult result = readUntilVanished("ATDE8*102", &report); // memory 3
+    EXPECT_EQ(result.outcome, RemoteReadState::Failed);
+    EXPECT_TRUE(result.boxLost);
+    EXPECT_TRUE(result.settingsDecoded);
+    EXPECT_EQ(result.memoriesRead, (std::vector<int>{1, 2}));
+    EXPECT_EQ(params.text(QStringLiteral("Edit158")), QStringLiteral("12"));
+    EXPECT_EQ(params.text(numberFieldName(1)), QStringLiteral("102"));
+    EXPECT_EQ(params.text(numberFieldName(2)), QStringLiteral("999")); // not received whole
+    EXPECT_EQ(readView.messages,
+              std::vector<QString>{kLost + QStringLiteral("Načtení bylo přerušeno. Převzaty byly "
+                                                          "parametry nastavení a celé přijaté "
+                                                          "paměti tlačítek (2 z 4).")});
+    EXPECT_EQ(result.message, readView.messages.front());
+    EXPECT_EQ(readView.closed, 1);
+    EXPECT_TRUE(report.contains("> ATDE8*102\r\n\r\nLINE BOX LOST\r\n")) << report.toStdString();
+    EXPECT_EQ(knownCount(link->unitMemories()), 2);
+    expectConnectionLostForGood();
+}
+
+TEST_F(RemoteReadLostTest, DuringTheSettingsNothingChanges) {
+    ParameterSet other;
+    other.setText(QStringLiteral("Edit144"), QStringLiteral("4321"));
+    TransferBuffer buffer;
+    Codec codec(other, buffer, texts);
+    codec.EncodeSettings();
+    unit.setSettings(codec.settingsImageFromBuffer());
+    const QByteArray before = editorImage();
+    QByteArray report;
+    const RemoteReadResult result = readUntilVanished("ATDE8*#2", &report);
+    EXPECT_TRUE(result.boxLost);
+    EXPECT_FALSE(result.settingsDecoded);
+    EXPECT_EQ(result.blocksRead, (std::vector<int>{7, 0, 1}));
+    EXPECT_TRUE(result.memoriesRead.empty());
+    EXPECT_EQ(editorImage(), before);
+    EXPECT_EQ(readView.messages,
+              std::vector<QString>{kLost + QStringLiteral("Načtení bylo přerušeno. Parametry "
+                                                          "nastavení zůstaly beze změny, převzaty "
+                                                          "byly jen celé přijaté paměti tlačítek "
+                                                          "(0 z 4).")});
+    EXPECT_TRUE(report.contains("\r\nLINE BOX LOST\r\n"));
+    expectConnectionLostForGood();
+}
+
 } // namespace
 } // namespace lumo

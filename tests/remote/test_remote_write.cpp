@@ -4,6 +4,8 @@
 #include "remote/BoxProtocol.h"
 #include "remote/WriteGroups.h"
 #include "test_remote_rw_support.h"
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace lumo {
 namespace {
@@ -223,6 +225,86 @@ TEST_F(RemoteWriteTest, UnacknowledgedFirstPartHaltsUntilClosed) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->outcome, RemoteWriteState::Halted);
     EXPECT_EQ(connection->state(), ConnectionState::KeepAlive);
+}
+
+TEST_F(RemoteWriteTest, BoxVanishingMidWriteEndsAtOnceSayingWhatWasAcknowledged) {
+    setMemories({{1, "11"}, {2, "22"}, {3, "33"}, {4, "44"}});
+    QTemporaryDir dir;
+    RemoteReport report;
+    ASSERT_TRUE(report.open(dir.path(), QStringLiteral("LF-W-lost"), RemoteReport::Kind::Write,
+                            QDateTime::currentDateTime(), QLocale::c()));
+    const int from = commandCount();
+    std::optional<RemoteWriteResult> result;
+    ASSERT_TRUE(writer->start(only(4), &report, [&](const RemoteWriteResult& r) { result = r; }));
+    runUntil([&] { return writesSince(from).size() == 2; });
+    device->vanish(); // with the second entry on the line, unanswered
+    const qint64 vanishedAt = clock.nowMs();
+    runUntil([&] { return result.has_value(); }, 600000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_LE(clock.nowMs() - vanishedAt, 2 * RemoteWriteEngine::kTickMs);
+    EXPECT_EQ(result->outcome, RemoteWriteState::Failed);
+    EXPECT_TRUE(result->boxLost);
+    EXPECT_EQ(result->acknowledged[3], 1);
+    EXPECT_EQ(result->acknowledgedMemories, std::vector<int>{0});
+    EXPECT_EQ(result->resumeGroup, 4);
+    EXPECT_EQ(result->resumeStep, 1);
+    const QString expected =
+        QStringLiteral("Zařízení Telvox KAV00001 bylo odpojeno, spojení s Vexo je ztraceno. "
+                       "Zápis byl přerušen. Vexo potvrdilo: Paměti tlačítek 1 z 4; potvrzené "
+                       "paměti: DEN 1.");
+    EXPECT_EQ(result->message, expected);
+    EXPECT_EQ(writeView.messages, std::vector<QString>{expected});
+    EXPECT_EQ(writesSince(from).size(), 2); // nothing re-sent into the void
+    QFile file(dir.filePath(QStringLiteral("LF-W-lost.TXT")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("\r\nLINE BOX LOST\r\nACK memories 1/4\r\nACK memories: 1\r\n"
+                              "NEXT memories 2\r\n"))
+        << text.toStdString();
+    // The connection is over: no keep-alive resumed on the dead device.
+    EXPECT_EQ(connection->state(), ConnectionState::Idle);
+    EXPECT_TRUE(connectionView.menus.connectEnabled);
+    EXPECT_FALSE(connectionView.menus.writeEnabled);
+    EXPECT_TRUE(connectionView.messages.empty());
+    const int ticks = connection->ticks();
+    clock.advance(60000);
+    EXPECT_EQ(connection->ticks(), ticks);
+}
+
+TEST_F(RemoteWriteTest, ASendThatFailsEndsTheWriteLikeAVanishedBox) {
+    const int from = commandCount();
+    std::optional<RemoteWriteResult> result;
+    ASSERT_TRUE(writer->start(only(3), nullptr, [&](const RemoteWriteResult& r) { result = r; }));
+    runUntil([&] { return writesSince(from).size() == 3; });
+    device->device().setFailWrites(true);
+    runUntil([&] { return result.has_value(); }, 600000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(result->boxLost);
+    EXPECT_EQ(result->acknowledged[2], 3);
+    EXPECT_EQ(connection->state(), ConnectionState::Idle);
+    EXPECT_EQ(writeView.messages.size(), 1u);
+}
+
+TEST_F(RemoteWriteTest, ANewBoxAfterALostOneConnectsAndWritesAgain) {
+    device->vanish();
+    const int lostAt = commandCount();
+    std::optional<RemoteWriteResult> result;
+    ASSERT_TRUE(writer->start(only(3), nullptr, [&](const RemoteWriteResult& r) { result = r; }));
+    runUntil([&] { return result.has_value(); }, 600000);
+    ASSERT_TRUE(result && result->boxLost);
+    EXPECT_EQ(result->sent, 1);
+    EXPECT_EQ(commandCount(), lostAt);
+    device->reappear();
+    link->ListBoxDevices();
+    link->setSelectedIndex(0);
+    link->OpenBoxLink(link->boxSerial(0));
+    EXPECT_FALSE(link->boxLost());
+    ASSERT_TRUE(connection->connect("0601234567", password()));
+    runUntil([&] { return connection->state() == ConnectionState::Quiet; });
+    ASSERT_EQ(connection->state(), ConnectionState::Quiet);
+    const int from = commandCount();
+    EXPECT_EQ(write(only(3)).outcome, RemoteWriteState::Done);
+    EXPECT_EQ(writesSince(from).size(), 15);
 }
 
 } // namespace

@@ -2,11 +2,14 @@
 #include "files/ParameterFiles.h"
 #include "params/ParameterModel.h"
 #include "remote/FtdiBoxBus.h"
+#include "remote/RemoteFields.h"
+#include "remote/RemoteReadEngine.h"
 #include "remote/RemoteWriteEngine.h"
 #include "remote/ui/TForm10.h"
 #include "remote/ui/TForm11.h"
 #include "remote/ui/TForm12.h"
 #include "shell/Shell.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAction>
 #include <QDateTime>
@@ -192,6 +195,12 @@ void RemoteUi::connectionStateChanged(ConnectionState state) {
         state == ConnectionState::Connecting && m_shell
             ? m_shell->texts().get(TextSection::REMOTE, kConnectionTextKey) + QChar(0x2026)
             : QString();
+    // A box pulled out ends the connection without a hang-up: say so beside the remote menu
+    // until the next attempt, and in the status bar.
+    if (state == ConnectionState::Idle && m_shell && m_link->boxLost()) {
+        m_statusText = m_shell->texts().message(Msg::ConnectionLost);
+        m_shell->showNote(m_statusText);
+    }
     setItemText("N6", m_statusText.isEmpty() ? QStringLiteral("   ") : m_statusText);
 }
 
@@ -247,8 +256,11 @@ void RemoteUi::readConnectionChanged(ConnectionState state) {
     }
 }
 
-void RemoteUi::readFinished(const RemoteReadResult&) {
-    // The fields show the parameter set, which the read changed only where data came in whole.
+void RemoteUi::readFinished(const RemoteReadResult& result) {
+    // The fields show the parameter set, which the read changed only where data came in whole;
+    // those now hold the unit's values and are no edits any more.
+    if (m_shell)
+        m_shell->model().resetBaseline(fieldsReadRemotely(result));
 }
 
 // --- remote write ---
@@ -267,6 +279,12 @@ void RemoteUi::attachWrite(Shell& shell) {
         [&shell](const QString& path, ParameterSet& params, QString* error) {
             return loadParameterFile(path, params, error, &shell.texts());
         });
+    // What the unit acknowledged holds the window's values now: no edits any more.
+    m_writeDialog->setFinishedHandler([this](const RemoteWriteResult& result) {
+        if (m_shell)
+            m_shell->model().resetBaseline(
+                fieldsWrittenRemotely(result, m_shell->model().params()));
+    });
     // No local exchange while the line carries a write.
     m_writeDialog->setRunningHandler([this](bool running) {
         if (running && !m_writeTicket && m_shell)

@@ -161,7 +161,8 @@ void TForm12::FormShow() {
 }
 
 bool TForm12::resumeOffered() const {
-    if (!m_resume || !m_engine || m_resume->connection != m_link.connectionStartMs)
+    if (!m_resume || !m_engine || m_resume->connection != m_link.connectionStartMs ||
+        !m_link.Connected)
         return false;
     // Same parameters, same selection, same unit contents: the very same entries.
     return m_engine->planKey(m_resume->request) == m_resume->result.planKey;
@@ -201,7 +202,8 @@ void TForm12::showRunning(bool running) {
         c->setEnabled(!running);
     m_edit1->setEnabled(!running && !m_checkBox5->isChecked());
     m_checkBox5->setEnabled(!running);
-    m_button1->setEnabled(!running);
+    // A connection lost under the write leaves nothing to write through.
+    m_button1->setEnabled(!running && !m_link.boxLost());
     m_button3->setEnabled(running && !(m_engine && m_engine->stopRequested()));
     const bool offer = !running && resumeOffered();
     m_button4->setVisible(offer);
@@ -220,23 +222,7 @@ QString TForm12::groupName(int group) const {
 
 QString TForm12::acknowledgedText(const RemoteWriteResult& result,
                                   const RemoteWriteRequest& request) const {
-    QStringList parts;
-    for (int g = 1; g <= 4; ++g) {
-        const std::size_t i = std::size_t(g - 1);
-        if (request.groups[i])
-            parts << r(80).arg(groupName(g)).arg(result.acknowledged[i]).arg(result.entries[i]);
-    }
-    QString text = parts.join(QStringLiteral(", "));
-    if (!result.acknowledgedMemories.empty()) {
-        QStringList memories;
-        for (int m : result.acknowledgedMemories)
-            memories << (m < 64 ? m_texts.message(Msg::DayMode) + QLatin1Char(' ') +
-                                      QString::number(m + 1)
-                                : m_texts.message(Msg::NightMode) + QLatin1Char(' ') +
-                                      QString::number(m - 63));
-        text += QStringLiteral("; ") + r(81).arg(memories.join(QStringLiteral(", ")));
-    }
-    return text;
+    return RemoteWriteEngine::acknowledgedSummary(result, request.groups, m_texts);
 }
 
 RemoteWriteRequest TForm12::selection() const {
@@ -296,6 +282,8 @@ void TForm12::finished(const RemoteWriteResult& result, const RemoteWriteRequest
         m_resume.reset();
     if (m_running)
         m_running(false);
+    if (m_onFinished)
+        m_onFinished(result);
     // The engine closed the report with the write; a new one gets a name of its own.
     m_checkBox5->setChecked(false);
     m_edit1->setText(RemoteReport::defaultName(RemoteReport::Kind::Write,
@@ -315,6 +303,9 @@ void TForm12::finished(const RemoteWriteResult& result, const RemoteWriteRequest
         return;
     }
     showRunning(false);
+    if (result.boxLost)
+        m_label4->setText(
+            m_texts.message(Msg::RemoteWriteLost).arg(acknowledgedText(result, request)));
 }
 
 void TForm12::Button2Click() {
@@ -439,8 +430,10 @@ void TForm12::progress(const RemoteProgress& p) {
 
 void TForm12::closeDialog() {
     // A stopped write keeps the dialog open to say what the unit acknowledged and to offer
-    // the rest; the end of the write and its failures close it.
-    if (m_lastOutcome == RemoteWriteState::Stopped || m_closing)
+    // the rest, and so does a write whose box went away; the end of the write and its other
+    // failures close it.
+    if (m_lastOutcome == RemoteWriteState::Stopped || m_closing ||
+        (m_lastOutcome == RemoteWriteState::Failed && m_link.boxLost()))
         return;
     m_closing = true;
     FormClose();

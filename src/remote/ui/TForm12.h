@@ -45,6 +45,10 @@ public:
     void setFileLoader(FileLoader loader) { m_loadFile = std::move(loader); }
     // Runs with true when a write starts, with false when it has ended.
     void setRunningHandler(std::function<void(bool)> handler) { m_running = std::move(handler); }
+    // Runs once per write that was started, with what the unit acknowledged.
+    void setFinishedHandler(std::function<void(const RemoteWriteResult&)> handler) {
+        m_onFinished = std::move(handler);
+    }
     // `Writedata1Click`: the moment that names the report file.
     void setStamp(const QDateTime& when) { m_stamp = when; }
 
@@ -107,6 +111,7 @@ private:
     FileChooser m_chooseFile;
     FileLoader m_loadFile;
     std::function<void(bool)> m_running;
+    std::function<void(const RemoteWriteResult&)> m_onFinished;
     QDateTime m_stamp;
     RemoteReport m_report;
     TimeLeftEstimate m_estimate;

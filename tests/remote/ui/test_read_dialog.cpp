@@ -2,6 +2,7 @@
 // boxes request, what its progress says, what its close resumes, the report file, and that the
 // parameters change only with data received whole; then the menu command of the main window.
 #include "params/Codec.h"
+#include "params/EditMarks.h"
 #include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "platform/VirtualClock.h"
@@ -348,6 +349,62 @@ TEST_F(ReadCommandTest, ReadsIntoTheWindowWhileConnectedOnly) {
     shell.commands().trigger("Unconnect1");
     clock.advance(2000);
     EXPECT_FALSE(shell.commands().isEnabled("Readdata1"));
+}
+
+TEST_F(ReadCommandTest, ReadClearsTheMarksOfWhatItReplacedOnly) {
+    // The unit's block 7 holds a prefix of its own; its password stays the one we log in with.
+    ParameterSet held;
+    held.setText("Edit158", "12");
+    held.setText("Edit144", model.params().text("Edit144"));
+    TransferBuffer buffer;
+    Codec codec(held, buffer, texts);
+    codec.EncodeSettings();
+    unit.setSettings(codec.settingsImageFromBuffer());
+    unit.setNumberMemory(64, memoryImage("4455"));
+    connectUnit();
+    model.params().setVisible("Edit158", true);       // as a firmware with the prefix shows it
+    model.params().setText("Edit158", "15");          // block 7: read
+    model.params().setText("Edit144", "4321");        // block 1: not read
+    model.params().setText(numberFieldName(64), "9"); // read
+    model.params().setText(numberFieldName(65), "8"); // not read
+    ASSERT_EQ(editedParameters(model.params(), model.baseline().values()),
+              (QStringList{"Edit65", "Edit66", "Edit144", "Edit158"}));
+
+    ASSERT_TRUE(shell.commands().trigger("Readdata1"));
+    TForm11& d = part->readDialog();
+    d.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+    for (int k = 1; k <= 128; ++k)
+        d.memoryBox(k)->setChecked(k == 65);
+    d.findChild<QPushButton*>("Button1")->click();
+    advanceUntil([&] { return !d.isVisible(); }, 60000);
+    ASSERT_EQ(model.params().text("Edit158"), "12");
+    EXPECT_EQ(editedParameters(model.params(), model.baseline().values()),
+              (QStringList{"Edit66", "Edit144"}));
+}
+
+TEST_F(ReadCommandTest, BoxVanishingMidReadShowsTheConnectionLostInTheWindow) {
+    connectUnit();
+    ASSERT_TRUE(shell.commands().trigger("Readdata1"));
+    TForm11& d = part->readDialog();
+    d.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+    for (int k = 1; k <= 128; ++k)
+        d.memoryBox(k)->setChecked(k == 65 || k == 66);
+    d.findChild<QPushButton*>("Button1")->click();
+    advanceUntil([&] { return device->box().commands().contains("ATDE8*200"); }, 60000);
+    device->vanish();
+    advanceUntil([&] { return !d.isVisible(); }, 1000);
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_TRUE(messenger.messages[0].startsWith("Zařízení Telvox KAV00001 bylo odpojeno"))
+        << messenger.messages[0].toStdString();
+    EXPECT_FALSE(part->busy());
+    EXPECT_FALSE(shell.guard().busy());
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
+    EXPECT_FALSE(shell.commands().isEnabled("Readdata1"));
+    EXPECT_TRUE(shell.commands().isEnabled("Connect1"));
+    EXPECT_EQ(window.findChild<QAction*>("N6")->text(), QStringLiteral("Spojení s Vexo ztraceno"));
+    clock.advance(30000);
+    EXPECT_EQ(messenger.messages.size(), 1u); // said once, nothing repeats
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // writing, and the limit to the memories that differ from what the unit holds.
 #include "files/ParameterFiles.h"
 #include "link/FtdiVirtual.h"
+#include "params/EditMarks.h"
 #include "params/FieldTable.h"
 #include "params/ParameterModel.h"
 #include "platform/VirtualClock.h"
@@ -10,6 +11,7 @@
 #include "remote/RemoteWriteEngine.h"
 #include "remote/WriteGroups.h"
 #include "remote/ui/RemoteUi.h"
+#include "remote/ui/TForm11.h"
 #include "remote/ui/TForm12.h"
 #include "shell/Shell.h"
 #include "sim/LineBoxUsbDevice.h"
@@ -392,6 +394,98 @@ TEST_F(WriteDialogTest, ANewConnectionForgetsWhatTheUnitHeld) {
     EXPECT_EQ(knownCount(part->link().unitMemories()), 0);
     openDialog();
     EXPECT_FALSE(child<QCheckBox>("CheckBox7")->isEnabled());
+}
+
+QByteArray memoryImage(const QByteArray& digits) {
+    QByteArray image(16, char(0xFF));
+    for (int i = 0; i < digits.size(); ++i)
+        image[i] = char(digits[i] == '0' ? 10 : digits[i] - '0');
+    return image;
+}
+
+TEST_F(WriteDialogTest, ARemoteReadOfThisConnectionIsWhatOnlyChangedComparesWith) {
+    unit.setNumberMemory(0, memoryImage("11"));
+    unit.setNumberMemory(1, memoryImage("22"));
+    connectToUnit();
+    ASSERT_TRUE(shell.commands().trigger("Readdata1"));
+    TForm11& read = part->readDialog();
+    read.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+    for (int k = 1; k <= 128; ++k)
+        read.memoryBox(k)->setChecked(k <= 3); // memory 3 is empty in the unit
+    read.findChild<QPushButton*>("Button1")->click();
+    runUntil([&] { return !read.isVisible(); });
+    runUntil([&] { return part->engine().state() == ConnectionState::Quiet; });
+    ASSERT_EQ(model.params().text(numberFieldName(1)), QStringLiteral("22"));
+
+    setMemory(2, "29"); // differs from what was read
+    setMemory(3, "33"); // read empty: differs too
+    setMemory(4, "44"); // not read: unknown, so written
+    openDialog();
+    auto* onlyChanged = child<QCheckBox>("CheckBox7");
+    ASSERT_TRUE(onlyChanged->isEnabled());
+    EXPECT_TRUE(child<QLabel>("Label5")->text().contains(QStringLiteral("3 ze 128")))
+        << child<QLabel>("Label5")->text().toStdString();
+    only({4});
+    onlyChanged->setChecked(true);
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    const QList<QByteArray> all = memoryCommands();
+    ASSERT_EQ(all.size(), 4);
+    EXPECT_EQ(writesSince(from), all.mid(1));
+}
+
+TEST_F(WriteDialogTest, BoxVanishingMidWriteKeepsTheDialogOpenSayingWhatWasAcknowledged) {
+    for (int k : {1, 2, 3, 4})
+        setMemory(k, QByteArray::number(k * 11).constData());
+    connectToUnit();
+    openDialog();
+    only({4});
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return writesSince(from).size() == 2; });
+    device->vanish();
+    runUntil([&] { return !part->writer().running(); }, 60000);
+    ASSERT_TRUE(dialog->lastResult());
+    EXPECT_TRUE(dialog->lastResult()->boxLost);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(child<QLabel>("Label4")->text(),
+              QStringLiteral("Zápis byl přerušen. Vexo potvrdilo: Paměti tlačítek 1 z 4; "
+                             "potvrzené paměti: DEN 1."));
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_TRUE(messenger.messages[0].startsWith(QStringLiteral("Zařízení Telvox KAV00001")));
+    // Nothing to continue on or start through; the window shows the connection gone.
+    EXPECT_FALSE(child<QPushButton>("Button4")->isVisibleTo(dialog));
+    EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
+    EXPECT_FALSE(shell.commands().isEnabled("Writedata1"));
+    EXPECT_TRUE(shell.commands().isEnabled("Connect1"));
+    EXPECT_FALSE(shell.guard().busy());
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
+    // The acknowledged memory is no edit any more; the others still are.
+    const QStringList edited = editedParameters(model.params(), model.baseline().values());
+    EXPECT_FALSE(edited.contains(numberFieldName(0)));
+    for (int m : {1, 2, 3})
+        EXPECT_TRUE(edited.contains(numberFieldName(m))) << m;
+    // Storno just closes.
+    child<QPushButton>("Button2")->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(messenger.questions.empty());
+}
+
+TEST_F(WriteDialogTest, CompletedWriteClearsTheMarksOfWhatWasWrittenOnly) {
+    model.params().setText(QStringLiteral("Edit129"), QStringLiteral("123456"));
+    model.params().setChecked(QStringLiteral("CheckBox1"),
+                              !model.params().isChecked(QStringLiteral("CheckBox1")));
+    setMemory(1, "11");
+    const QStringList before = editedParameters(model.params(), model.baseline().values());
+    ASSERT_EQ(before, (QStringList{"Edit1", "Edit129", "CheckBox1"}));
+    connectToUnit();
+    openDialog();
+    only({3});
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    ASSERT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Done);
+    EXPECT_EQ(editedParameters(model.params(), model.baseline().values()), QStringList{"Edit1"});
 }
 
 } // namespace
