@@ -85,7 +85,7 @@ void ComparePart::compareWithFile() {
     ParameterModel side;
     QString error;
     if (!loadSide(*chosen, m_shell->model(), side, &error, t)) {
-        m_shell->messenger().message(error);
+        m_shell->messenger().warning(error);
         return;
     }
     show(side, Msg::CompareFileColumn);

@@ -51,11 +51,18 @@ void GuiMessenger::whenNoBoxIsOpen(std::function<void()> then) {
         m_waiting.push_back(std::move(then));
 }
 
-void GuiMessenger::message(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::Information, shownTitle(title), text, QMessageBox::Ok,
-                    parentWindow());
+void GuiMessenger::show(QMessageBox::Icon icon, const QString& text, const QString& title) {
+    QMessageBox box(icon, shownTitle(title), text, QMessageBox::Ok, parentWindow());
     keepAbove(box);
     exec(box);
+}
+
+void GuiMessenger::message(const QString& text, const QString& title) {
+    show(QMessageBox::Information, text, title);
+}
+
+void GuiMessenger::warning(const QString& text, const QString& title) {
+    show(QMessageBox::Warning, text, title);
 }
 
 bool GuiMessenger::ask(const QString& title, const QString& text, Icon icon, bool defaultNo) {

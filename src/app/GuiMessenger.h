@@ -3,7 +3,8 @@
 #include <functional>
 #include <vector>
 
-class QMessageBox;
+#include <QMessageBox>
+
 class QWidget;
 
 namespace lumo {
@@ -17,6 +18,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void message(const QString& text, const QString& title = {}) override;
+    void warning(const QString& text, const QString& title = {}) override;
     bool ask(const QString& title, const QString& text, Icon icon = Icon::Question,
              bool defaultNo = true) override;
 
@@ -29,6 +31,7 @@ public:
 private:
     QWidget* parentWindow() const;
     int exec(QMessageBox& box);
+    void show(QMessageBox::Icon icon, const QString& text, const QString& title);
 
     QWidget* m_parent;
     int m_open = 0; // boxes shown now (a box may be shown from another box's event loop)

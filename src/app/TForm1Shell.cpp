@@ -168,7 +168,7 @@ void TForm1::loadLanguage() {
             requested.endsWith(QLatin1Char('/') + language::kDefaultPack, Qt::CaseInsensitive) ||
             requested.compare(language::kDefaultPack, Qt::CaseInsensitive) == 0;
         if (!czechRequested)
-            m_messenger.message(language::kLanguageFileError);
+            m_messenger.warning(language::kLanguageFileError);
         return;
     }
     applyTexts();

@@ -40,16 +40,16 @@ bool LabelCommands::load(LabelNames& names) {
     // A cancelled dialog counts as an empty name.
     const QString chosen = m_dialogs.run(openRequest()).value_or(QString());
     if (chosen.size() <= kShortestLoadName) {
-        m_messenger.message(m_texts.message(16));
+        m_messenger.warning(m_texts.message(16));
         return false;
     }
     if (!labelFile::hasLabelExtension(chosen)) {
-        m_messenger.message(m_texts.message(30));
+        m_messenger.warning(m_texts.message(30));
         return false;
     }
     QString error;
     if (!labelFile::load(chosen, names, &error, m_texts)) {
-        m_messenger.message(error);
+        m_messenger.warning(error);
         return false;
     }
     return true;
@@ -63,7 +63,7 @@ bool LabelCommands::save(const LabelNames& names) {
             return false;
         // Too short a name is no file; say so rather than return without a word.
         if (chosen->size() <= kShortestSaveName) {
-            m_messenger.message(m_texts.message(16));
+            m_messenger.warning(m_texts.message(16));
             return false;
         }
         if (QFileInfo::exists(*chosen) && !m_messenger.ask(m_texts.message(25), m_texts.message(24),
@@ -73,7 +73,7 @@ bool LabelCommands::save(const LabelNames& names) {
         }
         QString error;
         if (!labelFile::save(*chosen, names, &error, m_texts)) {
-            m_messenger.message(error);
+            m_messenger.warning(error);
             return false;
         }
         return true;

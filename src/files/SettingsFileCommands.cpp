@@ -29,7 +29,7 @@ bool SettingsFileCommands::load(const QString& fileName) {
         m_model.resetBaseline(); // what the file holds is no edit
         return true;
     }
-    m_messenger.message(error);
+    m_messenger.warning(error);
     return false;
 }
 
@@ -39,7 +39,7 @@ bool SettingsFileCommands::write() {
         m_model.resetBaseline(); // the file now holds the window's values
         return true;
     }
-    m_messenger.message(error);
+    m_messenger.warning(error);
     return false;
 }
 
@@ -60,11 +60,11 @@ bool SettingsFileCommands::open() {
     const QString previous = m_model.settingsFileName();
     m_model.setSettingsFileName(*chosen);
     if (m_model.settingsFileName().size() <= kShortestName) {
-        m_messenger.message(t.message(16));
+        m_messenger.warning(t.message(16));
         return false;
     }
     if (!hasSettingsExtension(m_model.settingsFileName())) {
-        m_messenger.message(t.message(17));
+        m_messenger.warning(t.message(17));
         m_model.setSettingsFileName(QString());
         return false;
     }
@@ -118,11 +118,11 @@ bool SettingsFileCommands::loadFromCommandLine(const QString& given) {
     const QString argument = commandLinePath(given);
     m_model.setSettingsFileName(argument);
     if (argument.size() <= kShortestName) {
-        m_messenger.message(t.message(16));
+        m_messenger.warning(t.message(16));
         return false;
     }
     if (!hasSettingsExtension(argument)) {
-        m_messenger.message(t.message(17));
+        m_messenger.warning(t.message(17));
         m_model.setSettingsFileName(QString());
         return false;
     }

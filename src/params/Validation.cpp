@@ -112,7 +112,7 @@ bool checkBeforeTransfer(const ParameterSet& params, const Texts& texts, Messeng
     const std::vector<InvalidValue> invalid = validateForUnit(params, texts);
     if (invalid.empty())
         return true;
-    messenger.message(invalidValuesMessage(invalid, texts));
+    messenger.warning(invalidValuesMessage(invalid, texts));
     return false;
 }
 

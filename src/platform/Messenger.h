@@ -14,6 +14,9 @@ public:
     virtual ~Messenger() = default;
     // A plain message box with an OK button.
     virtual void message(const QString& text, const QString& title = {}) = 0;
+    // A message about something that went wrong (a failed transfer, a refused entry or file):
+    // the same box with the platform's warning icon where there is one.
+    virtual void warning(const QString& text, const QString& title = {}) { message(text, title); }
     // A Yes/No question; returns true only for Yes.
     virtual bool ask(const QString& title, const QString& text, Icon icon = Icon::Question,
                      bool defaultNo = true) = 0;

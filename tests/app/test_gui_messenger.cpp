@@ -33,6 +33,14 @@ TEST(GuiMessenger, BoxesShowTheirKindsIconAndATitleWithoutTrailingBlanks) {
     EXPECT_EQ(icon, QMessageBox::Information);
     EXPECT_EQ(title, QStringLiteral("Lumo"));
 
+    whileBoxIsOpen([&](QMessageBox& box) {
+        icon = box.icon();
+        title = box.windowTitle();
+    });
+    messenger.warning(QStringLiteral("  Chyba komunikace"), QStringLiteral("Upozornění  "));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(title, QStringLiteral("Upozornění"));
+
     whileBoxIsOpen(
         [&](QMessageBox& box) {
             icon = box.icon();

@@ -18,6 +18,11 @@ public:
         messages.push_back(text);
         (void)title;
     }
+    // Recorded among the messages too, in order; `warnings` tells which of them were warnings.
+    void warning(const QString& text, const QString& title = {}) override {
+        message(text, title);
+        warnings.push_back(text);
+    }
     bool ask(const QString& title, const QString& text, Icon icon, bool defaultNo) override {
         questions.push_back({title, text, icon, defaultNo});
         if (answers.empty())
@@ -27,6 +32,7 @@ public:
         return answer;
     }
     std::vector<QString> messages;
+    std::vector<QString> warnings;
     std::vector<Question> questions;
     std::deque<bool> answers;
 };

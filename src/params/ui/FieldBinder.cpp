@@ -263,7 +263,7 @@ void FieldBinder::handleFocusOut(QWidget* w, const FieldDef& def) {
     if (!result.rejected)
         return;
     m_inExitRule = true;
-    m_messenger.message(result.message ? m_texts.get(*result.message) : QString());
+    m_messenger.warning(result.message ? m_texts.get(*result.message) : QString());
     m_inExitRule = false;
     returnFocus(edit);
 }
