@@ -20,7 +20,7 @@ void CodecTransferData::decodeSettings(const QByteArray& image) {
     const DecodeReport report = m_codec.DecodeSettings(image);
     if (m_messenger)
         for (const QString& message : report.messages)
-            m_messenger->message(message);
+            m_messenger->warning(message);
 }
 void CodecTransferData::decodeNumberMemory(const QByteArray& image, int memory) {
     m_codec.DecodeNumberMemory(image, memory);
@@ -65,7 +65,7 @@ bool LocalTransferCommands::prepareLink() {
     if (!link)
         return false;
     if (!m_engine.policy()->prepareForCommand(*link)) {
-        m_messenger.message(m_texts.message(Msg::CommunicationError));
+        m_messenger.warning(m_texts.message(Msg::CommunicationError));
         return false;
     }
     return true;
@@ -77,12 +77,24 @@ bool LocalTransferCommands::validate() {
     const QString problem = m_validator(m_model.params());
     if (problem.isEmpty())
         return true;
-    m_messenger.message(problem);
+    m_messenger.warning(problem);
     return false;
+}
+
+void LocalTransferCommands::stop() {
+    if (!busy())
+        return;
+    // The port timer's status read is no command: it is left to end by itself.
+    if (m_busy)
+        m_stopRequested = true;
+    m_engine.requestStop();
 }
 
 void LocalTransferCommands::finish(bool ok) {
     m_busy = false;
+    m_readReport.stopped |= m_stopRequested;
+    m_stopRequested = false;
+    m_engine.planCommand({});
     if (auto done = std::exchange(m_done, nullptr))
         done(ok);
 }
@@ -113,10 +125,12 @@ bool LocalTransferCommands::portCheck(StatusDone done) {
     if (!m_engine.policy()->readyForStatusRead(*link))
         return false;
     applySettings();
-    return transfer({TransferKind::Status}, [done = std::move(done)](const TransferResult& r) {
-        if (done)
-            done(r);
-    });
+    return transfer({TransferKind::Status},
+                    [this, done = std::move(done)](const TransferResult& r) {
+                        m_engine.planCommand({});
+                        if (done)
+                            done(r);
+                    });
 }
 
 void LocalTransferCommands::statusRead(Next next) {
@@ -176,6 +190,7 @@ bool LocalTransferCommands::readInto(ParameterModel& side, Command command, Done
 bool LocalTransferCommands::run(Command command, Done done) {
     if (busy())
         return false;
+    m_readReport = ReadReport{};
     applySettings();
     if (!prepareLink()) {
         if (done)
@@ -191,24 +206,61 @@ bool LocalTransferCommands::run(Command command, Done done) {
         return true;
     }
     m_busy = true;
+    m_stopRequested = false;
     m_done = std::move(done);
+
+    using K = TransferKind;
+    switch (command) {
+    case Command::ReadAll:
+        m_engine.planCommand({K::Status, K::SettingsRead, K::NumbersRead});
+        break;
+    case Command::ReadSettings:
+        m_engine.planCommand({K::Status, K::SettingsRead});
+        break;
+    case Command::ReadNumbers:
+        m_engine.planCommand({K::Status, K::NumbersRead});
+        break;
+    case Command::WriteAll:
+        m_engine.planCommand({K::Status, K::SettingsWrite, K::NumbersWrite});
+        break;
+    case Command::WriteSettings:
+        m_engine.planCommand({K::Status, K::SettingsWrite});
+        break;
+    case Command::WriteNumbers:
+        m_engine.planCommand({K::NumbersWrite});
+        break;
+    }
+    m_readReport.started = true;
+    m_readReport.settingsWanted = command == Command::ReadAll || command == Command::ReadSettings;
+    m_readReport.numbersWanted = command == Command::ReadAll || command == Command::ReadNumbers;
+    // What a read brought in, kept as each of its transfers ends.
+    auto settingsRead = [this](const TransferResult& r) {
+        m_readReport.settingsRead = r.ok();
+        m_readReport.stopped |= r.stopped();
+        if (r.ok())
+            transferred(BaselinePart::Settings);
+    };
+    auto numbersRead = [this](const TransferResult& r) {
+        m_readReport.memoriesRead = r.memoriesRead;
+        m_readReport.stopped |= r.stopped();
+        if (r.ok())
+            transferred(BaselinePart::Numbers);
+    };
 
     using R = const TransferResult&;
     switch (command) {
     case Command::ReadAll:
-        statusRead([this](R status) {
-            if (status.failed() || status.aborted())
+        statusRead([this, settingsRead, numbersRead](R status) {
+            if (status.failed() || status.aborted() || !goesOn())
                 return finish(false);
-            transfer({TransferKind::SettingsRead}, [this](R settings) {
+            transfer({TransferKind::SettingsRead}, [this, settingsRead, numbersRead](R settings) {
+                settingsRead(settings);
                 // A failed settings read does not stop the number read; both can report.
-                if (settings.ok())
-                    transferred(BaselinePart::Settings);
-                if (settings.aborted())
+                if (settings.aborted() || !goesOn())
                     return finish(false);
                 transfer({TransferKind::NumbersRead},
-                         [this, settingsFailed = settings.failed()](R numbers) {
-                             if (numbers.ok())
-                                 transferred(BaselinePart::Numbers);
+                         [this, numbersRead, settingsFailed = settings.failed()](R numbers) {
+                             numbersRead(numbers);
                              finish(!settingsFailed && numbers.ok());
                          });
             });
@@ -216,15 +268,17 @@ bool LocalTransferCommands::run(Command command, Done done) {
         break;
     case Command::ReadSettings:
     case Command::ReadNumbers:
-        statusRead([this, command](R status) {
+        statusRead([this, command, settingsRead, numbersRead](R status) {
             // The status read's failure is not tested, only a link that could not be used.
-            if (status.aborted())
+            if (status.aborted() || !goesOn())
                 return finish(false);
             const bool settings = command == Command::ReadSettings;
             transfer({settings ? TransferKind::SettingsRead : TransferKind::NumbersRead},
-                     [this, settings](R read) {
-                         if (read.ok())
-                             transferred(settings ? BaselinePart::Settings : BaselinePart::Numbers);
+                     [this, settings, settingsRead, numbersRead](R read) {
+                         if (settings)
+                             settingsRead(read);
+                         else
+                             numbersRead(read);
                          finish(read.ok());
                      });
         });
@@ -232,13 +286,13 @@ bool LocalTransferCommands::run(Command command, Done done) {
     case Command::WriteSettings:
     case Command::WriteAll:
         preWriteCheck([this, command](R check) {
-            if (!check.ok() || !confirmWrite(check))
+            if (!check.ok() || !goesOn() || !confirmWrite(check))
                 return finish(false);
             transfer({TransferKind::SettingsWrite}, [this, command](R settings) {
                 if (settings.ok())
                     transferred(BaselinePart::Settings);
-                if (command == Command::WriteSettings || !settings.ok())
-                    return finish(settings.ok());
+                if (command == Command::WriteSettings || !settings.ok() || !goesOn())
+                    return finish(settings.ok() && command == Command::WriteSettings);
                 transfer({TransferKind::NumbersWrite}, [this](R numbers) {
                     if (numbers.ok())
                         transferred(BaselinePart::Numbers);

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/LocalLinkSettings.h"
+#include "link/ReadReport.h"
 #include "link/TransferEngine.h"
 #include "params/Codec.h"
 #include "params/ParameterModel.h"
@@ -85,6 +86,13 @@ public:
     // usable (on the USB cable only while the adapter is open); false when nothing started.
     bool portCheck(StatusDone done = {});
     bool busy() const { return m_busy || m_engine.isShowing(); }
+    // The user stops the running command: the transfer in flight ends after its exchange in
+    // flight (a settings write after its last byte) and no further transfer starts; the command
+    // reports failure. Does nothing when no command runs.
+    void stop();
+    bool stopping() const { return m_stopRequested; }
+    // What the last read command brought in, whether it completed or not.
+    const ReadReport& readReport() const { return m_readReport; }
 
     // Whether the unit's values differ from the parameter set (the write confirmation is due).
     static bool snapshotDiffers(const UnitSnapshot& unit, const ParameterSet& params);
@@ -103,6 +111,8 @@ private:
     void preWriteCheck(Next next);
     bool confirmWrite(const TransferResult& check);
     void finish(bool ok);
+    // A further transfer of the running command may start (no stop was asked for).
+    bool goesOn() const { return !m_stopRequested; }
     // A transfer into the window's model completed: that part of it is the new baseline.
     void transferred(BaselinePart part);
 
@@ -115,6 +125,8 @@ private:
     Validator m_validator;
     bool m_busy = false;
     bool m_quietNext = false;
+    bool m_stopRequested = false;
+    ReadReport m_readReport;
     Done m_done;
     std::unique_ptr<CodecTransferData> m_sideData;
     ParameterModel* m_sideModel = nullptr; // set while a read goes into a side buffer

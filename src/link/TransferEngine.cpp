@@ -38,6 +38,8 @@ TransferResult::Outcome outcomeOf(TransferState state) {
         return TransferResult::Outcome::Done;
     case TransferState::Failed:
         return TransferResult::Outcome::Failed;
+    case TransferState::Stopped:
+        return TransferResult::Outcome::Stopped;
     default:
         return TransferResult::Outcome::Aborted;
     }
@@ -225,8 +227,11 @@ TransferEngine::State TransferEngine::start(const TransferRequest& request, Fini
     m_tickCounter = 0;
     m_countSeen = 0;
     m_retryCount = 0;
+    m_memoriesRead = 0;
+    m_stopRequested = false;
     m_reply.clear();
 
+    m_view.transferStarting(m_kind);
     setState(State::Opening);
     setProgress(0);
     m_nextTickAt = m_clock.nowMs();
@@ -246,6 +251,17 @@ TransferEngine::State TransferEngine::start(const TransferRequest& request, Fini
     // The settings write sends its marker at the first tick.
     setState(m_kind == TransferKind::SettingsWrite ? State::NextStep : State::Waiting);
     return m_state;
+}
+
+void TransferEngine::requestStop() {
+    if (isShowing())
+        m_stopRequested = true;
+}
+
+bool TransferEngine::stopsHere() const {
+    // Between two exchanges of a number transfer; a settings write is never cut short.
+    return m_stopRequested &&
+           (m_kind == TransferKind::NumbersRead || m_kind == TransferKind::NumbersWrite);
 }
 
 void TransferEngine::dataReceived(int count) {
@@ -295,6 +311,9 @@ void TransferEngine::handleReply(int count) {
             m_reply = takeInput();
             m_tickCounter = 0;
             m_data->decodeNumberMemory(m_reply, m_blockIndex);
+            // Blocks come in order, a repeated block included, so the memories read so far
+            // are those up to this one.
+            m_memoriesRead = m_blockIndex + 1;
             setState(State::NextStep);
         }
         break;
@@ -352,6 +371,7 @@ void TransferEngine::tick() {
     case State::Opening:
     case State::Done:
     case State::Failed:
+    case State::Stopped:
     case State::Aborted:
         return;
     }
@@ -367,6 +387,12 @@ void TransferEngine::tick() {
         }
     }
 
+    // A number transfer whose last block is in goes on to complete.
+    const bool lastIsIn = m_state == State::NextStep && m_blockIndex == kLastBlock;
+    if ((m_state == State::NextStep || m_state == State::Retrying) && !lastIsIn && stopsHere()) {
+        end(Ending::Reply, State::Stopped);
+        return;
+    }
     switch (m_state) {
     case State::NextStep:
         if (m_kind == TransferKind::NumbersRead || m_kind == TransferKind::NumbersWrite) {
@@ -416,6 +442,11 @@ void TransferEngine::timeOut() {
     indicate(TransferIndicator::Error);
     m_reply = takeInput();
     const bool numberRefused = m_kind == TransferKind::NumbersRead && m_reply.startsWith('E');
+    if (numberRefused && stopsHere()) {
+        // The user gave up on the block the unit keeps refusing.
+        end(Ending::Reply, State::Stopped);
+        return;
+    }
     if (numberRefused && ++m_retryCount <= kNumberRetries) {
         // The next tick asks for the same block again.
         m_tickCounter = 0;
@@ -445,6 +476,7 @@ void TransferEngine::close(State outcome) {
     m_result.outcome = outcomeOf(outcome);
     m_result.reply = m_reply;
     m_result.retries = m_retryCount;
+    m_result.memoriesRead = m_memoriesRead;
     m_kind = TransferKind::None;
     m_blockIndex = 0;
     setState(State::Closed);

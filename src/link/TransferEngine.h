@@ -12,16 +12,6 @@
 
 namespace lumo {
 
-// The five transfers of the local link.
-enum class TransferKind {
-    None,          // no transfer window showing
-    Status,        // "VER"
-    SettingsRead,  // "PC"
-    NumbersRead,   // "TC"
-    SettingsWrite, // "PZ"
-    NumbersWrite,  // "TZ"
-};
-
 // Where the bytes of a transfer come from and go to: the codec over the parameter set and the
 // transfer buffer in real runs, a recorder in engine tests.
 class TransferData {
@@ -51,6 +41,7 @@ struct TransferResult {
         Done,    // complete
         Failed,  // time-out, retries exhausted, a refused or failed write
         Aborted, // the link could not be opened or lost its device
+        Stopped, // the user stopped it between two exchanges
     };
     Outcome outcome = Outcome::NotRun;
     TransferKind kind = TransferKind::None;
@@ -58,10 +49,12 @@ struct TransferResult {
     std::optional<UnitSnapshot> snapshot; // the unit's values, from a status read to snapshot
     bool quiet = false;                   // a failure message was held back because it was quiet
     int retries = 0;                      // number-read retries after "E"
+    int memoriesRead = 0;                 // number read: memories 0..memoriesRead-1 decoded
 
     bool ok() const { return outcome == Outcome::Done; }
     bool failed() const { return outcome == Outcome::Failed; }
     bool aborted() const { return outcome == Outcome::Aborted; }
+    bool stopped() const { return outcome == Outcome::Stopped; }
 };
 
 // One transfer window show: sends the opening bytes, then runs on timer ticks and on the
@@ -109,6 +102,14 @@ public:
     // when the first tick will close it; otherwise the opening bytes are out.
     State start(const TransferRequest& request, Finished finished);
     bool isShowing() const { return m_state != State::Closed; }
+    // The user wants the transfer to end: it stops once the exchange in flight is over
+    // (a number memory received or acknowledged, a retry due) and ends as Stopped; what was
+    // decoded so far stays. A settings write is not cut: a half-sent image would leave the
+    // unit with a mixed memory, so it runs to its end. Does nothing when no window shows.
+    void requestStop();
+    bool stopRequested() const { return m_stopRequested; }
+    // Tells the view which transfers a command is about to run (empty when it ended).
+    void planCommand(const std::vector<TransferKind>& plan) { m_view.commandPlanned(plan); }
 
     // The serial port's received-data event.
     void dataReceived(int count);
@@ -127,6 +128,7 @@ private:
     using Verdict = TransferLinkPolicy::Verdict;
     void setState(State state);
     bool awaitsReplies() const;
+    bool stopsHere() const; // a stop was asked for and may take effect now
     void scheduleTick();
     void cancelTick();
     void send(char byte);
@@ -170,6 +172,8 @@ private:
     QByteArray m_reply;
     int m_retryCount = 0;
     int m_progress = 0;
+    int m_memoriesRead = 0;
+    bool m_stopRequested = false;
 };
 
 } // namespace lumo

@@ -1,7 +1,18 @@
 #pragma once
 #include <QString>
+#include <vector>
 
 namespace lumo {
+
+// The five transfers of the local link.
+enum class TransferKind {
+    None,          // no transfer window showing
+    Status,        // "VER"
+    SettingsRead,  // "PC"
+    NumbersRead,   // "TC"
+    SettingsWrite, // "PZ"
+    NumbersWrite,  // "TZ"
+};
 
 // Colours of the main window's port activity indicator during a transfer.
 enum class TransferIndicator {
@@ -43,6 +54,7 @@ enum class TransferState {
     Waiting,    // a request, block or byte is out and its answer is awaited; the time-out runs
     NextStep,   // the answer came: the next tick sends the next request, block or byte
     Retrying,   // an "E" to a number read timed out: the next tick asks for the block again
+    Stopped,    // the user stopped it after the exchange in flight; the window is closing
     OpenFailed, // the serial port could not be opened: the first tick closes with the port message
     Closing,    // the cable link is missing: the first tick closes without a message
     Done,       // finished; the window is closing
@@ -59,6 +71,11 @@ public:
     // Every state change, in order; the window is shown on leaving Closed (transferShown) and
     // hidden on reaching it (transferClosed).
     virtual void stateChanged(TransferState /*from*/, TransferState /*to*/) {}
+    // A command is about to run these transfers in this order, or has ended (empty), so that
+    // a window can keep one progress over all of them.
+    virtual void commandPlanned(const std::vector<TransferKind>& /*plan*/) {}
+    // The kind of the transfer about to be shown, before its window is shown.
+    virtual void transferStarting(TransferKind /*kind*/) {}
     virtual void transferShown() {}
     virtual void setProgress(int position) = 0;
     virtual void setIndicator(TransferIndicator indicator) = 0;

@@ -33,6 +33,20 @@ inline constexpr int NoteWriteSettings = 384;
 inline constexpr int NoteWriteNumbers = 385;
 inline constexpr int NoteFileLoaded = 386;
 inline constexpr int NoteFileSaved = 387;
+// After a local read that failed or was stopped: what the window now holds.
+inline constexpr int ReadStopped = 390;          // "Načítání bylo zastaveno."
+inline constexpr int ReadIncomplete = 391;       // "Načítání nebylo dokončeno."
+inline constexpr int ReadSettingsComplete = 392; // "Nastavení: načteno celé."
+inline constexpr int ReadSettingsMissing = 393;  // "Nastavení: nenačteno, ..."
+inline constexpr int ReadMemoriesComplete = 394; // "Paměti čísel: načteny všechny."
+inline constexpr int ReadMemoriesPartly = 395;   // "Paměti čísel: 1 až %1 načteny, ..."
+inline constexpr int ReadMemoriesMissing = 396;  // "Paměti čísel: nenačteny, ..."
+// The transfer window's phase line.
+inline constexpr int PhaseStatus = 397;             // "Stav vrátného"
+inline constexpr int PhaseSettings = 398;           // "Nastavení"
+inline constexpr int PhaseMemory = 399;             // "Paměť %1 ze 128"
+inline constexpr int PhaseStopping = 423;           // "Zastavuji po probíhající výměně…"
+inline constexpr int PhaseStopHint = 424;           // "Esc zastaví"
 inline constexpr int CompareTitle = 400;            // "Porovnání"
 inline constexpr int CompareNotAvailable = 401;     // "Tento parametr firmware vrátného nemá"
 inline constexpr int CompareCharacterRefused = 402; // "Znak "%1" do tohoto pole nelze zapsat"

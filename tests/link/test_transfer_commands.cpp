@@ -340,3 +340,79 @@ TEST(LocalTransferCommands, ReadsAndWritesMoveTheBaselineOfWhatTheyCarried) {
     EXPECT_FALSE(edited().contains("Edit129")) << "the settings came from the unit";
     EXPECT_TRUE(edited().contains(number));
 }
+
+// Runs `command` until the engine waits for the answer to `block` of `kind`, then stops it.
+static bool runAndStopAt(CommandRig& rig, Command command, TransferKind kind, int block) {
+    rig.link.setPacing(true); // an exchange is in flight for a while, as on the line
+    bool ok = true;
+    bool finished = false;
+    EXPECT_TRUE(rig.commands.run(command, [&](bool result) {
+        ok = result;
+        finished = true;
+    }));
+    for (int i = 0; i < 600000 && !(rig.engine.kind() == kind && rig.engine.blockIndex() == block);
+         ++i)
+        rig.clock.advance(1);
+    EXPECT_EQ(rig.engine.kind(), kind);
+    rig.commands.stop();
+    EXPECT_TRUE(rig.commands.stopping());
+    rig.clock.runUntilIdle(3600000);
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(rig.commands.busy());
+    return ok;
+}
+
+TEST_P(CommandsBothLinks, ReadAllStoppedInTheNumbersKeepsWhatCameIn) {
+    QByteArray number(16, char(0xFF));
+    number[0] = 7;
+    rig.unit.setNumberMemory(10, number); // read before the stop
+    rig.unit.setNumberMemory(90, number); // not reached
+    rig.model.params().setText("Edit91", "55");
+    EXPECT_FALSE(runAndStopAt(rig, Command::ReadAll, TransferKind::NumbersRead, 40));
+    EXPECT_EQ(rig.model.params().text("Edit11"), "7");
+    EXPECT_EQ(rig.model.params().text("Edit91"), "55");
+    const ReadReport& report = rig.commands.readReport();
+    EXPECT_TRUE(report.started);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_TRUE(report.settingsRead);
+    EXPECT_EQ(report.memoriesRead, 41);
+    EXPECT_FALSE(report.complete());
+    EXPECT_TRUE(rig.view.messages.isEmpty()); // a stop is no communication error
+}
+
+TEST_P(CommandsBothLinks, ReadAllStoppedInTheSettingsReadStartsNoNumberRead) {
+    EXPECT_FALSE(runAndStopAt(rig, Command::ReadAll, TransferKind::SettingsRead, 0));
+    EXPECT_TRUE(rig.link.requestedBlocks().isEmpty());
+    const ReadReport& report = rig.commands.readReport();
+    EXPECT_TRUE(report.stopped);
+    EXPECT_TRUE(report.settingsRead); // the read in flight completed
+    EXPECT_EQ(report.memoriesRead, 0);
+    // The next command runs as usual.
+    EXPECT_TRUE(rig.run(Command::ReadNumbers));
+    EXPECT_TRUE(rig.commands.readReport().complete());
+    EXPECT_FALSE(rig.commands.readReport().stopped);
+}
+
+TEST_P(CommandsBothLinks, WriteAllStoppedInTheSettingsWritesThemWholeAndNoNumbers) {
+    EXPECT_FALSE(runAndStopAt(rig, Command::WriteAll, TransferKind::SettingsWrite, 0));
+    EXPECT_EQ(rig.unit.settingsWrites(), 1);
+    EXPECT_EQ(rig.unit.numberWrites(), 0);
+}
+
+TEST(LocalTransferCommands, AFailedReadReportsWhatCameInAndARefusedOneNothing) {
+    CommandRig rig(Kind::Serial);
+    rig.unit.faults().readErrorBlock = 20;
+    rig.unit.faults().readErrorTimes = -1;
+    EXPECT_FALSE(rig.run(Command::ReadAll));
+    ReadReport report = rig.commands.readReport();
+    EXPECT_TRUE(report.started);
+    EXPECT_FALSE(report.stopped);
+    EXPECT_TRUE(report.settingsRead);
+    EXPECT_EQ(report.memoriesRead, 20);
+
+    // The cable could not be used: nothing was started, nothing to report.
+    CommandRig usb(Kind::Usb);
+    usb.link.setCableMissing(true);
+    EXPECT_FALSE(usb.run(Command::ReadSettings));
+    EXPECT_FALSE(usb.commands.readReport().started);
+}

@@ -26,6 +26,8 @@ inline const char* stateName(TransferState state) {
         return "NextStep";
     case TransferState::Retrying:
         return "Retrying";
+    case TransferState::Stopped:
+        return "Stopped";
     case TransferState::OpenFailed:
         return "OpenFailed";
     case TransferState::Closing:

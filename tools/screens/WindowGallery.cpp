@@ -240,9 +240,13 @@ void WindowGallery::Program::visitDialogs(const Visitor& visit) {
     show(QStringLiteral("ports"), localLink->form5(), visit);
     localLink->form5().hide();
 
-    TForm6 transfer(messenger, form1.get());
+    // "Načíst vše" in its number read: one bar over the command, the memory in it.
+    TForm6 transfer(messenger, texts, form1.get());
     transfer.applyTexts(texts);
-    transfer.setProgress(45);
+    transfer.commandPlanned(
+        {TransferKind::Status, TransferKind::SettingsRead, TransferKind::NumbersRead});
+    transfer.transferStarting(TransferKind::NumbersRead);
+    transfer.setProgress(36);
     show(QStringLiteral("transfer"), transfer, visit);
     transfer.hide();
 

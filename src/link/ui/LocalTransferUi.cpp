@@ -19,7 +19,7 @@ LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* di
     : m_shell(shell), m_link(link), m_model(shell.model()), m_texts(shell.texts()),
       m_messenger(shell.messenger()), m_data(m_model, m_texts, &m_messenger) {
     m_port.SetName(QStringLiteral("AfComPort1"));
-    m_form6 = new TForm6(m_messenger, dialogParent);
+    m_form6 = new TForm6(m_messenger, m_texts, dialogParent);
     m_form6->applyTexts(m_texts);
     m_form7 = new TForm7(m_model.params(), link, m_texts, dialogParent);
     m_form9 = new TForm9(m_texts, dialogParent);
@@ -30,6 +30,7 @@ LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* di
     m_commands->setValidator([this](const ParameterSet& params) {
         return invalidValuesMessage(validateForUnit(params, m_texts), m_texts);
     });
+    m_form6->setStopHandler([this] { m_commands->stop(); });
     m_form6->setIndicatorSink(
         [this](TransferIndicator i) { m_shell.indicator().set(indicatorRgb(i)); });
     m_usb = std::make_unique<TransferUsbLink>();
@@ -152,6 +153,8 @@ void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
             m_ticket.reset();
             if (ok)
                 noteDone(command);
+            else
+                reportPartialRead();
         }))
         m_ticket.reset();
 }
@@ -180,6 +183,14 @@ void LocalTransferUi::noteDone(LocalTransferCommands::Command command) {
         break;
     }
     m_shell.showNote(m_texts.message(key).arg(m_shell.timeOfDay()));
+}
+
+void LocalTransferUi::reportPartialRead() {
+    // The fields may hold a mix of what was read and what was there before; say which is which.
+    const ReadReport& report = m_commands->readReport();
+    if (!report.started || (!report.settingsWanted && !report.numbersWanted) || report.complete())
+        return;
+    m_messenger.warning(partialReadMessage(report, m_texts));
 }
 
 bool LocalTransferUi::readUnitInto(ParameterModel& side, std::function<void(bool ok)> done) {
@@ -219,7 +230,7 @@ void LocalTransferUi::StatusBar1Click() {
         openUsbAdapter();
     const QString adapter = usb ? usbAdapterState() : QStringLiteral("--");
     if (usb && adapter == QLatin1String("--"))
-        m_messenger.message(m_texts.message(Msg::CommunicationError));
+        m_messenger.warning(m_texts.message(Msg::CommunicationError));
     else
         m_link.portCheckRequested = true;
 }

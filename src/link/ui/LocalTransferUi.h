@@ -68,6 +68,8 @@ private:
     void selectLink();
     // The status-bar note of a command that completed.
     void noteDone(LocalTransferCommands::Command command);
+    // After a read that failed or was stopped: one message on what was read and what not.
+    void reportPartialRead();
     // Takes the exchange guard for one exchange; false while another exchange runs.
     bool beginExchange();
 
