@@ -202,10 +202,14 @@ void TForm1::refreshStatusBar() {
     const QString& path = m_model.settingsFileName();
     const int slash =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    m_panels[1]->setText(m_fileLabel + path.mid(slash + 1));
-    m_panels[3]->setText(QStringLiteral("Firmware: ") + m_model.params().firmwareVersion());
-    m_panels[5]->setText(QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
-    m_panels[6]->setText(QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
+    // Through the panels' model, which tells the window only of a text that changed: three
+    // ticks a second would otherwise relayout and repaint the status bar for nothing.
+    StatusPanels& panels = m_shell.statusPanels();
+    panels.setText(StatusPanels::File, m_fileLabel + path.mid(slash + 1));
+    panels.setText(StatusPanels::Firmware,
+                   QStringLiteral("Firmware: ") + m_model.params().firmwareVersion());
+    panels.setText(StatusPanels::Time, QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    panels.setText(StatusPanels::Date, QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 void TForm1::Npovda1Click() {

@@ -3,7 +3,8 @@
 namespace lumo {
 
 void StatusPanels::setText(int panel, const QString& text) {
-    if (panel < 0 || panel >= kCount)
+    // The port tick sets every panel three times a second: only a new text is worth a repaint.
+    if (panel < 0 || panel >= kCount || m_texts[size_t(panel)] == text)
         return;
     m_texts[size_t(panel)] = text;
     emit changed(panel);

@@ -21,7 +21,7 @@ public:
     const QString& note() const { return m_note; }
 
 signals:
-    void changed(int panel);
+    void changed(int panel); // only when the panel's text is new
     void noteChanged();
 
 private:

@@ -8,6 +8,7 @@
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace lumo {
 namespace {
@@ -181,6 +182,25 @@ TEST(ActivityIndicator, SignalsEveryChange) {
     indicator.reset();
     EXPECT_EQ(changes, 2);
     EXPECT_FALSE(indicator.colour());
+    // The same colour again, or a reset of a reset one, changes nothing to repaint.
+    indicator.reset();
+    indicator.set(0x0000FFu);
+    indicator.set(0x0000FFu);
+    EXPECT_EQ(changes, 3);
+}
+
+TEST(StatusPanels, SignalsOnlyANewText) {
+    StatusPanels panels;
+    std::vector<int> changed;
+    QObject::connect(&panels, &StatusPanels::changed, [&](int panel) { changed.push_back(panel); });
+    panels.setText(StatusPanels::Link, QStringLiteral("COM:1"));
+    panels.setText(StatusPanels::Link, QStringLiteral("COM:1"));
+    panels.setText(StatusPanels::Time, QStringLiteral("14:03:11"));
+    panels.setText(StatusPanels::Link, QStringLiteral("USB:--"));
+    panels.setText(StatusPanels::kCount, QStringLiteral("x")); // no such panel
+    EXPECT_EQ(changed,
+              (std::vector<int>{StatusPanels::Link, StatusPanels::Time, StatusPanels::Link}));
+    EXPECT_EQ(panels.text(StatusPanels::Link), QStringLiteral("USB:--"));
 }
 
 } // namespace
