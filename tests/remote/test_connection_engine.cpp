@@ -291,6 +291,33 @@ TEST_F(ConnectionEngineTest, CancelWithABoxButNoAttemptStillHangsUp) {
     EXPECT_EQ(script->texts(), (std::vector<QByteArray>{"ATH\r\n", "AT@BASIC\r\n"}));
 }
 
+TEST_F(ConnectionEngineTest, BoxPulledOutWhileConnectingIsGivenUpAtOnce) {
+    connect();
+    clock.advance(3000); // into the dialling, long before any time-out
+    ASSERT_EQ(engine.state(), ConnectionState::Connecting);
+    script->unplugged = true;
+    bus.find("KAV001")->present = false;
+    const qint64 pulledAt = clock.nowMs();
+    runUntilResult(1);
+    // At the first tick after the step's pause, not after eleven time-outs of 5 s.
+    EXPECT_LE(clock.nowMs() - pulledAt, 2550 + 2 * ConnectionEngine::kTickMs);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].kind, Kind::Failed);
+    EXPECT_TRUE(results[0].boxLost);
+    EXPECT_EQ(view.messages,
+              std::vector<QString>{QStringLiteral(
+                  "Zařízení Telvox KAV001 bylo odpojeno, spojení s Vexo je ztraceno.")});
+    EXPECT_EQ(engine.state(), ConnectionState::Idle);
+    EXPECT_TRUE(view.menus.connectEnabled);
+    // The box is back and opened anew: the next attempt runs as ever.
+    script->unplugged = false;
+    bus.find("KAV001")->present = true;
+    link.OpenBoxLink("KAV001");
+    connect();
+    runUntilResult(2);
+    EXPECT_EQ(results[1].kind, Kind::Connected);
+}
+
 class ConnectedEngineTest : public ConnectionEngineTest {
 protected:
     void SetUp() override {
