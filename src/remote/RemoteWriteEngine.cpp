@@ -501,12 +501,28 @@ QString RemoteWriteEngine::acknowledgedSummary(const RemoteWriteResult& result,
     }
     QString text = parts.join(QStringLiteral(", "));
     if (!result.acknowledgedMemories.empty()) {
+        // Runs of three or more buttons as "DEN 1–30", so that a long write stopped late still
+        // fits the write dialog.
+        const std::vector<int>& acked = result.acknowledgedMemories;
+        auto button = [](int m) { return QString::number(m < 64 ? m + 1 : m - 63); };
+        auto name = [&](int m) {
+            return (m < 64 ? texts.message(Msg::DayMode) : texts.message(Msg::NightMode)) +
+                   QLatin1Char(' ') + button(m);
+        };
         QStringList memories;
-        for (int m : result.acknowledgedMemories)
-            memories << (m < 64 ? texts.message(Msg::DayMode) + QLatin1Char(' ') +
-                                      QString::number(m + 1)
-                                : texts.message(Msg::NightMode) + QLatin1Char(' ') +
-                                      QString::number(m - 63));
+        for (std::size_t first = 0; first < acked.size();) {
+            std::size_t last = first;
+            while (last + 1 < acked.size() && acked[last + 1] == acked[last] + 1 &&
+                   (acked[last + 1] < 64) == (acked[first] < 64))
+                ++last;
+            if (last - first >= 2) {
+                memories << name(acked[first]) + QChar(0x2013) + button(acked[last]);
+            } else {
+                for (std::size_t i = first; i <= last; ++i)
+                    memories << name(acked[i]);
+            }
+            first = last + 1;
+        }
         text += QStringLiteral("; ") + r(81).arg(memories.join(QStringLiteral(", ")));
     }
     return text;

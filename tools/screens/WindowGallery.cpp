@@ -324,9 +324,13 @@ void WindowGallery::Program::visitRemote(const Visitor& visit) {
     runUntil([&] { return remote->engine().state() == ConnectionState::Quiet; }, 60000);
 
     // Writing the number memories, stopped part way; the dialog then offers to continue.
-    for (int k = 1; k <= 12; ++k)
+    // Forty memories, stopped late: the longest account of what the unit acknowledged.
+    for (int k = 1; k <= 32; ++k)
         model.params().setText(numberFieldName(k - 1),
                                QStringLiteral("06012345%1").arg(k, 2, 10, QChar('0')));
+    for (int k = 65; k <= 72; ++k)
+        model.params().setText(numberFieldName(k - 1),
+                               QStringLiteral("02123456%1").arg(k, 2, 10, QChar('0')));
     shell.commands().trigger(QStringLiteral("Writedata1"));
     TForm12& write = remote->writeDialog();
     if (!write.isVisible())
@@ -339,8 +343,13 @@ void WindowGallery::Program::visitRemote(const Visitor& visit) {
         button->click();
     RemoteWriteEngine& writer = remote->writer();
     auto* writeBar = write.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
-    runUntil([&] { return !writer.running() || (writeBar && writeBar->value() >= 4); },
-             30 * 60 * 1000);
+    runUntil(
+        [&] {
+            return !writer.running() ||
+                   (writeBar && writeBar->value() >= writeBar->maximum() * 3 / 4 &&
+                    writeBar->value() > 0);
+        },
+        60 * 60 * 1000);
     show(QStringLiteral("write-writing"), write, visit);
     write.Button3Click(); // stop after the entry in flight
     runUntil([&] { return !writer.running(); }, 30 * 60 * 1000);

@@ -226,6 +226,27 @@ TEST_F(WriteDialogTest, ReportFileThatCannotBeCreatedIsNamedAndTheWriteGoesOnWit
     EXPECT_EQ(writesSince(from).size(), 15);
 }
 
+TEST_F(WriteDialogTest, ALongRunOfAcknowledgedMemoriesIsSaidAsARange) {
+    for (int k : {1, 2, 3, 4, 5, 6, 7, 8, 65, 66})
+        setMemory(k, QByteArray::number(k * 11).constData());
+    connectToUnit();
+    openDialog();
+    only({4});
+    const int from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return writesSince(from).size() == 5; });
+    child<QPushButton>("Button3")->click();
+    runUntil([&] { return !part->writer().running(); });
+    ASSERT_TRUE(dialog->lastResult());
+    const int acked = dialog->lastResult()->acknowledged[3];
+    ASSERT_GE(acked, 3);
+    const QString said = child<QLabel>("Label4")->text();
+    EXPECT_TRUE(said.contains(QStringLiteral("DEN 1") + QChar(0x2013) + QString::number(acked)))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(QStringLiteral("DEN 2"))) << said.toStdString();
+    dialog->done(QDialog::Rejected);
+}
+
 TEST_F(WriteDialogTest, StopAfterTheEntryInFlightThenContinueSendsNothingTwice) {
     for (int k : {1, 2, 3, 4})
         setMemory(k, QByteArray::number(k * 11).constData());
