@@ -7,6 +7,7 @@
 //       "Connected"; keeps the connection with its keep-alive for SECONDS (default 0), prints
 //       the keep-alive count and hangs up. The same dialog logic and engine as the main window.
 #include "cli/CommandTable.h"
+#include "cli/RemoteSession.h"
 #include "platform/Cp1250.h"
 #include "platform/SystemClock.h"
 #include "remote/ConnectDialogModel.h"
@@ -19,9 +20,6 @@
 #include <QTimer>
 
 namespace lumo::cli {
-
-// cli/CmdRemoteRw.cpp: `remote read` and `remote write`.
-int runRemoteReadWrite(const QStringList& args);
 
 namespace {
 
@@ -84,27 +82,13 @@ int runConnect(const QStringList& args) {
         if (!options.contains(QLatin1String(required)))
             return usage(kRemoteSynopsis);
 
-    QChar bad;
-    const QString number = filterNumber(options.value(QStringLiteral("number")), &bad);
-    if (number.isEmpty() && !bad.isNull()) {
-        printErr(QStringLiteral("--number: the character \"%1\" is not accepted (digits, *, #, "
-                                "P, R, f; H for *, K for #)")
-                     .arg(bad));
-        return Usage;
-    }
-    if (number.trimmed().isEmpty() || number.size() > ConnectDialogModel::kNumberLength) {
-        printErr(
-            QStringLiteral("--number: 1 to %1 characters").arg(ConnectDialogModel::kNumberLength));
-        return Usage;
-    }
+    QString number;
+    if (const int status =
+            checkNumberAndPassword(options.value(QStringLiteral("number")),
+                                   options.value(QStringLiteral("password")), &number);
+        status != Success)
+        return status;
     const QString password = options.value(QStringLiteral("password"));
-    bool digits = password.size() == ConnectDialogModel::kPasswordLength;
-    for (QChar c : password)
-        digits = digits && ConnectDialogModel::Edit2Key(c).has_value();
-    if (!digits) {
-        printErr(QStringLiteral("--password: exactly 4 digits"));
-        return Usage;
-    }
     bool holdOk = true;
     const int holdSeconds =
         options.value(QStringLiteral("hold"), QStringLiteral("0")).toInt(&holdOk);
@@ -178,8 +162,11 @@ int runConnect(const QStringList& args) {
 
 int runRemote(const QStringList& args) {
     if (!args.isEmpty() &&
-        (args.first() == QLatin1String("read") || args.first() == QLatin1String("write")))
-        return runRemoteReadWrite(args);
+        (args.first() == QLatin1String("read") || args.first() == QLatin1String("write"))) {
+        const std::unique_ptr<RemoteSession> session = systemRemoteSession();
+        return args.first() == QLatin1String("read") ? runRemoteRead(args.mid(1), *session)
+                                                     : runRemoteWrite(args.mid(1), *session);
+    }
     if (args.isEmpty() || args.first() != QLatin1String("connect"))
         return usage(kRemoteSynopsis);
     return runConnect(args.mid(1));
@@ -193,5 +180,31 @@ const bool registeredRemote =
     registerCommand({QStringLiteral("remote"), kRemoteSynopsis, runRemote});
 
 } // namespace
+
+int checkNumberAndPassword(const QString& given, const QString& password, QString* entered) {
+    QChar bad;
+    const QString number = filterNumber(given, &bad);
+    if (number.isEmpty() && !bad.isNull()) {
+        printErr(QStringLiteral("--number: the character \"%1\" is not accepted (digits, *, #, "
+                                "P, R, f; H for *, K for #)")
+                     .arg(bad));
+        return Usage;
+    }
+    if (number.trimmed().isEmpty() || number.size() > ConnectDialogModel::kNumberLength) {
+        printErr(
+            QStringLiteral("--number: 1 to %1 characters").arg(ConnectDialogModel::kNumberLength));
+        return Usage;
+    }
+    bool digits = password.size() == ConnectDialogModel::kPasswordLength;
+    for (QChar c : password)
+        digits = digits && ConnectDialogModel::Edit2Key(c).has_value();
+    if (!digits) {
+        printErr(QStringLiteral("--password: exactly 4 digits"));
+        return Usage;
+    }
+    if (entered)
+        *entered = number;
+    return Success;
+}
 
 } // namespace lumo::cli

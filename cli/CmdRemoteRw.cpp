@@ -8,8 +8,11 @@
 //       [--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] IN
 //
 // Progress ("entry n of m", time left) and messages go to standard error.
-#include "CommandTable.h"
+#include "cli/CommandTable.h"
+#include "cli/RemoteSession.h"
 #include "files/ParameterFiles.h"
+#include "params/FieldTable.h"
+#include "params/Validation.h"
 #include "platform/SystemClock.h"
 #include "remote/ConnectionEngine.h"
 #include "remote/FtdiBoxBus.h"
@@ -22,8 +25,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTimer>
 #include <optional>
+#include <utility>
 
 namespace lumo::cli {
 
@@ -68,14 +71,17 @@ std::optional<Options> parse(const QStringList& args, const QStringList& valued,
     return o;
 }
 
-// "1-4,9,64" → buttons 1..64; false on anything else.
+// "1-4,9,64" marks buttons 1..64 of a group; false on anything else (an empty part, a button
+// outside 1..64, a range that runs backwards).
 bool parseList(const QString& text, std::array<bool, 128>& memories, int offset) {
     for (const QString& part : text.split(QLatin1Char(','))) {
         const QStringList ends = part.split(QLatin1Char('-'));
+        if (ends.size() > 2)
+            return false;
         bool ok1 = false, ok2 = true;
-        const int first = ends.value(0).toInt(&ok1);
+        const int first = ends[0].toInt(&ok1);
         const int last = ends.size() == 2 ? ends[1].toInt(&ok2) : first;
-        if (!ok1 || !ok2 || ends.size() > 2 || first < 1 || last > 64 || first > last)
+        if (!ok1 || !ok2 || first < 1 || last > 64 || first > last)
             return false;
         for (int b = first; b <= last; ++b)
             memories[std::size_t(offset + b - 1)] = true;
@@ -114,7 +120,7 @@ public:
     std::function<void()> onHalted;
     void stateChanged(RemoteReadState, RemoteReadState to) override {
         if (to == RemoteReadState::Halted && onHalted)
-            QTimer::singleShot(0, onHalted);
+            onHalted();
     }
     void progress(const RemoteProgress& p) override { printProgress(p); }
     void showMessage(const QString& text) override { printErr(text); }
@@ -125,21 +131,42 @@ public:
     std::function<void()> onHalted;
     void stateChanged(RemoteWriteState, RemoteWriteState to) override {
         if (to == RemoteWriteState::Halted && onHalted)
-            QTimer::singleShot(0, onHalted);
+            onHalted();
     }
     void progress(const RemoteProgress& p) override { printProgress(p); }
     void showMessage(const QString& text) override { printErr(text); }
 };
 
+class SystemRemoteSession : public RemoteSession {
+public:
+    Clock& clock() override { return m_clock; }
+    BoxBus& bus() override { return m_bus; }
+    void run() override {
+        if (!m_quit)
+            m_loop.exec();
+    }
+    void quit() override {
+        m_quit = true;
+        m_loop.quit();
+    }
+
+private:
+    SystemClock m_clock;
+    FtdiBoxBus m_bus;
+    QEventLoop m_loop;
+    bool m_quit = false;
+};
+
+using Procedure = std::function<bool(RemoteLink&, ConnectionEngine&, const Texts&,
+                                     std::function<void(int)> done)>;
+
 // The connection, the wait for the quiet period, the procedure and the hang-up. `procedure`
-// starts the engine and calls `done(exitStatus)` when it has finished.
-int runConnected(const Options& o,
-                 const std::function<bool(RemoteLink&, ConnectionEngine&, const Texts&,
-                                          std::function<void(int)>)>& procedure,
-                 const std::function<void()>& release) {
-    SystemClock clock;
-    FtdiBoxBus bus;
-    RemoteLink link(bus, clock);
+// starts the engine and calls `done(exitStatus)` when it has finished; `release` drops the
+// engine before the connection and the link it uses go.
+int runConnected(const Options& o, const QString& number, RemoteSession& session,
+                 const Procedure& procedure, const std::function<void()>& release) {
+    Clock& clock = session.clock();
+    RemoteLink link(session.bus(), clock);
     Texts texts;
     CliConnectionView view;
     ConnectionEngine engine(link, view, texts);
@@ -159,45 +186,50 @@ int runConnected(const Options& o,
         return fail(QStringLiteral("USB zařízení Telvox %1 není připojeno").arg(serial));
     }
 
-    QEventLoop loop;
     int exitStatus = Failure;
     bool started = false;
     bool connected = false;
+    bool ending = false;
     auto hangUp = [&](int status) {
+        if (ending)
+            return;
+        ending = true;
         exitStatus = status;
         // The unit takes the last code after its gap of quiet, and the keep-alive resumes after
         // 2 s: hang up only then, or the last entry written is lost with the call.
-        QTimer::singleShot(2500, [&] { engine.cancel([&] { loop.quit(); }); });
+        clock.runAfter(2500, [&] { engine.cancel([&] { session.quit(); }); });
     };
     view.onState = [&](ConnectionState s) {
         if (s != ConnectionState::Quiet || started || !connected)
             return;
         started = true;
         // Out of the engine's own report: start on the next turn of the loop.
-        QTimer::singleShot(0, [&] {
+        clock.runAfter(0, [&] {
             if (!procedure(link, engine, texts, hangUp))
                 hangUp(Failure);
         });
     };
-    const bool connecting = engine.connect(o.values.value(QStringLiteral("number")).toLatin1(),
-                                           o.values.value(QStringLiteral("password")).toLatin1(),
-                                           [&](const ConnectionResult& r) {
-                                               if (r.kind == ConnectionResult::Kind::Connected) {
-                                                   connected = true;
-                                                   printErr(QStringLiteral("Connected"));
-                                                   return;
-                                               }
-                                               if (!started)
-                                                   loop.quit();
-                                           });
+    const bool connecting =
+        engine.connect(number.toLatin1(), o.values.value(QStringLiteral("password")).toLatin1(),
+                       [&](const ConnectionResult& r) {
+                           if (r.kind == ConnectionResult::Kind::Connected) {
+                               connected = true;
+                               printErr(QStringLiteral("Connected"));
+                               return;
+                           }
+                           if (!started)
+                               session.quit();
+                       });
     if (!connecting)
         return fail(QStringLiteral("the connection could not start"));
-    loop.exec();
+    session.run();
     if (release)
         release(); // the engine goes before the link and the clock it uses
     return exitStatus;
 }
 
+// The report file when asked for: its name on standard output, or why it could not be made
+// (the procedure goes on without it).
 void openReport(RemoteReport& report, RemoteReport::Kind kind, bool wanted) {
     if (!wanted)
         return;
@@ -210,26 +242,53 @@ void openReport(RemoteReport& report, RemoteReport::Kind kind, bool wanted) {
         printErr(report.error());
 }
 
-int runRead(const QStringList& args) {
+int usageOrCheck(const std::optional<Options>& o, const QString& synopsis, QString* number) {
+    if (!o)
+        return usage(synopsis);
+    return checkNumberAndPassword(o->values.value(QStringLiteral("number")),
+                                  o->values.value(QStringLiteral("password")), number);
+}
+
+// The memory entries the write of `params` would send, as the memory group packs them.
+int memoryEntries(const ParameterSet& params, const std::optional<HeldMemories>& unitContents) {
+    const ParameterSet source = RemoteWriteEngine::memorySource(params, unitContents);
+    int entries = 0;
+    for (int memory = 0; memory < 128; ++memory)
+        entries += !source.text(numberFieldName(memory)).isEmpty();
+    return entries;
+}
+
+} // namespace
+
+std::unique_ptr<RemoteSession> systemRemoteSession() {
+    return std::make_unique<SystemRemoteSession>();
+}
+
+int runRemoteRead(const QStringList& args, RemoteSession& session) {
     const auto o =
         parse(args,
               {QStringLiteral("box"), QStringLiteral("number"), QStringLiteral("password"),
                QStringLiteral("day"), QStringLiteral("night"), QStringLiteral("base")},
               {QStringLiteral("settings"), QStringLiteral("log")});
-    if (!o)
-        return usage(kReadSynopsis);
+    QString number;
+    if (const int status = usageOrCheck(o, kReadSynopsis, &number); status != Success)
+        return status;
     RemoteReadRequest request;
     request.settings = o->flags.contains(QStringLiteral("settings"));
-    if ((o->values.contains(QStringLiteral("day")) &&
-         !parseList(o->values.value(QStringLiteral("day")), request.memories, 0)) ||
-        (o->values.contains(QStringLiteral("night")) &&
-         !parseList(o->values.value(QStringLiteral("night")), request.memories, 64))) {
-        printErr(QStringLiteral("--day/--night: buttons 1..64 like 1-4,9,64"));
-        return Usage;
+    for (const auto& [name, offset] :
+         {std::pair{QStringLiteral("day"), 0}, std::pair{QStringLiteral("night"), 64}}) {
+        if (o->values.contains(name) &&
+            !parseList(o->values.value(name), request.memories, offset)) {
+            printErr(QStringLiteral("--%1 %2: buttons 1..64 and ranges of them, like 1-4,9,64")
+                         .arg(name, o->values.value(name)));
+            return Usage;
+        }
     }
     const QString out = o->positional.first();
     if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
         return fail(unknownParameterFileMessage(out));
+    if (const QString problem = outputProblem(out); !problem.isEmpty())
+        return fail(problem);
     ParameterSet params;
     QString error;
     if (o->values.contains(QStringLiteral("base")) &&
@@ -239,15 +298,17 @@ int runRead(const QStringList& args) {
     CliReadView view;
     RemoteReport report;
     std::unique_ptr<RemoteReadEngine> reader;
+    RemoteReadResult result;
     const int status = runConnected(
-        *o,
+        *o, number, session,
         [&](RemoteLink& link, ConnectionEngine& engine, const Texts& texts,
             std::function<void(int)> done) {
             reader = std::make_unique<RemoteReadEngine>(link, engine, params, texts, view);
-            view.onHalted = [&] { reader->close(); };
+            view.onHalted = [&] { link.clock().runAfter(0, [&] { reader->close(); }); };
             openReport(report, RemoteReport::Kind::Read, o->flags.contains(QStringLiteral("log")));
             return reader->start(request, report.isOpen() ? &report : nullptr,
-                                 [done](const RemoteReadResult& r) {
+                                 [&result, done](const RemoteReadResult& r) {
+                                     result = r;
                                      done(r.outcome == RemoteReadState::Done ? Success : Failure);
                                  });
         },
@@ -256,18 +317,24 @@ int runRead(const QStringList& args) {
         return status;
     if (!saveParameterFile(out, params, &error))
         return fail(error);
+    printOut(QStringLiteral("read %1%2 memories to %3")
+                 .arg(request.settings ? QStringLiteral("settings and ")
+                                       : QStringLiteral("block 7 and "))
+                 .arg(result.memoriesRead.size())
+                 .arg(out));
     return Success;
 }
 
-int runWrite(const QStringList& args) {
+int runRemoteWrite(const QStringList& args, RemoteSession& session) {
     const auto o =
         parse(args,
               {QStringLiteral("box"), QStringLiteral("number"), QStringLiteral("password"),
                QStringLiteral("changed-since"), QStringLiteral("from-entry")},
               {QStringLiteral("basic"), QStringLiteral("time"), QStringLiteral("switch"),
                QStringLiteral("memories"), QStringLiteral("log")});
-    if (!o)
-        return usage(kWriteSynopsis);
+    QString number;
+    if (const int status = usageOrCheck(o, kWriteSynopsis, &number); status != Success)
+        return status;
     RemoteWriteRequest request;
     const QStringList names = {QStringLiteral("basic"), QStringLiteral("time"),
                                QStringLiteral("switch"), QStringLiteral("memories")};
@@ -276,39 +343,58 @@ int runWrite(const QStringList& args) {
         any = any || o->flags.contains(n);
     for (int g = 0; g < 4; ++g)
         request.groups[std::size_t(g)] = !any || o->flags.contains(names[g]);
+    int fromEntry = 0;
     if (o->values.contains(QStringLiteral("from-entry"))) {
         bool ok = false;
-        const int k = o->values.value(QStringLiteral("from-entry")).toInt(&ok);
-        if (!ok || k < 1 || !request.groups[3]) {
-            printErr(
-                QStringLiteral("--from-entry: an entry number of the memory group, 1 or more"));
+        fromEntry = o->values.value(QStringLiteral("from-entry")).toInt(&ok);
+        if (!ok || fromEntry < 1 || !request.groups[3]) {
+            printErr(QStringLiteral("--from-entry %1: an entry number of the memory group, 1 or "
+                                    "more")
+                         .arg(o->values.value(QStringLiteral("from-entry"))));
             return Usage;
         }
-        request.resumeGroup = 4;
-        request.resumeStep = k - 1;
     }
     ParameterSet params;
     QString error;
     if (!loadParameterFile(o->positional.first(), params, &error))
         return fail(error);
+    Texts texts;
+    // Checked before dialling: a refused set costs no call.
+    if (const QString invalid = invalidValuesMessage(validateForUnit(params, texts), texts);
+        !invalid.isEmpty())
+        return fail(invalid);
     if (o->values.contains(QStringLiteral("changed-since"))) {
         ParameterSet held;
         if (!loadParameterFile(o->values.value(QStringLiteral("changed-since")), held, &error))
             return fail(error);
         request.unitContents = heldMemoriesOf(held);
     }
+    if (fromEntry > 0) {
+        const int entries = memoryEntries(params, request.unitContents);
+        if (fromEntry > entries) {
+            printErr(QStringLiteral("--from-entry %1: the memory group of %2 has %3 entries")
+                         .arg(fromEntry)
+                         .arg(o->positional.first())
+                         .arg(entries));
+            return Usage;
+        }
+        request.resumeGroup = 4;
+        request.resumeStep = fromEntry - 1;
+    }
     CliWriteView view;
     RemoteReport report;
     std::unique_ptr<RemoteWriteEngine> writer;
-    return runConnected(
-        *o,
-        [&](RemoteLink& link, ConnectionEngine& engine, const Texts& texts,
+    RemoteWriteResult result;
+    const int status = runConnected(
+        *o, number, session,
+        [&](RemoteLink& link, ConnectionEngine& engine, const Texts& engineTexts,
             std::function<void(int)> done) {
-            writer = std::make_unique<RemoteWriteEngine>(link, engine, params, texts, view);
-            view.onHalted = [&] { writer->close(); };
+            writer = std::make_unique<RemoteWriteEngine>(link, engine, params, engineTexts, view);
+            view.onHalted = [&] { link.clock().runAfter(0, [&] { writer->close(); }); };
             openReport(report, RemoteReport::Kind::Write, o->flags.contains(QStringLiteral("log")));
             return writer->start(request, report.isOpen() ? &report : nullptr,
-                                 [done](const RemoteWriteResult& r) {
+                                 [&result, done](const RemoteWriteResult& r) {
+                                     result = r;
                                      if (r.resumeGroup != 0)
                                          printErr(QStringLiteral("first entry not acknowledged: "
                                                                  "group %1, entry %2")
@@ -318,14 +404,17 @@ int runWrite(const QStringList& args) {
                                  });
         },
         [&] { writer.reset(); });
-}
-
-} // namespace
-
-int runRemoteReadWrite(const QStringList& args) {
-    if (args.first() == QLatin1String("read"))
-        return runRead(args.mid(1));
-    return runWrite(args.mid(1));
+    if (status != Success)
+        return status;
+    int acknowledged = 0;
+    for (int n : result.acknowledged)
+        acknowledged += n;
+    printOut(result.sent == 0
+                 ? QStringLiteral("nothing to write from %1").arg(o->positional.first())
+                 : QStringLiteral("wrote %1 entries from %2")
+                       .arg(acknowledged)
+                       .arg(o->positional.first()));
+    return Success;
 }
 
 } // namespace lumo::cli

@@ -139,22 +139,6 @@ private:
     int m_shown = -1;
 };
 
-// Whether OUT can be written: its folder exists and takes new files, and an existing OUT is
-// a writable file. Checked before a read spends its time on the unit.
-QString outputProblem(const QString& out) {
-    const QFileInfo file(out);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.isDir())
-        return QStringLiteral("\"%1\": the folder %2 does not exist")
-            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
-    if (file.exists() && (!file.isFile() || !file.isWritable()))
-        return QStringLiteral("\"%1\": the file cannot be written").arg(out);
-    if (!file.exists() && !folder.isWritable())
-        return QStringLiteral("\"%1\": the folder %2 cannot be written to")
-            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
-    return {};
-}
-
 // The write confirmation decided by options; without a decision for something that differs,
 // the write stops before its first byte and the differences are listed.
 class OptionConfirmation : public WriteConfirmation {

@@ -81,7 +81,22 @@ const QHash<QString, QString>& helpTable() {
              "  --box SERIAL     the line box (see lumo-cli boxes)\n"
              "  --number N       the telephone number: digits, *, #, P, R, f (H for *, K for #)\n"
              "  --password P     the unit's four-digit password\n"
-             "  --hold SECONDS   keep the connection that long, then hang up (default 0)\n")},
+             "  --hold SECONDS   keep the connection that long, then hang up (default 0)\n\n"
+             "read: connects as above, waits for the quiet period between two keep-alive\n"
+             "cycles and reads from the unit into OUT (KTF or JSON by its extension).\n\n"
+             "  --settings       the settings too (blocks 7 and 0..4); without it block 7 only\n"
+             "  --day LIST       DAY buttons to read, like 1-4,9,64 (1..64)\n"
+             "  --night LIST     NIGHT buttons to read, likewise\n"
+             "  --base IN        the set the received blocks are overlaid on (default: new)\n"
+             "  --log            write the report file LF-R-... .TXT and print its name\n\n"
+             "write: connects and writes the set IN to the unit, group after group.\n\n"
+             "  --basic --time --switch --memories   the groups to write (default: all four)\n"
+             "  --changed-since UNIT.KTF   only the memories whose number differs from that\n"
+             "                             file (what the unit holds now)\n"
+             "  --from-entry K   resume the memory group at its entry K (1-based)\n"
+             "  --log            write the report file LF-W-... .TXT and print its name\n\n"
+             "Progress (entry n of m, time left) goes to standard error. A full memory group\n"
+             "takes at least 15 minutes: the unit needs 7.1 s between two memories.\n")},
         {QStringLiteral("lang"),
          QStringLiteral("check PACK.lng   compares a language pack with the built-in texts:\n"
                         "                 missing, empty, unknown and too long keys\n"

@@ -37,6 +37,10 @@ int usage(const QString& synopsis);
 // Prints the message on standard error and returns Failure.
 int fail(const QString& message);
 
+// Why OUT cannot be written (its folder is missing or closed, or OUT is no writable file);
+// empty when it can. Checked before a read spends its time on the unit.
+QString outputProblem(const QString& out);
+
 // Messages of the engines go to standard error; questions are never answered Yes.
 class ConsoleMessenger : public Messenger {
 public:

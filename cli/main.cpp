@@ -8,53 +8,6 @@
 
 namespace lumo::cli {
 
-namespace {
-std::vector<Command>& table() {
-    static std::vector<Command> commands;
-    return commands;
-}
-} // namespace
-
-bool registerCommand(Command command) {
-    table().push_back(std::move(command));
-    return true;
-}
-
-const std::vector<Command>& commands() {
-    return table();
-}
-
-void printOut(const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
-void printErr(const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
-}
-
-int usage(const QString& synopsis) {
-    printErr(QStringLiteral("usage: lumo-cli ") + synopsis);
-    return Usage;
-}
-
-int fail(const QString& message) {
-    printErr(message);
-    return Failure;
-}
-
-void ConsoleMessenger::message(const QString& text, const QString& title) {
-    printErr(title.isEmpty() ? text : title + QStringLiteral(": ") + text);
-}
-
-bool ConsoleMessenger::ask(const QString& title, const QString& text, Icon, bool) {
-    printErr(title + QStringLiteral(": ") + text);
-    return false;
-}
-
 static void printUsage() {
     printOut(QStringLiteral("Usage: lumo-cli COMMAND [ARGUMENTS]\n"
                             "       lumo-cli --help | --version\n\nCommands:"));

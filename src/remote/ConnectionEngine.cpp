@@ -324,6 +324,9 @@ void ConnectionEngine::enterConnected() {
     menus.connect2Visible = true;
     setMenus(menus);
     m_view.closeDialog();
+    // The silence of the keep-alive counts from here: ticks run during the wait below, and a
+    // stale start would end a connection made late in the run at its first tick.
+    startKeepAliveWait();
     enableTimer();
 
     m_link.DiscardInput();

@@ -253,6 +253,16 @@ TEST_F(ConnectionEngineTest, SecondLoginLoopStepsBackToEightStarFive) {
     EXPECT_EQ(script->count("ATDEA\r\n"), 1);
 }
 
+TEST_F(ConnectionEngineTest, AConnectionMadeLateInTheRunIsKept) {
+    clock.advance(10 * 60 * 1000); // the program has run for ten minutes
+    connect();
+    runUntilResult();
+    ASSERT_EQ(results[0].kind, Kind::Connected);
+    clock.advance(2000); // the first keep-alive cycle and into the quiet period
+    EXPECT_EQ(engine.state(), ConnectionState::Quiet);
+    EXPECT_EQ(results.size(), 1u);
+}
+
 TEST_F(ConnectionEngineTest, RefusesToStartWithoutABoxOrWhileRunning) {
     link.releaseBoxLink();
     EXPECT_FALSE(engine.connect("1", "1234"));
