@@ -2,6 +2,7 @@
 // device path (a pseudo-terminal included) or the USB cable. They run the same command
 // sequences as the main window's menu items.
 #include "cli/CommandTable.h"
+#include "cli/ParameterListing.h"
 #include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
 #include "link/AfUtils.h"
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace lumo::cli {
@@ -37,7 +39,7 @@ const QString kStatusSynopsis = QStringLiteral("status --port P");
 const QString kReadSynopsis = QStringLiteral("read all|settings|numbers --port P [--base IN] OUT");
 const QString kWriteSynopsis =
     QStringLiteral("write all|settings|numbers --port P IN [--mode DEN|NOC] "
-                   "[--counter keep|set] [--unfitted keep|set]");
+                   "[--counter keep|set] [--unfitted keep|set] [--verify]");
 
 // Received bytes as a terminal can show them: printable ASCII as it is, every other byte
 // (NUL, XON, 0xFF, ...) as \xHH, so the message never sends control bytes to the terminal.
@@ -274,6 +276,21 @@ public:
         return ok;
     }
 
+    // Runs a write command and reads back what it wrote; the check once both have ended.
+    WriteCheck runVerified(LocalTransferCommands::Command command) {
+        QEventLoop loop;
+        WriteCheck check;
+        bool finished = false;
+        const bool started = m_commands->runVerified(command, [&](const WriteCheck& result) {
+            check = result;
+            finished = true;
+            loop.quit();
+        });
+        if (started && !finished)
+            loop.exec();
+        return check;
+    }
+
     bool status() {
         // As a click on the status bar: the command's first step opens the cable afresh, so
         // that the status read finds it open.
@@ -411,7 +428,9 @@ void reportPartialWrite(LocalTransferCommands::Command command, const ConsoleVie
     printErr(texts.message(kHalfWritten).arg(parts.join(QStringLiteral(", "))));
 }
 
-int runWrite(const QStringList& args) {
+int runWrite(QStringList args) {
+    // The one option without a value.
+    const bool verify = args.removeAll(QStringLiteral("--verify")) > 0;
     const Arguments a = parse(args, {QStringLiteral("port"), QStringLiteral("mode"),
                                      QStringLiteral("counter"), QStringLiteral("unfitted")});
     LocalTransferCommands::Command command;
@@ -445,7 +464,10 @@ int runWrite(const QStringList& args) {
     confirmation.texts = &texts;
     confirmation.unfitted = unfitted;
     bench.commands().setConfirmation(&confirmation);
-    const bool ok = bench.run(command);
+    std::optional<WriteCheck> check;
+    if (verify)
+        check = bench.runVerified(command);
+    const bool ok = check ? check->outcome != WriteCheck::Outcome::WriteFailed : bench.run(command);
     if (!confirmation.undecided.isEmpty()) {
         printErr(texts.message(messageKey::kUnitDiffers).arg(a.plain[1]));
         for (const QString& line : confirmation.undecided)
@@ -456,6 +478,8 @@ int runWrite(const QStringList& args) {
         return Failure;
     }
     printOut(QStringLiteral("wrote %1 from %2").arg(a.plain[0], a.plain[1]));
+    if (check && !reportWriteCheck(*check, texts))
+        return Failure;
     return Success;
 }
 

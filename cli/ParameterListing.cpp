@@ -1,8 +1,11 @@
 #include "cli/ParameterListing.h"
+#include "cli/CommandTable.h"
 #include "files/PrintoutLayout.h"
 #include "params/FieldCodings.h"
 #include "params/FieldTable.h"
 #include "params/ParameterSet.h"
+#include "params/WriteCheck.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <algorithm>
 
@@ -94,6 +97,33 @@ QStringList nameListing(const ParameterSet& params) {
     if (!params.firmwareVersion().isEmpty())
         lines << QStringLiteral("FirmwareVersion=") + params.firmwareVersion();
     return lines;
+}
+
+bool reportWriteCheck(const WriteCheck& check, const Texts& texts) {
+    switch (check.outcome) {
+    case WriteCheck::Outcome::WriteFailed:
+        return false; // the write has said why
+    case WriteCheck::Outcome::ReadBackFailed:
+        printErr(texts.message(Msg::ReadBackFailed));
+        return false;
+    case WriteCheck::Outcome::Verified:
+        printOut(texts.message(Msg::WriteVerified));
+        return true;
+    case WriteCheck::Outcome::Differs:
+        break;
+    }
+    printErr(texts.message(Msg::VerifyDifferences).arg(check.differences.size()));
+    auto shown = [](const QString& value, bool available) {
+        return available ? QLatin1Char('"') + value + QLatin1Char('"') : QStringLiteral("--");
+    };
+    for (const ParameterDifference& d : check.differences) {
+        const QString where =
+            d.pageCaption.isEmpty() ? d.caption : d.pageCaption + QStringLiteral(" / ") + d.caption;
+        printErr(QStringLiteral("  %1 [%2]: %3 -> %4")
+                     .arg(where, d.name, shown(d.thisValue, d.thisAvailable),
+                          shown(d.otherValue, d.otherAvailable)));
+    }
+    return false;
 }
 
 } // namespace lumo::cli

@@ -4,6 +4,7 @@
 namespace lumo {
 class ParameterSet;
 class Texts;
+struct WriteCheck;
 } // namespace lumo
 
 namespace lumo::cli {
@@ -15,5 +16,10 @@ QStringList readableListing(const ParameterSet& params, const Texts& texts);
 
 // One "NAME=VALUE" line per parameter in control-name order, then the firmware version.
 QStringList nameListing(const ParameterSet& params);
+
+// How a checked write ended, as the console tells it: "Zápis ověřen" on standard output, or
+// on standard error why it is not verified, with one line per differing parameter (where it
+// is, its name, what was written -> what the unit holds). True when verified.
+bool reportWriteCheck(const WriteCheck& check, const Texts& texts);
 
 } // namespace lumo::cli

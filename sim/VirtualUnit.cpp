@@ -175,6 +175,11 @@ QByteArray VirtualUnit::ack(char letter) {
     return reply(QByteArray(1, letter), 0);
 }
 
+char VirtualUnit::received(unsigned char sent, char held) {
+    ++m_writeBytesReceived;
+    return m_writeBytesReceived == m_faults.dropWriteByte ? held : char(sent);
+}
+
 QByteArray VirtualUnit::feed(const QByteArray& bytes) {
     QByteArray out;
     for (char c : bytes)
@@ -235,7 +240,7 @@ QByteArray VirtualUnit::feedByte(unsigned char byte) {
         return ack('D');
 
     case Rx::SettingsBytes:
-        m_incoming += char(byte);
+        m_incoming += received(byte, m_settings[m_incoming.size()]);
         if (m_incoming.size() < kSettingsSize)
             return ack('D');
         m_rx = Rx::Idle;
@@ -254,7 +259,10 @@ QByteArray VirtualUnit::feedByte(unsigned char byte) {
         return {};
 
     case Rx::NumberBytes:
-        m_incoming += char(byte);
+        m_incoming +=
+            received(byte, m_block < kNumberCount
+                               ? m_numbers[static_cast<size_t>(m_block)][m_incoming.size()]
+                               : char(0xFF));
         if (m_incoming.size() < kNumberSize)
             return {};
         m_rx = Rx::Idle;

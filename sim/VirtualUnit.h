@@ -15,8 +15,12 @@ struct UnitFaults {
     int readErrorTimes = 0;   // ... this many times (negative: always)
     int writeErrorBlock = -1; // number-memory write of this block answered "E"
     bool settingsWriteNoEnd = false; // answers "D" instead of "Z" after the last settings byte
-    QByteArray garbage;              // bytes put before a reply ...
-    bool garbageOnce = true;         // ... before the next reply only, or before every reply
+    // The N-th memory byte received in writes (1-based, counted over every write from the
+    // start: the 127 settings bytes after the marker, then 16 per number memory) is lost
+    // silently: acknowledged as usual, but its cell keeps what it held. 0: none.
+    int dropWriteByte = 0;
+    QByteArray garbage;      // bytes put before a reply ...
+    bool garbageOnce = true; // ... before the next reply only, or before every reply
 
     // A fault on one of the unit's answers (status and memory images, "D", "Z", "E"), or on
     // every answer from there on. Answers are counted from 1 since the unit started.
@@ -102,6 +106,8 @@ private:
 
     QByteArray reply(QByteArray bytes, int delta);
     QByteArray applyAnswerFault(QByteArray bytes);
+    // A memory byte of a write as it reaches the cell: `sent`, or `held` when it is the one lost.
+    char received(unsigned char sent, char held);
     QByteArray ack(char letter);
 
     QByteArray m_settings;
@@ -112,6 +118,7 @@ private:
     QByteArray m_incoming; // settings image or number memory being written
     int m_block = 0;
     int m_readErrorsGiven = 0;
+    int m_writeBytesReceived = 0; // memory bytes of writes, for dropWriteByte
     bool m_garbageGiven = false;
     int m_answers = 0; // answers given since start, for the answer fault
     int m_settingsWrites = 0;

@@ -80,12 +80,17 @@ void usage(FILE* to) {
                      "                     [--read-error BLOCK[:TIMES]] [--write-error BLOCK]\n"
                      "                     [--settings-no-end] [--garbage HEX [--garbage-always]]\n"
                      "                     [--fault KIND [--fault-at N] [--fault-always]]\n"
-                     "                     [--vanish-after N]\n"
+                     "                     [--vanish-after N] [--drop-byte N]\n"
                      "       lumo-sim --help | --version\n"
                      "Serves a virtual Vexo unit on a pseudo-terminal and prints its device path.\n"
                      "--read-error answers number reads of BLOCK with \"E\" TIMES times (default: "
                      "always).\n");
     std::fputs(answerFaultUsage(), to);
+    std::fputs(
+        "--drop-byte loses the N-th memory byte the unit receives in writes (counted from 1\n"
+        "over every write: the 127 settings bytes after the marker, then 16 per number\n"
+        "memory): it is acknowledged as usual, but its cell keeps what it held.\n",
+        to);
     std::fputs(lumo::sim::lineBoxUsage(), to);
 }
 
@@ -185,6 +190,8 @@ int main(int argc, char** argv) {
             ++i;
         } else if (a == QLatin1String("--write-error") && hasValue)
             ok = toInt(value, &f.writeErrorBlock), ++i;
+        else if (a == QLatin1String("--drop-byte") && hasValue)
+            ok = toInt(value, &f.dropWriteByte) && f.dropWriteByte >= 1, ++i;
         else if (a == QLatin1String("--settings-no-end"))
             f.settingsWriteNoEnd = true;
         else if (a == QLatin1String("--garbage") && hasValue) {

@@ -145,6 +145,10 @@ void TForm1::bindCommand(const QString& name) {
         return;
     a->setEnabled(command->enabled);
     a->setVisible(command->visible);
+    if (command->checked) {
+        a->setCheckable(true);
+        a->setChecked(*command->checked);
+    }
     if (command->text)
         setText(qPrintable(name), m_texts.get(*command->text));
 }
@@ -179,6 +183,9 @@ void TForm1::buildMenus() {
     QMenu* tools = addMenu("est1");
     for (const char* n : {"Ukzkytn1", "iskvizitek1", "Nastavenportu1"})
         addCommand(tools, n);
+
+    QMenu* setup = addMenu("Nastaven1");
+    addCommand(setup, "Ovitzpis1");
 
     QMenu* help = addMenu("Pomoc1");
     for (const char* n : {"Npovda1", "Novinky1", "Oprogramu1"})

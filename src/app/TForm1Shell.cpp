@@ -235,7 +235,7 @@ void TForm1::writeConfig() {
     m_shell.writeConfig(config);
     QString error;
     if (!writeConfigOnClose(workingFolder::current(), config.usb, config.com, m_languageFile,
-                            &error))
+                            &error, config.verify))
         qWarning("Config.ini not written: %s", qUtf8Printable(error));
 }
 

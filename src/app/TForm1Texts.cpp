@@ -53,9 +53,9 @@ void TForm1::applyTexts() {
     setText("BitBtn2", t.get(S::Menu, 12));
     // The menus and the items no part has taken yet; commands bring their own caption keys.
     static const std::pair<const char*, int> menuItems[] = {
-        {"isknastaven1", 14}, {"Vexovrtn1", 2}, {"est1", 3},        {"Ukzkytn1", 31},
-        {"iskvizitek1", 32},  {"Pomoc1", 4},    {"Oprogramu1", 44}, {"Jazyk1", 5},
-        {"Label1", 61},       {"Label2", 62}};
+        {"isknastaven1", 14}, {"Vexovrtn1", 2}, {"est1", 3},   {"Ukzkytn1", 31},
+        {"iskvizitek1", 32},  {"Nastaven1", 6}, {"Pomoc1", 4}, {"Oprogramu1", 44},
+        {"Jazyk1", 5},        {"Label1", 61},   {"Label2", 62}};
     for (const auto& [name, key] : menuItems)
         setText(name, t.get(S::Menu, key));
     const CommandTable& commands = m_shell.commands();

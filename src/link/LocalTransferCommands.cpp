@@ -4,6 +4,7 @@
 #include "platform/Messenger.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <memory>
 #include <utility>
 
 namespace lumo {
@@ -187,6 +188,56 @@ bool LocalTransferCommands::readInto(ParameterModel& side, Command command, Done
     return false;
 }
 
+bool LocalTransferCommands::isWrite(Command command) {
+    return command == Command::WriteAll || command == Command::WriteSettings ||
+           command == Command::WriteNumbers;
+}
+
+LocalTransferCommands::Command LocalTransferCommands::readBackOf(Command write) {
+    switch (write) {
+    case Command::WriteSettings:
+        return Command::ReadSettings;
+    case Command::WriteNumbers:
+        return Command::ReadNumbers;
+    default:
+        return Command::ReadAll;
+    }
+}
+
+bool LocalTransferCommands::runVerified(Command command, Checked checked) {
+    if (busy() || !isWrite(command))
+        return false;
+    return run(command, [this, command, checked = std::move(checked)](bool ok) {
+        WriteCheck failed;
+        if (!ok)
+            return checked(failed);
+        const bool settings = command != Command::WriteNumbers;
+        const bool numbers = command != Command::WriteSettings;
+        // What was sent is what the window holds now: the confirmation may have changed it
+        // before the settings image was built, nothing can after.
+        const ParameterSet expected =
+            expectedAfterWrite(m_model.params(), settings, numbers, m_texts);
+        // Parts not read back stay as expected, so only what was read can differ.
+        auto side = std::make_shared<ParameterModel>();
+        side->params() = expected;
+        const bool started =
+            readInto(*side, readBackOf(command),
+                     [this, side, expected, settings, numbers, checked](bool readOk) {
+                         if (!readOk) {
+                             WriteCheck unread;
+                             unread.outcome = WriteCheck::Outcome::ReadBackFailed;
+                             return checked(unread);
+                         }
+                         checked(checkWrite(expected, side->params(),
+                                            locallyWritten(settings, numbers), m_texts));
+                     });
+        if (!started) {
+            failed.outcome = WriteCheck::Outcome::ReadBackFailed;
+            checked(failed);
+        }
+    });
+}
+
 bool LocalTransferCommands::run(Command command, Done done) {
     if (busy())
         return false;
@@ -197,8 +248,7 @@ bool LocalTransferCommands::run(Command command, Done done) {
             done(false);
         return true;
     }
-    const bool writes = command == Command::WriteAll || command == Command::WriteSettings ||
-                        command == Command::WriteNumbers;
+    const bool writes = isWrite(command);
     // Nothing goes to the unit from a parameter set that breaks its rules.
     if (writes && !validate()) {
         if (done)

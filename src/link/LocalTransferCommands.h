@@ -4,6 +4,7 @@
 #include "link/TransferEngine.h"
 #include "params/Codec.h"
 #include "params/ParameterModel.h"
+#include "params/WriteCheck.h"
 #include <functional>
 #include <memory>
 
@@ -60,6 +61,7 @@ public:
     using Validator = std::function<QString(const ParameterSet&)>;
     using Done = std::function<void(bool ok)>;
     using StatusDone = std::function<void(const TransferResult&)>;
+    using Checked = std::function<void(const WriteCheck&)>;
 
     LocalTransferCommands(TransferEngine& engine, ParameterModel& model, LocalLinkState& link,
                           const Texts& texts, Messenger& messenger);
@@ -82,6 +84,16 @@ public:
     // marks stay as they are. The firmware rules are applied to `side` at the end. False
     // (nothing started) while another exchange runs or for a write command.
     bool readInto(ParameterModel& side, Command command, Done done = {});
+    // Runs a write command (WriteAll, WriteSettings, WriteNumbers) and, once it has
+    // completed, reads back what it wrote with the read of the same kind on the same link into
+    // a side buffer (the window untouched) and compares it with what was sent. `checked` is
+    // told once how it ended. False (nothing started) while another exchange runs or for a
+    // read command.
+    bool runVerified(Command command, Checked checked);
+    // The read that gives back what a write command wrote.
+    static Command readBackOf(Command write);
+    static bool isWrite(Command command);
+
     // The port timer's status read: runs when the port check is requested and the link is
     // usable (on the USB cable only while the adapter is open); false when nothing started.
     bool portCheck(StatusDone done = {});

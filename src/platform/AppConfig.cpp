@@ -86,6 +86,7 @@ AppConfig readConfig(const QString& folder) {
     // A time-out of zero or less would poll the port in a busy loop and never wait for a byte.
     const int timeOut = document.readInt("Setup", "TimeOutRS", 10);
     result.timeOutRS = timeOut > 0 ? timeOut : 10;
+    result.verify = document.readInt("Setup", "Verify", 0) == 1;
     return result;
 }
 
@@ -95,13 +96,15 @@ bool createConfig(const QString& folder, int com, const QString& language, QStri
 }
 
 bool writeConfigOnClose(const QString& folder, bool usb, int com, const QString& language,
-                        QString* error) {
+                        QString* error, bool verify) {
     IniDocument document;
     // A file that exists but cannot be read is left alone rather than replaced by one that has
     // lost the user's own keys.
     if (!IniDocument::load(config::configPath(folder), &document, nullptr, error))
         return false;
     document.removeLines(isJunkLine);
+    if (verify || document.hasKey("Setup", "Verify"))
+        document.setValue("Setup", "Verify", verify ? "1" : "0");
     return saveConfig(folder, document, usb, com, language, error);
 }
 

@@ -14,6 +14,7 @@ struct AppConfig {
     QString lang = QStringLiteral("Cesky.lng"); // bare file name of the language pack
     QString closePort = QStringLiteral("0");    // "1": close and reopen the port for every action
     int timeOutRS = 10;                         // serial time-out in ms, always > 0
+    bool verify = false;                        // Verify=1: local writes are read back and checked
     // Set when the file exists but could not be read (not a regular file, too large,
     // unreadable): the defaults apply and the caller should say so.
     FileError loadError;
@@ -48,11 +49,13 @@ AppConfig readConfig(const QString& folder);
 bool createConfig(const QString& folder, int com, const QString& language,
                   QString* error = nullptr);
 
-// Writes Config.ini at close: the Info and "-" lines and Setup USB, COM and Lang. Every other
-// line of an existing file (hand-edited ClosePort, TimeOutRS, the Ports section, comments)
-// stays as it was; lines of binary junk are dropped so the result is a readable text file.
+// Writes Config.ini at close: the Info and "-" lines and Setup USB, COM and Lang, and Verify
+// when it is on or the file has the key already (a file that never had it stays without it).
+// Every other line of an existing file (hand-edited ClosePort, TimeOutRS, the Ports section,
+// comments) stays as it was; lines of binary junk are dropped so the result is a readable
+// text file.
 bool writeConfigOnClose(const QString& folder, bool usb, int com, const QString& language,
-                        QString* error = nullptr);
+                        QString* error = nullptr, bool verify = false);
 
 // The device behind COM port `port`: an in-process override, else the value of Ports/COM<port>
 // in Config.ini, else "/dev/ttyS<port-1>". Empty for port numbers below 1.

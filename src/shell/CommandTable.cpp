@@ -7,7 +7,11 @@ CommandTable& CommandTable::add(const QString& name, Handler handler, std::optio
         existing->handler = std::move(handler);
         existing->text = text;
     } else {
-        m_commands.push_back(Command{name, std::move(handler), text});
+        Command command;
+        command.name = name;
+        command.handler = std::move(handler);
+        command.text = text;
+        m_commands.push_back(std::move(command));
     }
     emit changed(name);
     return *this;
@@ -65,6 +69,19 @@ void CommandTable::setVisible(const QString& name, bool visible) {
 bool CommandTable::isVisible(const QString& name) const {
     const Command* command = find(name);
     return command && command->visible;
+}
+
+void CommandTable::setChecked(const QString& name, bool checked) {
+    Command* command = findMutable(name);
+    if (!command || command->checked == checked)
+        return;
+    command->checked = checked;
+    emit changed(name);
+}
+
+bool CommandTable::isChecked(const QString& name) const {
+    const Command* command = find(name);
+    return command && command->checked.value_or(false);
 }
 
 } // namespace lumo

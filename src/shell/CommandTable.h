@@ -25,6 +25,8 @@ public:
         std::optional<TextKey> text; // the caption from the texts table, if the command has one
         bool enabled = true;
         bool visible = true;
+        // An option that is on or off (a checkable menu item); unset for a plain command.
+        std::optional<bool> checked;
     };
 
     // Registers (or replaces) a command. Returns the table for chained calls.
@@ -41,9 +43,12 @@ public:
     bool isEnabled(const QString& name) const;
     void setVisible(const QString& name, bool visible);
     bool isVisible(const QString& name) const;
+    // Makes the command an option shown checked or not; its handler decides what a click does.
+    void setChecked(const QString& name, bool checked);
+    bool isChecked(const QString& name) const;
 
 signals:
-    // A command was added or its enabled or visible state changed.
+    // A command was added or its enabled, visible or checked state changed.
     void changed(const QString& name);
 
 private:

@@ -34,6 +34,8 @@ const std::vector<TextDef> kTexts = {
     {{S::Menu, 43}, "Novinky"},
     {{S::Menu, 44}, "O programu"},
     {{S::Menu, 5}, "Jazyk"},
+    {{S::Menu, 6}, "Nastavení"},
+    {{S::Menu, 71}, "Ověřit zápis"},
     {{S::Menu, 61}, "Režim:"},
     {{S::Menu, 62}, "Poč.zap.:"},
     {{S::Menu, 63}, "DEN"},
@@ -272,6 +274,12 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 422}, "Porovnat se souborem"},
     {{S::MESSAGE, 423}, "Zastavuji po probíhající výměně…"},
     {{S::MESSAGE, 424}, "Esc zastaví"},
+    // Write and verify.
+    {{S::MESSAGE, 440}, "Zápis ověřen"},
+    {{S::MESSAGE, 441}, "Zápis neověřen: vrátný drží jiné hodnoty, než byly zapsány"},
+    {{S::MESSAGE, 442}, "Přečteno zpět"},
+    {{S::MESSAGE, 443}, "Zápis nelze ověřit: zapsané údaje se nepodařilo přečíst zpět"},
+    {{S::MESSAGE, 444}, "Zápis neověřen, liší se parametrů: %1"},
     // Remote read.
     {{S::MESSAGE, 470}, "Nastavení: blok %1 z %2, celkem %3 z %4"},
     {{S::MESSAGE, 471}, "Paměti tlačítek: %1 z %2, celkem %3 z %4"},

@@ -70,6 +70,12 @@ inline constexpr int CompareUnitColumn = 419;    // "Ve vrátném"
 inline constexpr int CompareFileColumn = 420;    // "V souboru"
 inline constexpr int MarkedEdits = 421;          // "Upraveno: %1"
 inline constexpr int CompareFileTitle = 422;     // "Porovnat se souborem"
+// Write and verify.
+inline constexpr int WriteVerified = 440;    // "Zápis ověřen"
+inline constexpr int WriteNotVerified = 441; // "Zápis neověřen: vrátný drží jiné hodnoty, ..."
+inline constexpr int ReadBackColumn = 442;    // "Přečteno zpět"
+inline constexpr int ReadBackFailed = 443;    // "Zápis nelze ověřit: zapsané údaje se ..."
+inline constexpr int VerifyDifferences = 444; // "Zápis neověřen, liší se parametrů: %1"
 // Remote read: its progress, the time left and the report file.
 inline constexpr int RemoteReadSettingsProgress = 470; // "Nastavení: blok %1 z %2, celkem ..."
 inline constexpr int RemoteReadMemoriesProgress = 471; // "Paměti tlačítek: %1 z %2, celkem ..."

@@ -188,3 +188,40 @@ TEST(CliTransfer, ProgressGoesToATerminal) {
     EXPECT_TRUE(text.contains("\r      \rread settings to")) << text.toStdString();
     EXPECT_TRUE(text.contains("read settings to " + out)) << text.toStdString();
 }
+
+TEST(CliTransfer, WriteWithVerifyFindsTheByteTheUnitLost) {
+    QTemporaryDir dir;
+    // The 20th settings byte is image position 21, the service password's first digit.
+    Simulator sim(dir.path(), {"--drop-byte", "20"});
+    const QString first = dir.filePath("first.json");
+    ASSERT_EQ(cli({"read", "settings", "--port", sim.port(), first}).status, 0);
+    QJsonObject set = readJson(first);
+    set["Edit144"] = "1234";
+    const QString edited = dir.filePath("edited.json");
+    writeJson(edited, set);
+
+    const CliResult r = cli({"write", "settings", "--verify", "--port", sim.port(), edited});
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_EQ(r.out, "wrote settings from " + edited + "\n") << "the write itself went through";
+    EXPECT_TRUE(r.err.contains("Zápis neověřen, liší se parametrů: 1")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("[Edit144]: \"1234\" -> \"7234\"")) << r.err.toStdString();
+}
+
+TEST(CliTransfer, WriteWithVerifyOnAUnitThatStoresEverything) {
+    QTemporaryDir dir;
+    Simulator sim(dir.path(), {});
+    const QString first = dir.filePath("first.json");
+    ASSERT_EQ(cli({"read", "all", "--port", sim.port(), first}).status, 0);
+    QJsonObject set = readJson(first);
+    set["Edit1"] = "123456789";
+    set["Edit144"] = "1234";
+    const QString edited = dir.filePath("edited.json");
+    writeJson(edited, set);
+    const CliResult r = cli({"write", "all", "--port", sim.port(), edited, "--verify"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "wrote all from " + edited + "\nZápis ověřen\n");
+    EXPECT_EQ(r.err, "");
+
+    // --verify is a flag: a value after it is wrong usage.
+    EXPECT_EQ(cli({"write", "all", "--port", sim.port(), edited, "--verify", "yes"}).status, 2);
+}

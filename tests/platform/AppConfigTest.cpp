@@ -153,5 +153,25 @@ TEST_F(AppConfigTest, PortDevicePathDefaultsAndOverrides) {
     EXPECT_EQ(portDevicePath(folder(), 4), "/dev/ttyS3"); // empty value: default
 }
 
+TEST_F(AppConfigTest, VerifyIsKeptOnlyWhenOnOrAlreadyThere) {
+    ASSERT_TRUE(createConfig(folder(), 1, "Cesky.lng"));
+    const QByteArray first = readFile(configFile());
+    EXPECT_FALSE(readConfig(folder()).verify);
+    // Off in a file that never had it: the file stays as it was.
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 1, "Cesky.lng", nullptr, false));
+    EXPECT_EQ(readFile(configFile()), first);
+
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 1, "Cesky.lng", nullptr, true));
+    EXPECT_TRUE(readFile(configFile()).contains("\r\nVerify=1\r\n"));
+    EXPECT_TRUE(readConfig(folder()).verify);
+    // Switched off again: the key says so.
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 1, "Cesky.lng", nullptr, false));
+    EXPECT_TRUE(readFile(configFile()).contains("\r\nVerify=0\r\n"));
+    EXPECT_FALSE(readConfig(folder()).verify);
+
+    writeConfig("[Setup]\r\nVerify=yes\r\n");
+    EXPECT_FALSE(readConfig(folder()).verify) << "only 1 turns it on";
+}
+
 } // namespace
 } // namespace lumo

@@ -5,6 +5,7 @@
 #include "link/ui/TForm6.h"
 #include "link/ui/TForm7.h"
 #include "link/ui/TForm9.h"
+#include "params/Comparison.h"
 #include "params/Validation.h"
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
@@ -12,6 +13,7 @@
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAbstractButton>
+#include <QTimer>
 
 namespace lumo {
 
@@ -81,6 +83,10 @@ void LocalTransferUi::attach(Shell& shell) {
     table.add(
         QStringLiteral("Nastavenportu1"), [this] { Nastavenportu1Click(); },
         TextKey{TextSection::Menu, 33});
+    table.add(
+        QStringLiteral("Ovitzpis1"), [this] { setVerifyWrites(!m_verify); },
+        TextKey{TextSection::Menu, 71});
+    table.setChecked(QStringLiteral("Ovitzpis1"), m_verify);
     table.add(QStringLiteral("StatusBar1"), [this] { StatusBar1Click(); });
     table.add(QStringLiteral("Panel1"), [this] { actionChoice(QStringLiteral("rezim")); });
     table.add(QStringLiteral("Panel2"), [this] { actionChoice(QStringLiteral("citac")); });
@@ -91,6 +97,7 @@ void LocalTransferUi::readConfig(const AppConfig& config) {
     m_link.settings.useUsbCable = config.usb;
     m_link.settings.closePortMode = config.closePort;
     m_link.settings.serialTimeoutMs = config.timeOutRS;
+    setVerifyWrites(config.verify);
     // The start-up's status read of the unit.
     m_link.portCheckRequested = true;
     // The box follows the link choice that Config.ini gave.
@@ -100,6 +107,12 @@ void LocalTransferUi::readConfig(const AppConfig& config) {
 void LocalTransferUi::writeConfig(AppConfig& config) const {
     config.usb = m_link.settings.useUsbCable;
     config.com = m_link.settings.comPort;
+    config.verify = m_verify;
+}
+
+void LocalTransferUi::setVerifyWrites(bool on) {
+    m_verify = on;
+    m_shell.commands().setChecked(QStringLiteral("Ovitzpis1"), on);
 }
 
 void LocalTransferUi::startUpFinished() {
@@ -149,6 +162,17 @@ void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
     if (!beginExchange())
         return;
     selectLink();
+    if (m_verify && LocalTransferCommands::isWrite(command)) {
+        if (!m_commands->runVerified(command, [this, command](const WriteCheck& check) {
+                m_ticket.reset();
+                if (check.outcome != WriteCheck::Outcome::WriteFailed)
+                    noteDone(command);
+                // The answer comes once the transfer's own call has returned, not inside it.
+                QTimer::singleShot(0, this, [this, check] { showWriteCheck(check); });
+            }))
+            m_ticket.reset();
+        return;
+    }
     if (!m_commands->run(command, [this, command](bool ok) {
             m_ticket.reset();
             if (ok)
@@ -157,6 +181,28 @@ void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
                 reportPartialRead();
         }))
         m_ticket.reset();
+}
+
+void LocalTransferUi::showWriteCheck(const WriteCheck& check) {
+    switch (check.outcome) {
+    case WriteCheck::Outcome::WriteFailed:
+        return; // the write has said why
+    case WriteCheck::Outcome::ReadBackFailed:
+        m_messenger.message(m_texts.message(Msg::ReadBackFailed));
+        return;
+    case WriteCheck::Outcome::Verified:
+        m_messenger.message(m_texts.message(Msg::WriteVerified));
+        return;
+    case WriteCheck::Outcome::Differs:
+        break;
+    }
+    CompareRequest request;
+    request.other = heldForComparison(m_model.params(), check);
+    request.title = m_texts.message(Msg::WriteNotVerified);
+    request.otherHeader = m_texts.message(Msg::ReadBackColumn);
+    // What the unit holds is no value to take: the write is to be repeated.
+    request.allowTake = false;
+    m_shell.showComparison(request);
 }
 
 void LocalTransferUi::noteDone(LocalTransferCommands::Command command) {

@@ -42,6 +42,9 @@ public:
     bool busy() const override { return m_commands->busy(); }
 
     void runCommand(LocalTransferCommands::Command command);
+    // "Ověřit zápis" (Config.ini Verify): every write is read back and checked.
+    bool verifyWrites() const { return m_verify; }
+    void setVerifyWrites(bool on);
     // Reads the unit's whole memory into `side` (the window untouched) with the exchange guard
     // held; false when nothing started. `done` is told whether the read completed.
     bool readUnitInto(ParameterModel& side, std::function<void(bool ok)> done);
@@ -72,6 +75,8 @@ private:
     void reportPartialRead();
     // Takes the exchange guard for one exchange; false while another exchange runs.
     bool beginExchange();
+    // Tells the user how the read-back of a write compared with what was sent.
+    void showWriteCheck(const WriteCheck& check);
 
     Shell& m_shell;
     LocalLinkState& m_link;
@@ -90,6 +95,7 @@ private:
     std::unique_ptr<LocalTransferCommands> m_commands;
     ExchangeGuard::Ticket m_ticket;
     TransferLink* m_linkOverride = nullptr;
+    bool m_verify = false;
 };
 
 } // namespace lumo
