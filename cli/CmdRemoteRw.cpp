@@ -9,6 +9,7 @@
 //
 // Progress ("entry n of m", time left) and messages go to standard error.
 #include "cli/CommandTable.h"
+#include "cli/ParameterListing.h"
 #include "cli/RemoteSession.h"
 #include "files/ParameterFiles.h"
 #include "params/FieldTable.h"
@@ -18,6 +19,7 @@
 #include "remote/FtdiBoxBus.h"
 #include "remote/RemoteLink.h"
 #include "remote/RemoteReadEngine.h"
+#include "remote/RemoteWriteCheck.h"
 #include "remote/RemoteWriteEngine.h"
 #include "texts/Texts.h"
 #include <QDir>
@@ -37,7 +39,7 @@ const QString kReadSynopsis = QStringLiteral(
     "[--base IN] [--log] OUT");
 const QString kWriteSynopsis = QStringLiteral(
     "remote write --box SERIAL --number N --password P [--basic] [--time] [--switch] "
-    "[--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] IN");
+    "[--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] [--verify] IN");
 
 struct Options {
     QHash<QString, QString> values;
@@ -331,7 +333,7 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
               {QStringLiteral("box"), QStringLiteral("number"), QStringLiteral("password"),
                QStringLiteral("changed-since"), QStringLiteral("from-entry")},
               {QStringLiteral("basic"), QStringLiteral("time"), QStringLiteral("switch"),
-               QStringLiteral("memories"), QStringLiteral("log")});
+               QStringLiteral("memories"), QStringLiteral("log"), QStringLiteral("verify")});
     QString number;
     if (const int status = usageOrCheck(o, kWriteSynopsis, &number); status != Success)
         return status;
@@ -381,29 +383,52 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
         request.resumeGroup = 4;
         request.resumeStep = fromEntry - 1;
     }
+    const bool verify = o->flags.contains(QStringLiteral("verify"));
     CliWriteView view;
+    CliReadView readView;
     RemoteReport report;
     std::unique_ptr<RemoteWriteEngine> writer;
+    std::unique_ptr<RemoteWriteCheck> checker;
     RemoteWriteResult result;
+    WriteCheck check;
+    check.outcome = WriteCheck::Outcome::Verified; // nothing written: nothing can differ
     const int status = runConnected(
         *o, number, session,
         [&](RemoteLink& link, ConnectionEngine& engine, const Texts& engineTexts,
             std::function<void(int)> done) {
             writer = std::make_unique<RemoteWriteEngine>(link, engine, params, engineTexts, view);
+            checker = std::make_unique<RemoteWriteCheck>(link, engine, engineTexts, readView);
             view.onHalted = [&] { link.clock().runAfter(0, [&] { writer->close(); }); };
+            readView.onHalted = [&] { link.clock().runAfter(0, [&] { checker->cancel(); }); };
+            Clock* clock = &link.clock();
             openReport(report, RemoteReport::Kind::Write, o->flags.contains(QStringLiteral("log")));
             return writer->start(request, report.isOpen() ? &report : nullptr,
-                                 [&result, done](const RemoteWriteResult& r) {
+                                 [&, done, clock](const RemoteWriteResult& r) {
                                      result = r;
                                      if (r.resumeGroup != 0)
                                          printErr(QStringLiteral("first entry not acknowledged: "
                                                                  "group %1, entry %2")
                                                       .arg(r.resumeGroup)
                                                       .arg(r.resumeStep + 1));
-                                     done(r.outcome == RemoteWriteState::Done ? Success : Failure);
+                                     if (r.outcome != RemoteWriteState::Done || !verify)
+                                         return done(r.outcome == RemoteWriteState::Done ? Success
+                                                                                         : Failure);
+                                     // Out of the write's own report: the read-back starts
+                                     // on the next turn, once the keep-alive has resumed.
+                                     clock->runAfter(0, [&, done] {
+                                         if (!checker->start(params, request, result,
+                                                             [&, done](const WriteCheck& c) {
+                                                                 check = c;
+                                                                 done(Success);
+                                                             }))
+                                             done(Success);
+                                     });
                                  });
         },
-        [&] { writer.reset(); });
+        [&] {
+            checker.reset();
+            writer.reset();
+        });
     if (status != Success)
         return status;
     int acknowledged = 0;
@@ -414,6 +439,8 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
                  : QStringLiteral("wrote %1 entries from %2")
                        .arg(acknowledged)
                        .arg(o->positional.first()));
+    if (verify && !reportWriteCheck(check, texts))
+        return Failure;
     return Success;
 }
 

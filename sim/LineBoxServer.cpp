@@ -145,6 +145,7 @@ const char* lineBoxUsage() {
            "                        [--reset-banner TEXT] [--reply-delay MS]\n"
            "                        [--short-recn N] [--garbage HEX [--garbage-always]]\n"
            "                        [--reaction MS] [--dtmf-char MS] [--code-gap MS]\n"
+           "                        [--drop-write N]\n"
            "Serves a virtual line box \"Kavrostanel\" dialling its own virtual Vexo unit on a\n"
            "pseudo-terminal and prints its device path. A program reaches it through\n"
            "LUMO_FTDI=virtual:FILE, FILE holding the line\n"
@@ -157,7 +158,8 @@ const char* lineBoxUsage() {
            "makes the box disappear after N commands; --reset-banner puts TEXT before \"RESET\";\n"
            "--reply-delay answers every command MS later; --short-recn drops the last N recorded\n"
            "characters from each AT@RECN; --garbage puts the bytes before the next line (every\n"
-           "line with --garbage-always).\n"
+           "line with --garbage-always); --drop-write loses the N-th write code the unit hears\n"
+           "(the box answers as always, the unit's memory keeps what it held).\n"
            "Timing: the unit's reaction (200 ms), one recorded DTMF character (100 ms), the\n"
            "silence that ends a code (600 ms).\n";
 }
@@ -210,6 +212,8 @@ bool parseLineBoxArguments(const QStringList& args, LineBoxServer::Options* opti
             number(&f.splitBytes, 1);
         else if (a == QLatin1String("--vanish-after"))
             number(&f.vanishAfter, 1);
+        else if (a == QLatin1String("--drop-write"))
+            number(&f.dropWrite, 1);
         else if (a == QLatin1String("--reaction"))
             number(&t.unitReactionMs, 0);
         else if (a == QLatin1String("--dtmf-char"))

@@ -229,6 +229,7 @@ void VirtualLineBox::setFaults(const LineBoxFaults& faults) {
     std::lock_guard lock(m_mutex);
     m_faults = faults;
     m_sinceFaults = 0;
+    m_writesHeard = 0;
     m_garbageGiven = false;
 }
 
@@ -627,6 +628,8 @@ void VirtualLineBox::runCode(const QByteArray& code) {
         const int low = code[4] - '0';
         if (high >= 0 && high < 8 && low >= 0 && low < 8)
             unitSays(numberMemoryDtmf(group * 64 + high * 8 + low));
+    } else if (++m_writesHeard == m_faults.dropWrite) {
+        return; // heard, never stored
     } else if (code[0] == '1' || code[0] == '2') {
         if (writeNumberMemory(code))
             memoryChanged();

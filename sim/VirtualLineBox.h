@@ -21,6 +21,9 @@ struct LineBoxFaults {
     QByteArray resetBanner; // text the box puts before "RESET" on the same line
     int replyDelayMs = 0;   // every line of the box comes this much later (order kept)
     int recordedShortBy = 0; // "AT@RECN" loses this many of the recorded characters (the last)
+    // The N-th parameter or memory write code the unit hears (1-based) is lost: the box
+    // answers as always, but the unit's memory keeps what it held (0: none).
+    int dropWrite = 0;
     QByteArray garbage;      // bytes put before the next line ...
     bool garbageOnce = true; // ... before the next line only, or before every line
 };
@@ -141,6 +144,7 @@ private:
     QList<QByteArray> m_commands;
     int m_commandCount = 0;
     int m_sinceFaults = 0; // commands since the faults were set
+    int m_writesHeard = 0; // write codes since the faults were set, for dropWrite
     bool m_garbageGiven = false;
     std::vector<Clock::TaskId> m_delayed; // lines on their way out (replyDelayMs)
     bool m_vanished = false;
