@@ -6,6 +6,7 @@
 #include "files/ParameterFiles.h"
 #include "link/AfComPort.h"
 #include "link/AfUtils.h"
+#include "link/DeviceProblemText.h"
 #include "link/LocalLinkSettings.h"
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
@@ -199,29 +200,6 @@ Arguments parse(const QStringList& args, const QStringList& known) {
     return a;
 }
 
-// Why the device behind a port cannot be used, in the texts of the message table; empty when
-// it opens.
-QString portProblem(const QString& path) {
-    const Texts texts;
-    using namespace messageKey;
-    int err = 0;
-    switch (SerialFile::diagnose(path, &err)) {
-    case SerialFile::Problem::None:
-        return {};
-    case SerialFile::Problem::Missing:
-        return texts.message(kPortMissing).arg(path);
-    case SerialFile::Problem::NotTerminal:
-        return texts.message(kPortNotTerminal).arg(path);
-    case SerialFile::Problem::Permission:
-        return texts.message(kPortPermission).arg(path);
-    case SerialFile::Problem::InUse:
-        return texts.message(kPortInUse).arg(path);
-    case SerialFile::Problem::Other:
-        break;
-    }
-    return texts.message(kPortUnknownReason).arg(path).arg(err);
-}
-
 // One bench session: the parameter model, the chosen link, the engine and the command sequences.
 class Bench {
 public:
@@ -230,7 +208,10 @@ public:
                                                 QRegularExpression::CaseInsensitiveOption);
         if (port.compare(QLatin1String("usb"), Qt::CaseInsensitive) == 0) {
             // A missing cable shows as an adapter that does not open, at the first command.
-            m_link = std::make_unique<TransferUsbLink>();
+            auto usb = std::make_unique<TransferUsbLink>();
+            usb->setExplainer(
+                [this](const QString& serial) { return usbProblemText(serial, m_texts); });
+            m_link = std::move(usb);
         } else {
             m_port = std::make_unique<TAfComPort>();
             const auto match = comName.match(port);
@@ -243,11 +224,14 @@ public:
                 m_port->SetDevicePath(port);
             }
             // Say why a port cannot be used before anything is tried on it.
-            if (const QString why = portProblem(path); !why.isEmpty()) {
+            if (const QString why = serialPortProblemText(path, m_texts); !why.isEmpty()) {
                 *error = m_texts.message(39) + QStringLiteral(": ") + why;
                 return false;
             }
-            m_link = std::make_unique<TransferSerialLink>(*m_port);
+            auto serial = std::make_unique<TransferSerialLink>(*m_port);
+            serial->setExplainer(
+                [this](const QString& device) { return serialPortProblemText(device, m_texts); });
+            m_link = std::move(serial);
         }
         m_engine = std::make_unique<TransferEngine>(m_clock, *m_data, m_view);
         m_view.texts = &m_texts;
@@ -307,7 +291,11 @@ public:
                 finished = true;
                 loop.quit();
             })) {
-            m_messenger.message(m_texts.message(Msg::CommunicationError), {});
+            // The cable did not open: say why on a line of its own.
+            const QString why = m_link->openProblem();
+            m_messenger.message(m_texts.message(Msg::CommunicationError) +
+                                    (why.isEmpty() ? QString() : '\n' + why),
+                                {});
             return false;
         }
         if (!finished)

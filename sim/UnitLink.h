@@ -29,6 +29,7 @@ public:
     bool writeByte(char byte) override;
     bool lastWriteOk() const override { return m_lastWriteOk; }
     void setDataHandler(DataHandler handler) override { m_handler = std::move(handler); }
+    QString openProblem() const override { return m_openProblem; }
 
     // Timing.
     void setPacing(bool on) { m_pacing = on; }
@@ -41,6 +42,8 @@ public:
     void failWriteAt(int byteNumber) { m_failWriteAt = byteNumber; } // 0-based, USB only
     // Marks the adapter closed as the port dialog does (the cable stays held).
     void markUsbClosed() { m_adapterOpen = false; }
+    // What a failed open says is wrong with the device.
+    void setOpenProblem(const QString& why) { m_openProblem = why; }
 
     // What happened on the wire.
     const QByteArray& sent() const { return m_sent; }
@@ -68,6 +71,7 @@ private:
     bool m_portMissing = false;
     bool m_cableMissing = false;
     int m_failWriteAt = -1;
+    QString m_openProblem;
     int m_writes = 0;
     double m_txFreeAt = 0;
     double m_rxFreeAt = 0;

@@ -66,7 +66,9 @@ bool LocalTransferCommands::prepareLink() {
     if (!link)
         return false;
     if (!m_engine.policy()->prepareForCommand(*link)) {
-        m_messenger.warning(m_texts.message(Msg::CommunicationError));
+        const QString why = link->openProblem();
+        m_messenger.warning(why.isEmpty() ? m_texts.message(Msg::CommunicationError)
+                                          : m_texts.message(Msg::CommunicationError) + '\n' + why);
         return false;
     }
     return true;

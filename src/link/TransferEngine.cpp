@@ -230,6 +230,7 @@ TransferEngine::State TransferEngine::start(const TransferRequest& request, Fini
     m_memoriesRead = 0;
     m_stopRequested = false;
     m_reply.clear();
+    m_openProblem.clear();
 
     m_view.transferStarting(m_kind);
     setState(State::Opening);
@@ -238,6 +239,7 @@ TransferEngine::State TransferEngine::start(const TransferRequest& request, Fini
     scheduleTick();
     switch (m_policy->open(*m_link)) {
     case TransferLinkPolicy::Opening::OpenFailed:
+        m_openProblem = m_link->openProblem();
         setState(State::OpenFailed);
         return m_state;
     case TransferLinkPolicy::Opening::NoDevice:
@@ -481,7 +483,9 @@ void TransferEngine::close(State outcome) {
     m_blockIndex = 0;
     setState(State::Closed);
     if (portFailed)
-        m_view.showMessage(m_texts.wrongPort);
+        // The specified message, and on a line of its own what is wrong with the device.
+        m_view.showMessage(m_openProblem.isEmpty() ? m_texts.wrongPort
+                                                   : m_texts.wrongPort + '\n' + m_openProblem);
     TransferResult result = std::exchange(m_result, TransferResult{});
     if (auto finished = std::exchange(m_finished, nullptr))
         finished(result);

@@ -170,6 +170,7 @@ private:
     int m_tickCounter = 0; // ticks since the last sign of life
     int m_countSeen = 0;   // bytes waiting at the last reply handling
     QByteArray m_reply;
+    QString m_openProblem; // why the link did not open, for the port message
     int m_retryCount = 0;
     int m_progress = 0;
     int m_memoriesRead = 0;

@@ -41,6 +41,12 @@ public:
     // Serial only: the received-data event (the number of bytes now waiting), delivered on
     // the thread that runs the engine. The USB link is polled and never calls it.
     virtual void setDataHandler(DataHandler handler) = 0;
+
+    // Why the last open failed, in the user's words (what is wrong with the device and how to
+    // fix it); empty when the link cannot tell.
+    virtual QString openProblem() const { return {}; }
+    // Finds that reason from the device (the port's device path, the cable's serial number).
+    using Explainer = std::function<QString(const QString& device)>;
 };
 
 } // namespace lumo

@@ -18,16 +18,21 @@ TransferSerialLink::~TransferSerialLink() {
 }
 
 bool TransferSerialLink::open(QString* error) {
+    m_openProblem.clear();
+    auto failed = [&](const QString& message) {
+        if (error)
+            *error = message;
+        // The component's text says only that it failed; the device itself says why.
+        if (m_explainer)
+            m_openProblem = m_explainer(m_port.DevicePath());
+        return false;
+    };
     try {
         m_port.PortOpen();
     } catch (const EAfError& e) {
-        if (error)
-            *error = e.Message();
-        return false;
+        return failed(e.Message());
     } catch (const std::exception& e) {
-        if (error)
-            *error = QString::fromLocal8Bit(e.what());
-        return false;
+        return failed(QString::fromLocal8Bit(e.what()));
     }
     m_lastWriteOk = true;
     m_writeError.clear();

@@ -28,11 +28,16 @@ public:
     // The component's text of the last failed write, if any.
     const QString& writeError() const { return m_writeError; }
 
+    QString openProblem() const override { return m_openProblem; }
+    void setExplainer(Explainer explainer) { m_explainer = std::move(explainer); }
+
 private:
     TAfComPort& m_port;
     DataHandler m_handler;
     bool m_lastWriteOk = true;
     QString m_writeError;
+    Explainer m_explainer;
+    QString m_openProblem;
 };
 
 } // namespace lumo

@@ -6,8 +6,13 @@ TransferUsbLink::TransferUsbLink(std::unique_ptr<UsbCable> cable) : m_cable(std:
 
 bool TransferUsbLink::open(QString* error) {
     m_cable->OpenUsbCable();
-    if (!m_cable->AdapterOpen() && error)
-        *error = QStringLiteral("Device %1 can not open").arg(UsbCable::kSerialNumber);
+    m_openProblem.clear();
+    if (!m_cable->AdapterOpen()) {
+        if (error)
+            *error = QStringLiteral("Device %1 can not open").arg(UsbCable::kSerialNumber);
+        if (m_explainer)
+            m_openProblem = m_explainer(UsbCable::kSerialNumber);
+    }
     return m_cable->AdapterOpen();
 }
 

@@ -24,8 +24,13 @@ public:
     bool lastWriteOk() const override { return m_cable->LastWriteOk(); }
     void setDataHandler(DataHandler) override {} // polled, never called back
 
+    QString openProblem() const override { return m_openProblem; }
+    void setExplainer(Explainer explainer) { m_explainer = std::move(explainer); }
+
 private:
     std::unique_ptr<UsbCable> m_cable;
+    Explainer m_explainer;
+    QString m_openProblem;
 };
 
 } // namespace lumo

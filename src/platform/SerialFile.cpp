@@ -508,33 +508,4 @@ SerialAvailability SerialFile::probe(const QString& path) {
     return SerialAvailability::InUse;
 }
 
-SerialFile::Problem SerialFile::diagnose(const QString& path, int* systemError) {
-    SerialFile file;
-    int err = 0;
-    const OpenResult result = file.open(path, &err);
-    if (systemError)
-        *systemError = err;
-    switch (result) {
-    case OpenResult::Ok:
-        return Problem::None;
-    case OpenResult::NotFound:
-        return Problem::Missing;
-    case OpenResult::Failed:
-        break;
-    }
-    switch (err) {
-    case EACCES:
-    case EPERM:
-        return Problem::Permission;
-    case EBUSY:
-        return Problem::InUse;
-    case ENOTTY:
-    case EINVAL:
-    case EISDIR:
-        return Problem::NotTerminal;
-    default:
-        return Problem::Other;
-    }
-}
-
 } // namespace lumo

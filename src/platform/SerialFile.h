@@ -130,10 +130,6 @@ public:
     // Opens the device and closes it again, as the port list does.
     static SerialAvailability probe(const QString& path);
 
-    // Why a device cannot be used as a port, found by trying to open it (None: it opens).
-    enum class Problem { None, Missing, NotTerminal, Permission, InUse, Other };
-    static Problem diagnose(const QString& path, int* systemError = nullptr);
-
 private:
     int m_fd = -1;
     bool m_pseudoTerminal = false;

@@ -302,6 +302,19 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 541},
      "Dodaný soubor nelze zkopírovat do pracovní složky (\"%1\"): %2. Ostatní soubory jsou "
      "na místě."},
+    // Why a port or the USB cable cannot be had, and what the port dialog says of devices.
+    {{S::MESSAGE, 550},
+     "k portu %1 chybí oprávnění: přidejte uživatele do skupiny %2 (sudo usermod -aG %2 "
+     "UŽIVATEL) a přihlaste se znovu"},
+    {{S::MESSAGE, 551}, "port %1 právě používá program %2"},
+    {{S::MESSAGE, 552}, "%1 (PID %2)"},
+    {{S::MESSAGE, 553}, "kabel USB %1 není připojen"},
+    {{S::MESSAGE, 554}, "zařízení USB %1 právě používá program %2"},
+    {{S::MESSAGE, 555}, "zařízení USB %1 je připojeno, ale nelze je otevřít"},
+    {{S::MESSAGE, 556}, "Nalezen kabel USB: %1, sériové číslo %2"},
+    {{S::MESSAGE, 557}, "Kabel USB %1 nebyl nalezen"},
+    {{S::MESSAGE, 558}, "Zařízení portu:"},
+    {{S::MESSAGE, 559}, "Další zařízení FTDI: %1"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -416,3 +416,19 @@ TEST(LocalTransferCommands, AFailedReadReportsWhatCameInAndARefusedOneNothing) {
     EXPECT_FALSE(usb.run(Command::ReadSettings));
     EXPECT_FALSE(usb.commands.readReport().started);
 }
+
+TEST(LocalTransferCommands, AMissingCableOrPortSaysWhyOnASecondLine) {
+    CommandRig usb(Kind::Usb);
+    usb.link.setCableMissing(true);
+    usb.link.setOpenProblem(QStringLiteral("kabel USB Vexo-USB není připojen"));
+    EXPECT_FALSE(usb.run(Command::ReadSettings));
+    EXPECT_EQ(usb.messenger.messages,
+              QStringList{"Chyba komunikace\nkabel USB Vexo-USB není připojen"});
+
+    CommandRig serial(Kind::Serial);
+    serial.link.setPortMissing(true);
+    serial.link.setOpenProblem(QStringLiteral("port /dev/ttyS2 neexistuje"));
+    EXPECT_FALSE(serial.run(Command::ReadSettings));
+    EXPECT_EQ(serial.view.messages, QStringList{"Chybné číslo portu, prosím nastavte správné\n"
+                                                "port /dev/ttyS2 neexistuje"});
+}

@@ -1,4 +1,5 @@
 #include "link/ui/LocalTransferUi.h"
+#include "link/DeviceProblemText.h"
 #include "link/TransferUsbLink.h"
 #include "link/ui/AfPortRadioGroup.h"
 #include "link/ui/TForm5.h"
@@ -36,6 +37,10 @@ LocalTransferUi::LocalTransferUi(Shell& shell, LocalLinkState& link, QWidget* di
     m_form6->setIndicatorSink(
         [this](TransferIndicator i) { m_shell.indicator().set(indicatorRgb(i)); });
     m_usb = std::make_unique<TransferUsbLink>();
+    m_serial.setExplainer(
+        [this](const QString& path) { return serialPortProblemText(path, m_texts, m_devices); });
+    m_usb->setExplainer(
+        [this](const QString& serial) { return usbProblemText(serial, m_texts, m_devices); });
     m_form5 = new TForm5(
         link, m_texts,
         [this](bool ticked) {
@@ -276,9 +281,14 @@ void LocalTransferUi::StatusBar1Click() {
         openUsbAdapter();
     const QString adapter = usb ? usbAdapterState() : QStringLiteral("--");
     if (usb && adapter == QLatin1String("--"))
-        m_messenger.warning(m_texts.message(Msg::CommunicationError));
+        m_messenger.warning(m_texts.message(Msg::CommunicationError) + '\n' +
+                            usbProblemText(UsbCable::kSerialNumber, m_texts, m_devices));
     else
         m_link.portCheckRequested = true;
+}
+
+void LocalTransferUi::setDeviceTree(const DeviceTree& tree) {
+    m_devices = tree;
 }
 
 void LocalTransferUi::actionChoice(const QString& kind) {

@@ -4,6 +4,7 @@
 #include "link/LocalTransferCommands.h"
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
+#include "platform/DeviceTree.h"
 #include "shell/ExchangeGuard.h"
 #include "shell/ShellPart.h"
 #include <QObject>
@@ -66,6 +67,9 @@ public:
     TAfComPort& port() { return m_port; }
     TForm5& form5() { return *m_form5; }
     TForm7& form7() { return *m_form7; }
+    // Where devices are looked for when a port or the cable does not open (tests: a fake tree).
+    void setDeviceTree(const DeviceTree& tree);
+    const DeviceTree& deviceTree() const { return m_devices; }
 
 private:
     void selectLink();
@@ -96,6 +100,7 @@ private:
     ExchangeGuard::Ticket m_ticket;
     TransferLink* m_linkOverride = nullptr;
     bool m_verify = false;
+    DeviceTree m_devices;
 };
 
 } // namespace lumo

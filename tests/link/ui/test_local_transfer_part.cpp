@@ -77,7 +77,9 @@ TEST(LocalTransferPart, StatusPanelAndClickFollowTheLink) {
     rig.shell.commands().trigger(QStringLiteral("StatusBar1"));
     EXPECT_FALSE(rig.link.portCheckRequested);
     ASSERT_EQ(rig.messenger.messages.size(), 1u);
-    EXPECT_EQ(rig.messenger.messages[0], QStringLiteral("Chyba komunikace"));
+    // The specified message, and why on a line of its own.
+    EXPECT_EQ(rig.messenger.messages[0],
+              QStringLiteral("Chyba komunikace\nkabel USB Vexo-USB není připojen"));
     rig.part.portTick();
     EXPECT_EQ(rig.shell.statusPanels().text(StatusPanels::Link),
               QStringLiteral("USB:") + rig.part.usbAdapterState());

@@ -1,0 +1,55 @@
+#pragma once
+#include "platform/DeviceHolders.h"
+#include "platform/DeviceTree.h"
+#include "platform/PortDiagnosis.h"
+#include <QString>
+#include <vector>
+
+namespace lumo {
+
+class Texts;
+
+// Message-table keys of the device explanations (the older port texts are in FileErrorText.h).
+namespace deviceText {
+constexpr int kPortPermissionGroup = 550; // %1 port, %2 group
+constexpr int kPortInUseBy = 551;         // %1 port, %2 programs
+constexpr int kProgram = 552;             // %1 program, %2 process id
+constexpr int kUsbMissing = 553;          // %1 serial number
+constexpr int kUsbInUseBy = 554;          // %1 serial number, %2 programs
+constexpr int kUsbUnopenable = 555;       // %1 serial number
+constexpr int kUsbFound = 556;            // %1 description, %2 serial number
+constexpr int kUsbNotFound = 557;         // %1 serial number
+constexpr int kDeviceLabel = 558;         // label of the port dialog's device list
+constexpr int kOtherFtdi = 559;           // %1 list of devices
+} // namespace deviceText
+
+// "minicom (PID 1234), screen (PID 77)".
+QString holdersText(const std::vector<DeviceHolder>& holders, const Texts& texts);
+
+// One line saying why the serial device at `path` cannot be used, naming the fix where there
+// is one (the dialout group for a missing right); empty when nothing is wrong with it.
+QString portDiagnosisText(const PortDiagnosis& diagnosis, const QString& path, const Texts& texts);
+QString serialPortProblemText(const QString& path, const Texts& texts, const DeviceTree& tree = {});
+
+// What the system shows of the FTDI device with `serialNumber`, from the kernel's device list
+// (readable without the right to open the device).
+struct UsbDiagnosis {
+    enum class Finding { Missing, Permission, InUse, Unopenable };
+    Finding finding = Finding::Missing;
+    std::vector<DeviceHolder> holders;
+};
+UsbDiagnosis diagnoseUsbDevice(const QString& serialNumber, const DeviceTree& tree = {});
+
+// One line saying why the FTDI device with `serialNumber` cannot be opened (the udev rule or
+// the plugdev group for a missing right). With the virtual devices only the registry is
+// asked.
+QString usbProblemText(const QString& serialNumber, const Texts& texts,
+                       const DeviceTree& tree = {});
+
+// For the port dialog: which FTDI device is the cable (description and serial number), or
+// that none is, with the reason on a second line when it is not simply absent, and the other
+// FTDI devices found.
+QString usbCableStatusText(const QString& serialNumber, const Texts& texts,
+                           const DeviceTree& tree = {});
+
+} // namespace lumo
