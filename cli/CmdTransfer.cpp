@@ -4,6 +4,7 @@
 #include "cli/CommandTable.h"
 #include "cli/ParameterListing.h"
 #include "files/ParameterFiles.h"
+#include "files/ReadBackups.h"
 #include "link/AfComPort.h"
 #include "link/AfUtils.h"
 #include "link/DeviceProblemText.h"
@@ -21,6 +22,7 @@
 #include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -40,7 +42,7 @@ const QString kStatusSynopsis = QStringLiteral("status --port P");
 const QString kReadSynopsis = QStringLiteral("read all|settings|numbers --port P [--base IN] OUT");
 const QString kWriteSynopsis =
     QStringLiteral("write all|settings|numbers --port P IN [--mode DEN|NOC] "
-                   "[--counter keep|set] [--unfitted keep|set] [--verify]");
+                   "[--counter keep|set] [--unfitted keep|set] [--verify] [--backup DIR]");
 
 // Received bytes as a terminal can show them: printable ASCII as it is, every other byte
 // (NUL, XON, 0xFF, ...) as \xHH, so the message never sends control bytes to the terminal.
@@ -275,6 +277,21 @@ public:
         return check;
     }
 
+    // Reads the unit into a backup before a write; true when the write may go on.
+    bool backupFirst(LocalTransferCommands::WriteBackup backup) {
+        QEventLoop loop;
+        bool go = false;
+        bool finished = false;
+        const bool started = m_commands->backupBeforeWrite(std::move(backup), [&](bool result) {
+            go = result;
+            finished = true;
+            loop.quit();
+        });
+        if (started && !finished)
+            loop.exec();
+        return go;
+    }
+
     bool status() {
         // As a click on the status bar: the command's first step opens the cable afresh, so
         // that the status read finds it open.
@@ -419,8 +436,9 @@ void reportPartialWrite(LocalTransferCommands::Command command, const ConsoleVie
 int runWrite(QStringList args) {
     // The one option without a value.
     const bool verify = args.removeAll(QStringLiteral("--verify")) > 0;
-    const Arguments a = parse(args, {QStringLiteral("port"), QStringLiteral("mode"),
-                                     QStringLiteral("counter"), QStringLiteral("unfitted")});
+    const Arguments a =
+        parse(args, {QStringLiteral("port"), QStringLiteral("mode"), QStringLiteral("counter"),
+                     QStringLiteral("unfitted"), QStringLiteral("backup")});
     LocalTransferCommands::Command command;
     if (!a.ok || a.plain.size() != 2 || !a.options.contains(QStringLiteral("port")) ||
         !scopeOf(a.plain[0], false, &command))
@@ -439,6 +457,14 @@ int runWrite(QStringList args) {
         printErr(error);
         return Failure;
     }
+    // The backup folder is made before the unit is read for it.
+    const bool backup = a.options.contains(QStringLiteral("backup"));
+    const ReadBackups backups(a.options.value(QStringLiteral("backup")));
+    if (FileError folderError; backup && !backups.ensureFolder(&folderError))
+        return fail(bench.texts()
+                        .message(Msg::BackupFolderFailed)
+                        .arg(QDir::toNativeSeparators(backups.folder()),
+                             fileErrorText(folderError, bench.texts())));
     if (!bench.open(a.options.value(QStringLiteral("port")), &error)) {
         printErr(error);
         return Failure;
@@ -452,6 +478,30 @@ int runWrite(QStringList args) {
     confirmation.texts = &texts;
     confirmation.unfitted = unfitted;
     bench.commands().setConfirmation(&confirmation);
+    bool backupFailed = false;
+    LocalTransferCommands::WriteBackup before;
+    before.keep = [&](const ParameterModel& side, bool complete) {
+        QString path;
+        FileError saveError;
+        if (!backups.save({BackupRequest::Kind::BeforeWrite, complete, &side.params()},
+                          QDateTime::currentDateTime(), &path, &saveError)) {
+            printErr(texts.message(Msg::BackupNotSaved)
+                         .arg(QDir::toNativeSeparators(path), fileErrorText(saveError, texts)));
+            return false;
+        }
+        printOut(QStringLiteral("backup %1").arg(QDir::toNativeSeparators(path)));
+        return true;
+    };
+    // No one to ask: without a whole backup nothing is written.
+    before.writeAnyway = [&] {
+        backupFailed = true;
+        return false;
+    };
+    if (backup && !bench.backupFirst(before)) {
+        if (backupFailed)
+            printErr(texts.message(Msg::BackupNothingWritten));
+        return Failure;
+    }
     std::optional<WriteCheck> check;
     if (verify)
         check = bench.runVerified(command);

@@ -68,7 +68,10 @@ const QHash<QString, QString>& helpTable() {
              "  --mode DEN|NOC         the DAY/NIGHT mode to set on the unit\n"
              "  --counter keep|set     keep the unit's power-on counter, or set the file's\n"
              "  --unfitted keep|set    keep the unit's number of unfitted buttons, or set\n"
-             "                         the file's\n\n"
+             "                         the file's\n"
+             "  --backup DIR           first read the unit's whole memory and save it in DIR\n"
+             "                         as a settings file named by date and time; nothing is\n"
+             "                         written when that fails\n\n"
              "Progress goes to standard error when it is a terminal; one line on success.\n\n") +
              kPorts + QStringLiteral("\n") + kFiles},
         {QStringLiteral("boxes"),

@@ -171,7 +171,7 @@ QAction* TForm1::addCommand(QMenu* menu, const char* name) {
 void TForm1::buildMenus() {
     QMenu* file = addMenu("Soubor1");
     for (const char* n : {"Otevt1", "Uloit1", "Uloitjako1", "Porovnatsjednotkou1",
-                          "Porovnatsesouborem1", "isknastaven1", "Konec1"})
+                          "Porovnatsesouborem1", "Slokazloh1", "isknastaven1", "Konec1"})
         addCommand(file, n);
     useFileDialogs(nullptr);
 

@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "app/TForm8.h"
 #include "app/ToolsPart.h"
+#include "files/ui/BackupUi.h"
 #include "files/ui/PrintUi.h"
 #include "link/LocalLinkSettings.h"
 #include "link/ui/LocalTransferUi.h"
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
         return localLink.readUnitInto(side, std::move(done));
     });
     form1.addPart(compare);
+    lumo::BackupUi backups;
+    form1.addPart(backups);
 
     form1.setEnabled(false);
     lumo::centreOnScreen(&form1);

@@ -27,6 +27,7 @@ bool SettingsFileCommands::load(const QString& fileName) {
     QString error;
     if (LoadSettingsFile(m_model.params(), fileName, &error, &m_texts)) {
         m_model.resetBaseline(); // what the file holds is no edit
+        m_model.setCameFromUnitOrFile();
         return true;
     }
     m_messenger.warning(error);

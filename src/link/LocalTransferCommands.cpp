@@ -98,6 +98,9 @@ void LocalTransferCommands::finish(bool ok) {
     m_readReport.stopped |= m_stopRequested;
     m_stopRequested = false;
     m_engine.planCommand({});
+    // Whatever came in from the unit makes the window's set the unit's, in part at least.
+    if (!m_sideModel && m_readReport.anyRead())
+        m_model.setCameFromUnitOrFile();
     if (auto done = std::exchange(m_done, nullptr))
         done(ok);
 }
@@ -238,6 +241,40 @@ bool LocalTransferCommands::runVerified(Command command, Checked checked) {
             checked(failed);
         }
     });
+}
+
+bool LocalTransferCommands::runWithBackup(Command command, WriteBackup backup, Done done) {
+    if (busy() || !isWrite(command))
+        return false;
+    return backupBeforeWrite(std::move(backup), [this, command, done](bool go) {
+        if (!go || !run(command, done))
+            if (done)
+                done(false);
+    });
+}
+
+bool LocalTransferCommands::backupBeforeWrite(WriteBackup backup,
+                                              std::function<void(bool go)> then) {
+    if (busy())
+        return false;
+    // Eleven seconds of reading are not spent on a set that will be refused.
+    if (!validate()) {
+        then(false);
+        return true;
+    }
+    auto side = std::make_shared<ParameterModel>();
+    return readInto(*side, Command::ReadAll,
+                    [this, side, backup = std::move(backup), then = std::move(then)](bool ok) {
+                        // Still one exchange: no port check slips in while a message or
+                        // the question is open.
+                        m_busy = true;
+                        const bool kept =
+                            m_readReport.anyRead() && backup.keep && backup.keep(*side, ok);
+                        const bool write =
+                            (ok && kept) || (backup.writeAnyway && backup.writeAnyway());
+                        m_busy = false;
+                        then(write);
+                    });
 }
 
 bool LocalTransferCommands::run(Command command, Done done) {

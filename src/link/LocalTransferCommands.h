@@ -62,6 +62,13 @@ public:
     using Done = std::function<void(bool ok)>;
     using StatusDone = std::function<void(const TransferResult&)>;
     using Checked = std::function<void(const WriteCheck&)>;
+    // A backup of the unit before a write: `keep` gets the memory read into a side set and
+    // whether the read completed, and says whether the backup was kept; when the read or
+    // `keep` failed, `writeAnyway` decides whether the write goes on.
+    struct WriteBackup {
+        std::function<bool(const ParameterModel& side, bool complete)> keep;
+        std::function<bool()> writeAnyway;
+    };
 
     LocalTransferCommands(TransferEngine& engine, ParameterModel& model, LocalLinkState& link,
                           const Texts& texts, Messenger& messenger);
@@ -94,6 +101,13 @@ public:
     static Command readBackOf(Command write);
     static bool isWrite(Command command);
 
+    // Runs a write command after reading the unit's whole memory into a side set for `backup`.
+    // A set that breaks its rules is refused before the unit is read. False (nothing started)
+    // while another exchange runs or for a read command.
+    bool runWithBackup(Command command, WriteBackup backup, Done done = {});
+    // The first half of it: validates, reads the unit into a side set, keeps it, asks when
+    // that failed; `then` is told whether the write may go on. False when nothing started.
+    bool backupBeforeWrite(WriteBackup backup, std::function<void(bool go)> then);
     // The port timer's status read: runs when the port check is requested and the link is
     // usable (on the USB cable only while the adapter is open); false when nothing started.
     bool portCheck(StatusDone done = {});

@@ -15,6 +15,8 @@ struct ReadReport {
     int memoriesRead = 0;      // number memories 0..memoriesRead-1 were decoded
     bool stopped = false;      // the user stopped the command
 
+    // Something of the unit's memory came in (a backup of it is worth keeping).
+    bool anyRead() const { return settingsRead || memoriesRead > 0; }
     bool complete() const {
         return (!settingsWanted || settingsRead) && (!numbersWanted || memoriesRead == 128);
     }

@@ -28,6 +28,11 @@ public:
     void resetBaseline(BaselinePart part = BaselinePart::All) { m_baseline.reset(m_params, part); }
     void resetBaseline(const QStringList& names) { m_baseline.reset(m_params, names); }
 
+    // Whether the set holds values read from the unit or loaded from a file in this run; a
+    // write from a set that does not is asked about first.
+    bool cameFromUnitOrFile() const { return m_cameFromUnitOrFile; }
+    void setCameFromUnitOrFile() { m_cameFromUnitOrFile = true; }
+
     // The settings file last opened or saved; empty when the set has no file yet.
     const QString& settingsFileName() const { return m_settingsFileName; }
     void setSettingsFileName(const QString& fileName) { m_settingsFileName = fileName; }
@@ -42,6 +47,7 @@ private:
     EditBaseline m_baseline;
     QString m_settingsFileName;
     bool m_saveAsWithCurrentName = false;
+    bool m_cameFromUnitOrFile = false;
 };
 
 } // namespace lumo

@@ -87,6 +87,9 @@ AppConfig readConfig(const QString& folder) {
     const int timeOut = document.readInt("Setup", "TimeOutRS", 10);
     result.timeOutRS = timeOut > 0 ? timeOut : 10;
     result.verify = document.readInt("Setup", "Verify", 0) == 1;
+    // Only an explicit 0 turns a safety net off; anything else keeps it.
+    result.backup = document.readInt("Setup", "Backup", 1) != 0;
+    result.backupBeforeWrite = document.readInt("Setup", "BackupBeforeWrite", 1) != 0;
     return result;
 }
 

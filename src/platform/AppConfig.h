@@ -15,6 +15,10 @@ struct AppConfig {
     QString closePort = QStringLiteral("0");    // "1": close and reopen the port for every action
     int timeOutRS = 10;                         // serial time-out in ms, always > 0
     bool verify = false;                        // Verify=1: local writes are read back and checked
+    // Hand-edited: "Backup=0" keeps no backups of reads, "BackupBeforeWrite=0" writes to a unit
+    // without reading it into a backup first.
+    bool backup = true;
+    bool backupBeforeWrite = true;
     // Set when the file exists but could not be read (not a regular file, too large,
     // unreadable): the defaults apply and the caller should say so.
     FileError loadError;

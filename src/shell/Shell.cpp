@@ -19,10 +19,12 @@ Shell::~Shell() {
         m_clock.cancel(m_noteTimer);
 }
 
+QDateTime Shell::wallTime() const {
+    return m_wallOrigin.addMSecs(m_clock.nowMs() - m_clockOrigin);
+}
+
 QString Shell::timeOfDay() const {
-    return m_wallOrigin.addMSecs(m_clock.nowMs() - m_clockOrigin)
-        .time()
-        .toString(QStringLiteral("hh:mm:ss"));
+    return wallTime().time().toString(QStringLiteral("hh:mm:ss"));
 }
 
 void Shell::showNote(const QString& text) {
@@ -48,6 +50,10 @@ bool Shell::showComparison(const CompareRequest& request) const {
         return false;
     m_comparisonViewer(request);
     return true;
+}
+
+bool Shell::keepBackup(const BackupRequest& request) const {
+    return m_backupKeeper && m_backupKeeper(request);
 }
 
 bool Shell::busy() const {

@@ -16,6 +16,11 @@ struct CompareRequest;
 // Shows the compare view (modal in the program). Registered by the window that owns it.
 using ComparisonViewer = std::function<void(const CompareRequest&)>;
 
+// Defined with the backups that keep it (files/ReadBackups.h); the shell relays it to the part
+// that keeps backups. The keeper returns whether the backup was kept.
+struct BackupRequest;
+using BackupKeeper = std::function<bool(const BackupRequest&)>;
+
 struct AppConfig;
 class Clock;
 class Messenger;
@@ -58,6 +63,8 @@ public:
     void showNote(const QString& text);
     // The time of day on the injected clock, "hh:mm:ss", for notes.
     QString timeOfDay() const;
+    // The date and time on the injected clock (names of backups).
+    QDateTime wallTime() const;
     // The wall-clock time at which the clock read `clockMs` (tests pin it).
     void setWallClockOrigin(const QDateTime& wall, qint64 clockMs) {
         m_wallOrigin = wall;
@@ -71,6 +78,12 @@ public:
     // false when no view is registered.
     void setComparisonViewer(ComparisonViewer viewer) { m_comparisonViewer = std::move(viewer); }
     bool showComparison(const CompareRequest& request) const;
+
+    // Backups of what was read from the unit: the part that keeps them registers; any part
+    // that reads hands over what it read. False when nothing was kept (no keeper, backups
+    // turned off, or the save failed and the keeper said so).
+    void setBackupKeeper(BackupKeeper keeper) { m_backupKeeper = std::move(keeper); }
+    bool keepBackup(const BackupRequest& request) const;
 
     // Dispatch to every part.
     void readConfig(const AppConfig& config);
@@ -100,6 +113,7 @@ private:
     quint64 m_noteTimer = 0;
     bool m_noteTimerOn = false;
     ComparisonViewer m_comparisonViewer;
+    BackupKeeper m_backupKeeper;
 };
 
 } // namespace lumo

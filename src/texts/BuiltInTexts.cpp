@@ -18,6 +18,7 @@ const std::vector<TextDef> kTexts = {
     {{S::Menu, 15}, "Konec"},
     {{S::Menu, 17}, "Porovnat s jednotkou"},
     {{S::Menu, 18}, "Porovnat se souborem…"},
+    {{S::Menu, 19}, "Složka záloh"},
     {{S::Menu, 2}, "Vexo - vrátný"},
     {{S::Menu, 21}, "Načíst vše"},
     {{S::Menu, 22}, "Načíst nastavení"},
@@ -296,6 +297,17 @@ const std::vector<TextDef> kTexts = {
      "(%1 z %2)."},
     {{S::MESSAGE, 478}, "Zápis byl přerušen. Vexo potvrdilo: %1."},
     {{S::MESSAGE, 479}, "Spojení s Vexo ztraceno"},
+    // Backups of reads and the questions before a write.
+    {{S::MESSAGE, 490}, "Zálohu \"%1\" nelze uložit: %2"},
+    {{S::MESSAGE, 491}, "Čtení nebylo úplné, neúplná data uložena jako záloha %1"},
+    {{S::MESSAGE, 492},
+     "V okně nejsou hodnoty načtené z vrátného ani ze souboru. Opravdu chcete vrátný přepsat "
+     "hodnotami, které z něj nepocházejí?"},
+    {{S::MESSAGE, 493},
+     "Obsah vrátného se před zápisem nepodařilo načíst a zálohovat. Chcete přesto zapsat?"},
+    {{S::MESSAGE, 494}, "Složku záloh \"%1\" nelze vytvořit: %2"},
+    {{S::MESSAGE, 495}, "Záloha: %1"},
+    {{S::MESSAGE, 496}, "Obsah vrátného se nepodařilo načíst a zálohovat, nic nebylo zapsáno"},
     {{S::MESSAGE, 540},
      "Pracovní složku \"%1\" nelze připravit: %2. Program pracuje ve složce, ze které byl "
      "spuštěn."},

@@ -88,6 +88,14 @@ inline constexpr int RemoteReadLostKept = 476;  // "Načtení bylo přerušeno. 
 inline constexpr int RemoteReadLostTaken = 477; // "Načtení bylo přerušeno. Převzaty ..."
 inline constexpr int RemoteWriteLost = 478;     // "Zápis byl přerušen. Vexo potvrdilo: %1."
 inline constexpr int ConnectionLost = 479;      // "Spojení s Vexo ztraceno"
+// Backups of reads and the questions before a write.
+inline constexpr int BackupNotSaved = 490;          // "Zálohu \"%1\" nelze uložit: %2"
+inline constexpr int BackupIncomplete = 491;        // "Čtení nebylo úplné, záloha: %1"
+inline constexpr int WriteWithoutSource = 492;      // "V okně nejsou hodnoty načtené ..."
+inline constexpr int BackupBeforeWriteFailed = 493; // "Obsah vrátného se nepodařilo ..."
+inline constexpr int BackupFolderFailed = 494;      // "Složku záloh \"%1\" nelze ..."
+inline constexpr int BackupSaved = 495;             // "Záloha: %1"
+inline constexpr int BackupNothingWritten = 496;    // "..., nic nebylo zapsáno"
 } // namespace Msg
 
 } // namespace lumo

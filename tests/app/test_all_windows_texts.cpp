@@ -7,6 +7,7 @@
 #include "app/TForm3.h"
 #include "app/TForm8.h"
 #include "app/ToolsPart.h"
+#include "files/ui/BackupUi.h"
 #include "files/ui/PrintUi.h"
 #include "link/ui/LocalTransferUi.h"
 #include "params/ui/TForm13.h"
@@ -147,10 +148,13 @@ protected:
         compare = std::make_unique<ComparePart>(
             form1.get(), [](ParameterModel&, std::function<void(bool)>) { return false; });
         form1->addPart(*compare);
+        backups = std::make_unique<BackupUi>([](const QString&) {});
+        form1->addPart(*backups);
         form1->show();
         test::pump();
     }
     void TearDown() override {
+        backups.reset();
         compare.reset();
         tools.reset();
         remote.reset();
@@ -198,6 +202,7 @@ protected:
     std::unique_ptr<RemoteUi> remote;
     std::unique_ptr<ToolsPart> tools;
     std::unique_ptr<ComparePart> compare;
+    std::unique_ptr<BackupUi> backups;
 };
 
 TEST_F(AllWindows, EveryKeyReachesAVisiblePlaceOrTheMessageTable) {

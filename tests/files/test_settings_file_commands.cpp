@@ -141,6 +141,13 @@ TEST_F(FileCommandsTest, ADamagedFileChangesNothingAndKeepsTheCurrentName) {
     EXPECT_TRUE(messenger.messages.front().contains(file));
     EXPECT_TRUE(model.params().sameValues(before));
     EXPECT_EQ(model.settingsFileName(), path("current.KTF"));
+    EXPECT_FALSE(model.cameFromUnitOrFile()) << "nothing came from the file";
+
+    // A sound file does count: a write from it needs no question.
+    ASSERT_TRUE(copyData("records164.KTF", path("good.KTF")));
+    dialogs.answers = {path("good.KTF")};
+    EXPECT_TRUE(commands.open());
+    EXPECT_TRUE(model.cameFromUnitOrFile());
 }
 
 TEST_F(FileCommandsTest, SaveWritesUnderTheCurrentNameWithoutADialog) {

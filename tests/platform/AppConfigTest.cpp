@@ -106,6 +106,25 @@ TEST_F(AppConfigTest, CloseKeepsHandEditedKeysAndPorts) {
     EXPECT_EQ(portDevicePath(folder(), 3), "/dev/ttyUSB0");
 }
 
+TEST_F(AppConfigTest, BackupSwitchesAreOnUnlessAZeroTurnsThemOffAndSurviveTheClose) {
+    EXPECT_TRUE(readConfig(folder()).backup);
+    EXPECT_TRUE(readConfig(folder()).backupBeforeWrite);
+    writeConfig("[Setup]\r\nBackup=yes\r\nBackupBeforeWrite=2\r\n");
+    EXPECT_TRUE(readConfig(folder()).backup);
+    EXPECT_TRUE(readConfig(folder()).backupBeforeWrite);
+
+    writeConfig("[Setup]\r\nCOM=1\r\nBackup=0\r\nBackupBeforeWrite=0\r\n");
+    AppConfig config = readConfig(folder());
+    EXPECT_FALSE(config.backup);
+    EXPECT_FALSE(config.backupBeforeWrite);
+    // Hand-edited like ClosePort: the close writes its own keys and leaves these.
+    ASSERT_TRUE(writeConfigOnClose(folder(), false, 2, "Cesky.lng"));
+    config = readConfig(folder());
+    EXPECT_EQ(config.com, 2);
+    EXPECT_FALSE(config.backup);
+    EXPECT_FALSE(config.backupBeforeWrite);
+}
+
 TEST_F(AppConfigTest, CloseOverFirstRunFileChangesOnlySetupValues) {
     ASSERT_TRUE(createConfig(folder(), 1, "Cesky.lng"));
     QByteArray expected = readFile(configFile());

@@ -1,4 +1,5 @@
 #include "link/ui/LocalTransferUi.h"
+#include "files/ReadBackups.h"
 #include "link/DeviceProblemText.h"
 #include "link/TransferUsbLink.h"
 #include "link/ui/AfPortRadioGroup.h"
@@ -11,6 +12,7 @@
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
 #include "shell/Shell.h"
+#include "shell/WriteGuard.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAbstractButton>
@@ -103,6 +105,7 @@ void LocalTransferUi::readConfig(const AppConfig& config) {
     m_link.settings.closePortMode = config.closePort;
     m_link.settings.serialTimeoutMs = config.timeOutRS;
     setVerifyWrites(config.verify);
+    m_backupBeforeWrite = config.backupBeforeWrite;
     // The start-up's status read of the unit.
     m_link.portCheckRequested = true;
     // The box follows the link choice that Config.ini gave.
@@ -164,28 +167,91 @@ bool LocalTransferUi::beginExchange() {
 }
 
 void LocalTransferUi::runCommand(LocalTransferCommands::Command command) {
+    if (m_shell.busy())
+        return;
+    const bool writes = LocalTransferCommands::isWrite(command);
+    // Asked before the link is taken: No leaves everything as it was, with nothing sent.
+    if (writes && !writeGuardPasses(m_model.cameFromUnitOrFile(), m_messenger, m_texts))
+        return;
     if (!beginExchange())
         return;
     selectLink();
-    if (m_verify && LocalTransferCommands::isWrite(command)) {
-        if (!m_commands->runVerified(command, [this, command](const WriteCheck& check) {
+    auto start = [this, command] {
+        if (m_verify && LocalTransferCommands::isWrite(command))
+            return m_commands->runVerified(command, [this, command](const WriteCheck& check) {
                 m_ticket.reset();
                 if (check.outcome != WriteCheck::Outcome::WriteFailed)
                     noteDone(command);
                 // The answer comes once the transfer's own call has returned, not inside it.
                 QTimer::singleShot(0, this, [this, check] { showWriteCheck(check); });
-            }))
+            });
+        return m_commands->run(command, [this, command](bool ok) {
+            m_ticket.reset();
+            commandEnded(command, ok);
+        });
+    };
+    if (writes && backupDue(command)) {
+        // The unit's memory goes into a backup first; the write follows as it would without.
+        const bool started = m_commands->backupBeforeWrite(writeBackup(), [this, start](bool go) {
+            if (!go || !start())
+                m_ticket.reset();
+        });
+        if (!started)
             m_ticket.reset();
         return;
     }
-    if (!m_commands->run(command, [this, command](bool ok) {
-            m_ticket.reset();
-            if (ok)
-                noteDone(command);
-            else
-                reportPartialRead();
-        }))
+    if (!start())
         m_ticket.reset();
+}
+
+bool LocalTransferUi::backupDue(LocalTransferCommands::Command command) const {
+    using C = LocalTransferCommands::Command;
+    if (!m_backupBeforeWrite)
+        return false;
+    const bool settings = command == C::WriteAll || command == C::WriteSettings;
+    const bool numbers = command == C::WriteAll || command == C::WriteNumbers;
+    return (settings && !m_settingsRead) || (numbers && !m_numbersRead);
+}
+
+LocalTransferCommands::WriteBackup LocalTransferUi::writeBackup() {
+    LocalTransferCommands::WriteBackup backup;
+    backup.keep = [this](const ParameterModel& side, bool complete) {
+        if (complete)
+            m_settingsRead = m_numbersRead = true;
+        return m_shell.keepBackup({BackupRequest::Kind::BeforeWrite, complete, &side.params()});
+    };
+    backup.writeAnyway = [this] {
+        return m_messenger.ask(m_texts.message(Msg::WarningTitle),
+                               m_texts.message(Msg::BackupBeforeWriteFailed),
+                               Messenger::Icon::Warning, true);
+    };
+    return backup;
+}
+
+void LocalTransferUi::noteRead(const ReadReport& read) {
+    if (read.settingsRead)
+        m_settingsRead = true;
+    if (read.memoriesRead == 128)
+        m_numbersRead = true;
+}
+
+void LocalTransferUi::commandEnded(LocalTransferCommands::Command command, bool ok) {
+    using C = LocalTransferCommands::Command;
+    if (ok)
+        noteDone(command);
+    else
+        reportPartialRead();
+    if (LocalTransferCommands::isWrite(command))
+        return;
+    const ReadReport read = m_commands->readReport();
+    noteRead(read);
+    // Whatever came in is kept, a read that failed half-way as incomplete.
+    if (!read.anyRead())
+        return;
+    const BackupRequest::Kind kind = command == C::ReadAll        ? BackupRequest::Kind::All
+                                     : command == C::ReadSettings ? BackupRequest::Kind::Settings
+                                                                  : BackupRequest::Kind::Numbers;
+    m_shell.keepBackup({kind, ok, &m_model.params()});
 }
 
 void LocalTransferUi::showWriteCheck(const WriteCheck& check) {
@@ -248,12 +314,18 @@ bool LocalTransferUi::readUnitInto(ParameterModel& side, std::function<void(bool
     if (!beginExchange())
         return false;
     selectLink();
-    const bool started = m_commands->readInto(side, LocalTransferCommands::Command::ReadAll,
-                                              [this, done = std::move(done)](bool ok) {
-                                                  m_ticket.reset();
-                                                  if (done)
-                                                      done(ok);
-                                              });
+    const bool started = m_commands->readInto(
+        side, LocalTransferCommands::Command::ReadAll,
+        [this, &side, done = std::move(done)](bool ok) {
+            m_ticket.reset();
+            // A read into a side set is a read of the unit all the same.
+            const ReadReport read = m_commands->readReport();
+            noteRead(read);
+            if (read.anyRead())
+                m_shell.keepBackup({BackupRequest::Kind::All, ok, &side.params()});
+            if (done)
+                done(ok);
+        });
     if (!started)
         m_ticket.reset();
     return started;

@@ -46,6 +46,9 @@ public:
     // "Ověřit zápis" (Config.ini Verify): every write is read back and checked.
     bool verifyWrites() const { return m_verify; }
     void setVerifyWrites(bool on);
+    // Whether a write of `command` reads the unit into a backup first: on unless Config.ini
+    // says BackupBeforeWrite=0, and only while this run has not read what the write replaces.
+    bool backupDue(LocalTransferCommands::Command command) const;
     // Reads the unit's whole memory into `side` (the window untouched) with the exchange guard
     // held; false when nothing started. `done` is told whether the read completed.
     bool readUnitInto(ParameterModel& side, std::function<void(bool ok)> done);
@@ -77,6 +80,10 @@ private:
     void noteDone(LocalTransferCommands::Command command);
     // After a read that failed or was stopped: one message on what was read and what not.
     void reportPartialRead();
+    // After a command: the note, what this run has read, and the backup of a read.
+    void commandEnded(LocalTransferCommands::Command command, bool ok);
+    void noteRead(const ReadReport& read);
+    LocalTransferCommands::WriteBackup writeBackup();
     // Takes the exchange guard for one exchange; false while another exchange runs.
     bool beginExchange();
     // Tells the user how the read-back of a write compared with what was sent.
@@ -101,6 +108,10 @@ private:
     TransferLink* m_linkOverride = nullptr;
     bool m_verify = false;
     DeviceTree m_devices;
+    bool m_backupBeforeWrite = true;
+    // What of the unit's memory this run has read whole.
+    bool m_settingsRead = false;
+    bool m_numbersRead = false;
 };
 
 } // namespace lumo

@@ -1,5 +1,6 @@
 #include "remote/ui/RemoteUi.h"
 #include "files/ParameterFiles.h"
+#include "files/ReadBackups.h"
 #include "params/ParameterModel.h"
 #include "remote/FtdiBoxBus.h"
 #include "remote/RemoteFields.h"
@@ -9,6 +10,7 @@
 #include "remote/ui/TForm11.h"
 #include "remote/ui/TForm12.h"
 #include "shell/Shell.h"
+#include "shell/WriteGuard.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAction>
@@ -259,8 +261,15 @@ void RemoteUi::readConnectionChanged(ConnectionState state) {
 void RemoteUi::readFinished(const RemoteReadResult& result) {
     // The fields show the parameter set, which the read changed only where data came in whole;
     // those now hold the unit's values and are no edits any more.
-    if (m_shell)
-        m_shell->model().resetBaseline(fieldsReadRemotely(result));
+    if (!m_shell)
+        return;
+    ParameterModel& model = m_shell->model();
+    model.resetBaseline(fieldsReadRemotely(result));
+    if (!result.settingsDecoded && result.memoriesRead.empty())
+        return;
+    model.setCameFromUnitOrFile();
+    m_shell->keepBackup(
+        {BackupRequest::Kind::Remote, result.outcome == RemoteReadState::Done, &model.params()});
 }
 
 // --- remote write ---
@@ -312,6 +321,9 @@ void RemoteUi::Writedata1Click() {
         m_shell->messenger().message(invalid);
         return;
     }
+    if (!writeGuardPasses(m_shell->model().cameFromUnitOrFile(), m_shell->messenger(),
+                          m_shell->texts()))
+        return;
     m_writeDialog->setStamp(QDateTime::currentDateTime());
     // Window-modal without a nested event loop: the write's pauses run on the clock.
     m_writeDialog->open();

@@ -37,6 +37,11 @@ struct VerifyRig {
     std::vector<CompareRequest> compared;
     VerifyRig() {
         shell.addPart(part);
+        // Values as after an Open, and a unit already backed up: the write goes straight out.
+        model.setCameFromUnitOrFile();
+        AppConfig noBackup;
+        noBackup.backupBeforeWrite = false;
+        shell.readConfig(noBackup);
         part.useLink(&unitLink);
         shell.setComparisonViewer([this](const CompareRequest& r) { compared.push_back(r); });
     }
@@ -61,6 +66,7 @@ TEST(WriteVerifyOption, MenuItemIsACheckableOptionKeptInConfig) {
 
     AppConfig config;
     config.verify = true;
+    config.backupBeforeWrite = false;
     rig.shell.readConfig(config);
     EXPECT_TRUE(rig.part.verifyWrites());
     EXPECT_TRUE(rig.shell.commands().isChecked(kOption));

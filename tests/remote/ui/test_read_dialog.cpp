@@ -1,6 +1,7 @@
 // The read dialog over a connected line box of the simulator in virtual time: what its check
 // boxes request, what its progress says, what its close resumes, the report file, and that the
 // parameters change only with data received whole; then the menu command of the main window.
+#include "files/ReadBackups.h"
 #include "params/Codec.h"
 #include "params/EditMarks.h"
 #include "params/FieldTable.h"
@@ -333,6 +334,12 @@ TEST_F(ReadCommandTest, ReadsIntoTheWindowWhileConnectedOnly) {
     EXPECT_TRUE(shell.guard().busy()); // no local exchange meanwhile
     EXPECT_TRUE(d.findChild<QLineEdit*>("Edit1")->text().startsWith("LF-R-"));
 
+    std::vector<std::pair<BackupRequest, QString>> kept;
+    shell.setBackupKeeper([&](const BackupRequest& r) {
+        kept.emplace_back(r, r.params->text(numberFieldName(64)));
+        return true;
+    });
+    EXPECT_FALSE(model.cameFromUnitOrFile());
     d.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
     for (int k = 1; k <= 128; ++k)
         d.memoryBox(k)->setChecked(k == 65);
@@ -341,6 +348,12 @@ TEST_F(ReadCommandTest, ReadsIntoTheWindowWhileConnectedOnly) {
     advanceUntil([&] { return !d.isVisible(); }, 60000);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(model.params().text(numberFieldName(64)), "4455");
+    // The read is kept as a backup, and a write from it needs no question.
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].first.kind, BackupRequest::Kind::Remote);
+    EXPECT_TRUE(kept[0].first.complete);
+    EXPECT_EQ(kept[0].second, "4455");
+    EXPECT_TRUE(model.cameFromUnitOrFile());
     EXPECT_FALSE(shell.guard().busy());
     advanceUntil([&] { return part->engine().state() == ConnectionState::Quiet; }, 30000);
     EXPECT_EQ(part->engine().state(), ConnectionState::Quiet);

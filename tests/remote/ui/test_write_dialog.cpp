@@ -16,6 +16,7 @@
 #include "shell/Shell.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "support/ScriptedMessenger.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QCheckBox>
 #include <QDir>
@@ -115,6 +116,7 @@ protected:
         return out;
     }
     void openDialog() {
+        model.setCameFromUnitOrFile(); // as after a read or an Open: no question first
         ASSERT_TRUE(shell.commands().trigger("Writedata1"));
         ASSERT_TRUE(dialog->isVisible());
     }
@@ -152,6 +154,24 @@ TEST_F(WriteDialogTest, MenuCommandOnlyWhileConnectedAndNeverWithInvalidParamete
     EXPECT_TRUE(messenger.messages[0].contains(QStringLiteral("12X")));
     clock.advance(30000);
     EXPECT_TRUE(writesSince(from).isEmpty());
+}
+
+TEST_F(WriteDialogTest, ValuesThatCameFromNowhereAreWrittenOnlyAfterAYes) {
+    connectToUnit();
+    const int from = commandCount();
+    ASSERT_FALSE(model.cameFromUnitOrFile());
+    ASSERT_TRUE(shell.commands().trigger("Writedata1"));
+    ASSERT_EQ(messenger.questions.size(), 1u);
+    EXPECT_EQ(messenger.questions[0].text, texts.message(Msg::WriteWithoutSource));
+    EXPECT_TRUE(messenger.questions[0].defaultNo);
+    EXPECT_FALSE(dialog->isVisible()) << "No, the default, opens nothing";
+    clock.advance(30000);
+    EXPECT_TRUE(writesSince(from).isEmpty());
+
+    messenger.answers = {true};
+    ASSERT_TRUE(shell.commands().trigger("Writedata1"));
+    EXPECT_EQ(messenger.questions.size(), 2u);
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(WriteDialogTest, OnShowEveryGroupIsSelectedAndTheReportNamedWithoutForbiddenCharacters) {
