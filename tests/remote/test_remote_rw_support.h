@@ -56,12 +56,13 @@ protected:
         ASSERT_EQ(link->listedCount(), 1);
         link->setSelectedIndex(0);
         link->OpenBoxLink(link->boxSerial(0));
-        bool connected = false;
-        ASSERT_TRUE(connection->connect("0601234567", password(), [&](const ConnectionResult& r) {
-            connected = r.kind == ConnectionResult::Kind::Connected;
-        }));
-        runUntil([&] { return connected; });
-        ASSERT_TRUE(connected);
+        // The engine reports again when the box is lost later in a test: the flag outlives SetUp.
+        ASSERT_TRUE(
+            connection->connect("0601234567", password(), [this](const ConnectionResult& r) {
+                m_connected = r.kind == ConnectionResult::Kind::Connected;
+            }));
+        runUntil([this] { return m_connected; });
+        ASSERT_TRUE(m_connected);
         runUntil([&] { return connection->state() == ConnectionState::Quiet; });
         ASSERT_EQ(connection->state(), ConnectionState::Quiet);
         reader = std::make_unique<RemoteReadEngine>(*link, *connection, params, texts, readView);
@@ -97,6 +98,7 @@ protected:
     QList<QByteArray> commandsSince(int from) const { return device->box().commands().mid(from); }
     int commandCount() const { return device->box().commandCount(); }
 
+    bool m_connected = false;
     VirtualClock clock;
     sim::VirtualUnit unit;
     std::unique_ptr<sim::LineBoxUsbDevice> device;
