@@ -7,6 +7,7 @@
 #include "shell/Shell.h"
 #include "sim/UnitLink.h"
 #include "sim/VirtualUnit.h"
+#include "support/LocalTransferRig.h"
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QApplication>
@@ -20,18 +21,7 @@
 namespace lumo {
 namespace {
 
-struct WindowRig {
-    VirtualClock clock;
-    test::ScriptedMessenger messenger;
-    ParameterModel model;
-    Texts texts;
-    Shell shell{clock, messenger, model, texts};
-    LocalLinkState link;
-    // The unit outlives the part, which closes its link on the way out.
-    sim::VirtualUnit unit;
-    sim::UnitLink unitLink{clock, unit, TransferLink::Kind::Serial};
-    QWidget window;
-    LocalTransferUi part{shell, link, &window};
+struct WindowRig : test::LocalTransferRig {
     WindowRig() {
         shell.addPart(part);
         part.useLink(&unitLink);

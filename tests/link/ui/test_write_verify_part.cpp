@@ -11,6 +11,7 @@
 #include "shell/Shell.h"
 #include "sim/UnitLink.h"
 #include "sim/VirtualUnit.h"
+#include "support/LocalTransferRig.h"
 #include "support/ScriptedMessenger.h"
 #include "texts/Texts.h"
 #include <QApplication>
@@ -23,17 +24,7 @@ namespace {
 
 const QString kOption = QStringLiteral("Ovitzpis1");
 
-struct VerifyRig {
-    VirtualClock clock;
-    test::ScriptedMessenger messenger;
-    ParameterModel model;
-    Texts texts;
-    Shell shell{clock, messenger, model, texts};
-    LocalLinkState link;
-    sim::VirtualUnit unit;
-    sim::UnitLink unitLink{clock, unit, TransferLink::Kind::Serial};
-    QWidget window;
-    LocalTransferUi part{shell, link, &window};
+struct VerifyRig : test::LocalTransferRig {
     std::vector<CompareRequest> compared;
     VerifyRig() {
         shell.addPart(part);
