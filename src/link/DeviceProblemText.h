@@ -21,6 +21,7 @@ constexpr int kUsbFound = 556;            // %1 description, %2 serial number
 constexpr int kUsbNotFound = 557;         // %1 serial number
 constexpr int kDeviceLabel = 558;         // label of the port dialog's device list
 constexpr int kOtherFtdi = 559;           // %1 list of devices
+constexpr int kMappingNotStored = 560;    // %1 Config.ini path, %2 reason
 } // namespace deviceText
 
 // "minicom (PID 1234), screen (PID 77)".

@@ -2,6 +2,7 @@
 #include <QHash>
 
 #include "platform/AtomicFile.h"
+#include "platform/Cp1250.h"
 #include "platform/IniDocument.h"
 #include "platform/WorkingFolder.h"
 
@@ -123,6 +124,35 @@ void setPortDeviceOverride(int port, const QString& devicePath) {
         portOverrides().remove(port);
     else
         portOverrides().insert(port, devicePath);
+}
+
+bool hasPortDeviceOverride(int port) {
+    return portOverrides().contains(port);
+}
+
+bool storePortDevicePath(const QString& folder, int port, const QString& devicePath,
+                         FileError* error) {
+    FileError failure;
+    IniDocument document;
+    const QString path = config::configPath(folder);
+    // An unreadable file is left alone rather than replaced by one with only this entry.
+    if (port < 1 || devicePath.isEmpty() ||
+        !IniDocument::load(path, &document, nullptr, nullptr, &failure)) {
+        if (failure.ok())
+            failure.problem = FileError::Problem::BadPath;
+        if (error)
+            *error = failure;
+        return false;
+    }
+    // A path the file's code page cannot hold would be read back as another path.
+    if (cp1250::toUnicode(cp1250::fromUnicode(devicePath)) != devicePath ||
+        !document.setValue(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port),
+                           devicePath)) {
+        if (error)
+            error->problem = FileError::Problem::BadPath;
+        return false;
+    }
+    return saveFileAtomically(path, document.toBytes(), error);
 }
 
 QString portDevicePath(const QString& folder, int port) {

@@ -69,5 +69,12 @@ QString portDevicePath(const QString& folder, int port);
 // puts the virtual unit's pseudo-terminal behind COM1 this way without touching the user's
 // file. An empty path removes the override. Set before any port is opened.
 void setPortDeviceOverride(int port, const QString& devicePath);
+bool hasPortDeviceOverride(int port);
+
+// Stores `devicePath` as Ports/COM<port> in Config.ini of `folder` now, so that the next open
+// of the port uses it; every other line stays as it was (and the close sequence keeps this
+// one). A missing file is started with just this entry. *error says why it failed.
+bool storePortDevicePath(const QString& folder, int port, const QString& devicePath,
+                         FileError* error = nullptr);
 
 } // namespace lumo

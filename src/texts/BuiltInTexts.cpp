@@ -327,6 +327,8 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 557}, "Kabel USB %1 nebyl nalezen"},
     {{S::MESSAGE, 558}, "Zařízení portu:"},
     {{S::MESSAGE, 559}, "Další zařízení FTDI: %1"},
+    {{S::MESSAGE, 560},
+     "Zařízení portu nelze uložit do \"%1\": %2. Volba platí jen do ukončení programu."},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -172,6 +172,39 @@ TEST_F(AppConfigTest, PortDevicePathDefaultsAndOverrides) {
     EXPECT_EQ(portDevicePath(folder(), 4), "/dev/ttyS3"); // empty value: default
 }
 
+TEST_F(AppConfigTest, StoringAPortDeviceChangesOnlyItsLine) {
+    const QByteArray before = "; mine\n[Setup]\nCOM=2\nClosePort=1\n[Ports]\nCOM2=/dev/ttyS1\n";
+    writeConfig(before);
+    ASSERT_TRUE(storePortDevicePath(folder(), 2, QStringLiteral("/dev/ttyUSB0")));
+    EXPECT_EQ(readFile(configFile()),
+              "; mine\n[Setup]\nCOM=2\nClosePort=1\n[Ports]\nCOM2=/dev/ttyUSB0\n");
+    ASSERT_TRUE(storePortDevicePath(folder(), 10, QStringLiteral("/dev/ttyACM0")));
+    EXPECT_EQ(portDevicePath(folder(), 10), "/dev/ttyACM0");
+    EXPECT_EQ(portDevicePath(folder(), 2), "/dev/ttyUSB0");
+
+    // A path the file cannot hold would come back as another device: refused, file untouched.
+    const QByteArray stored = readFile(configFile());
+    FileError error;
+    EXPECT_FALSE(
+        storePortDevicePath(folder(), 3, QStringLiteral("/dev/serial/by-id/\u4e2d"), &error));
+    EXPECT_FALSE(error.ok());
+    EXPECT_FALSE(storePortDevicePath(folder(), 0, QStringLiteral("/dev/ttyS0")));
+    EXPECT_EQ(readFile(configFile()), stored);
+}
+
+TEST_F(AppConfigTest, StoringAPortDeviceStartsAMissingFileAndLeavesAnUnreadableOne) {
+    ASSERT_TRUE(storePortDevicePath(folder(), 1, QStringLiteral("/dev/ttyUSB1")));
+    EXPECT_EQ(portDevicePath(folder(), 1), "/dev/ttyUSB1");
+    // The first-start defaults still apply to everything else.
+    EXPECT_EQ(readConfig(folder()).com, 1);
+
+    QFile::remove(configFile());
+    ASSERT_TRUE(QDir(folder()).mkdir("Config.ini"));
+    FileError error;
+    EXPECT_FALSE(storePortDevicePath(folder(), 1, QStringLiteral("/dev/ttyUSB1"), &error));
+    EXPECT_EQ(error.problem, FileError::Problem::Folder);
+}
+
 TEST_F(AppConfigTest, VerifyIsKeptOnlyWhenOnOrAlreadyThere) {
     ASSERT_TRUE(createConfig(folder(), 1, "Cesky.lng"));
     const QByteArray first = readFile(configFile());

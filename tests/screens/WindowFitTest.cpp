@@ -15,13 +15,34 @@ namespace {
 const QString kEnglish = QStringLiteral(LUMO_TEST_DATA_DIR "/../../data/English.lng");
 
 // What the gallery must show; each also names a picture of the manual's build.
-const QStringList kScreens = {
-    "main",          "main-page2",       "main-page3", "main-page4",     "main-page5",
-    "main-page6",    "main-page7",       "warning",    "tone-detection", "tones",
-    "about",         "labels",           "ports",      "transfer",       "confirm",
-    "action-mode",   "action-counter",   "compare",    "compare-empty",  "connect",
-    "connect-box",   "connect-dialling", "read",       "read-reading",   "write",
-    "write-writing", "write-stopped"};
+const QStringList kScreens = {"main",
+                              "main-page2",
+                              "main-page3",
+                              "main-page4",
+                              "main-page5",
+                              "main-page6",
+                              "main-page7",
+                              "warning",
+                              "tone-detection",
+                              "tones",
+                              "about",
+                              "labels",
+                              "ports",
+                              "ports-usb",
+                              "transfer",
+                              "confirm",
+                              "action-mode",
+                              "action-counter",
+                              "compare",
+                              "compare-empty",
+                              "connect",
+                              "connect-box",
+                              "connect-dialling",
+                              "read",
+                              "read-reading",
+                              "write",
+                              "write-writing",
+                              "write-stopped"};
 
 struct Visit {
     QStringList shown;

@@ -10,6 +10,7 @@
 #include "link/FtdiApi.h"
 #include "link/FtdiVirtual.h"
 #include "link/LocalLinkSettings.h"
+#include "link/ui/AfPortRadioGroup.h"
 #include "link/ui/LocalTransferUi.h"
 #include "link/ui/TForm5.h"
 #include "link/ui/TForm6.h"
@@ -237,7 +238,13 @@ void WindowGallery::Program::visitDialogs(const Visitor& visit) {
     show(QStringLiteral("labels"), *labels, visit);
     labels->hide();
 
+    // Opened from the menu, the dialog shows the current port and its device.
+    localLink->form5().portGroup()->SetPortNumber(1);
     show(QStringLiteral("ports"), localLink->form5(), visit);
+    // The cable ticked: what the dialog says of the cable in place of the port list.
+    localLink->form5().usbBox()->setChecked(true);
+    show(QStringLiteral("ports-usb"), localLink->form5(), visit);
+    localLink->form5().usbBox()->setChecked(false);
     localLink->form5().hide();
 
     // "Načíst vše" in its number read: one bar over the command, the memory in it.

@@ -11,8 +11,10 @@
 #include "params/Validation.h"
 #include "platform/AppConfig.h"
 #include "platform/Messenger.h"
+#include "platform/WorkingFolder.h"
 #include "shell/Shell.h"
 #include "shell/WriteGuard.h"
+#include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QAbstractButton>
@@ -361,6 +363,7 @@ void LocalTransferUi::StatusBar1Click() {
 
 void LocalTransferUi::setDeviceTree(const DeviceTree& tree) {
     m_devices = tree;
+    m_form5->setDeviceTree(tree);
 }
 
 void LocalTransferUi::actionChoice(const QString& kind) {
@@ -370,18 +373,52 @@ void LocalTransferUi::actionChoice(const QString& kind) {
 
 void LocalTransferUi::Nastavenportu1Click() {
     m_form5->portGroup()->SetPortNumber(m_port.ComNumber());
+    const QString deviceBefore = m_port.DevicePath();
     m_form5->exec();
+    storeDeviceChoices(m_form5->deviceChoices());
     const int chosen = m_form5->portGroup()->PortNumber();
     // The component closes and reopens an open port on a new number.
     if (chosen > 0 && chosen != m_port.ComNumber()) {
         m_link.settings.comPort = chosen;
         try {
             m_port.SetComNumber(chosen);
-        } catch (const EAfError&) {
-            // Left closed: the next transfer window reports the port.
+        } catch (const EAfError& e) {
+            // Left closed; the next transfer window reports the port again.
+            reportReopenFailed(e.Message());
+        }
+    } else if (m_port.PortIsOpen() && m_port.DevicePath() != deviceBefore) {
+        // The same number on another device: an open port moves to it.
+        m_port.PortClose();
+        try {
+            m_port.PortOpen();
+        } catch (const EAfError& e) {
+            reportReopenFailed(e.Message());
         }
     }
     selectLink();
+}
+
+void LocalTransferUi::storeDeviceChoices(const std::map<int, QString>& choices) {
+    const QString folder = workingFolder::current();
+    for (const auto& [port, path] : choices) {
+        FileError error;
+        if (!storePortDevicePath(folder, port, path, &error)) {
+            m_messenger.warning(
+                m_texts.message(deviceText::kMappingNotStored)
+                    .arg(config::configPath(folder), fileErrorText(error, m_texts)));
+            // The choice still holds for this run.
+            setPortDeviceOverride(port, path);
+        } else if (hasPortDeviceOverride(port)) {
+            // A port the simulator had taken follows the user's choice too.
+            setPortDeviceOverride(port, path);
+        }
+    }
+}
+
+void LocalTransferUi::reportReopenFailed(const QString& componentError) {
+    const QString why = serialPortProblemText(m_port.DevicePath(), m_texts, m_devices);
+    m_messenger.warning(m_texts.message(Msg::WrongPort) + '\n' +
+                        (why.isEmpty() ? componentError : why));
 }
 
 } // namespace lumo

@@ -8,6 +8,7 @@
 #include "shell/ExchangeGuard.h"
 #include "shell/ShellPart.h"
 #include <QObject>
+#include <map>
 #include <memory>
 
 class QWidget;
@@ -84,6 +85,10 @@ private:
     void commandEnded(LocalTransferCommands::Command command, bool ok);
     void noteRead(const ReadReport& read);
     LocalTransferCommands::WriteBackup writeBackup();
+    // Keeps the devices chosen in the port dialog in Config.ini (for this run when it cannot).
+    void storeDeviceChoices(const std::map<int, QString>& choices);
+    // The port did not open again after the dialog: the user is told why now.
+    void reportReopenFailed(const QString& componentError);
     // Takes the exchange guard for one exchange; false while another exchange runs.
     bool beginExchange();
     // Tells the user how the read-back of a write compared with what was sent.
