@@ -433,7 +433,10 @@ const std::vector<TextDef> kTexts = {
     {{S::REMOTE, 30}, "Zařízení"},
     {{S::REMOTE, 31}, "není připojeno"},
     {{S::REMOTE, 32}, "USB zařízení Telvox"},
-    // The write dialog beyond its first controls: stop, resume, only changed memories.
+    // The write dialog beyond its first controls: stop, resume, only changed memories, and the
+    // read-back that checks a write.
+    {{S::REMOTE, 43}, "Zápis dokončen, čtu zpět k ověření."},
+    {{S::REMOTE, 60}, "Ověřit zápis"},
     {{S::REMOTE, 61}, "Pokračovat"},
     {{S::REMOTE, 62}, "Jen změněné paměti"},
     {{S::REMOTE, 63}, "Obsah Vexo ze souboru…"},

@@ -1,10 +1,15 @@
 #include "remote/ui/RemoteUi.h"
 #include "files/ParameterFiles.h"
 #include "files/ReadBackups.h"
+#include "params/Comparison.h"
 #include "params/ParameterModel.h"
+#include "params/WriteCheck.h"
+#include "platform/AppConfig.h"
+#include "platform/Messenger.h"
 #include "remote/FtdiBoxBus.h"
 #include "remote/RemoteFields.h"
 #include "remote/RemoteReadEngine.h"
+#include "remote/RemoteWriteCheck.h"
 #include "remote/RemoteWriteEngine.h"
 #include "remote/ui/TForm10.h"
 #include "remote/ui/TForm11.h"
@@ -70,8 +75,11 @@ RemoteUi::RemoteUi(QWidget* window, std::unique_ptr<BoxBus> bus)
 
 RemoteUi::~RemoteUi() {
     // The engines first: they cancel their pending steps before the link goes.
-    if (m_writeDialog)
+    if (m_writeDialog) {
+        m_writeDialog->setChecker(nullptr, nullptr);
         m_writeDialog->setEngine(nullptr);
+    }
+    m_checker.reset();
     m_writer.reset();
     m_engine.reset();
     m_model.reset();
@@ -128,8 +136,22 @@ void RemoteUi::applyTexts(const Texts& texts) {
         m_writeDialog->applyTexts(texts);
 }
 
+void RemoteUi::readConfig(const AppConfig& config) {
+    m_verifyConfig = config.verify;
+}
+
+bool RemoteUi::verifyWrites() const {
+    // The option lives with the local link's part when it is there.
+    const QString option = QStringLiteral("Ovitzpis1");
+    if (m_shell && m_shell->commands().contains(option))
+        return m_shell->commands().isChecked(option);
+    return m_verifyConfig;
+}
+
 bool RemoteUi::busy() const {
     if (m_readDialog && m_readDialog->reading())
+        return true;
+    if (m_writeDialog && m_writeDialog->checking())
         return true;
     return m_engine && (m_engine->isBusy() || m_engine->state() == ConnectionState::Connecting ||
                         m_link->hangingUp() || (m_writer && m_writer->running()));
@@ -185,6 +207,10 @@ void RemoteUi::applyMenus(const RemoteMenuState& menus) {
 
 void RemoteUi::connectionStateChanged(ConnectionState state) {
     readConnectionChanged(state);
+    // The connection ended under the read-back of a write: it stops without resuming anything
+    // and says that the write could not be checked.
+    if (state == ConnectionState::Idle && m_checker && m_checker->running())
+        m_checker->abort();
     const bool lineBusy =
         state == ConnectionState::Connecting || state == ConnectionState::HangingUp;
     if (lineBusy && !m_ticket && m_shell)
@@ -279,6 +305,11 @@ void RemoteUi::attachWrite(Shell& shell) {
     m_writer = std::make_unique<RemoteWriteEngine>(*m_link, *m_engine, shell.model().params(),
                                                    shell.texts(), *m_writeDialog);
     m_writeDialog->setEngine(m_writer.get());
+    m_checker = std::make_unique<RemoteWriteCheck>(*m_link, *m_engine, shell.texts(),
+                                                   m_writeDialog->checkView());
+    m_writeDialog->setChecker(m_checker.get(), &shell.model().params());
+    m_writeDialog->setCheckedHandler(
+        [this](const WriteCheck& check, const QString& reason) { writeChecked(check, reason); });
     m_writeDialog->setFileChooser([this] {
         return QFileDialog::getOpenFileName(
             m_writeDialog, m_shell->texts().get(TextSection::REMOTE, 63), QDir::currentPath(),
@@ -325,6 +356,7 @@ void RemoteUi::Writedata1Click() {
                           m_shell->texts()))
         return;
     m_writeDialog->setStamp(QDateTime::currentDateTime());
+    m_writeDialog->setVerifyDefault(verifyWrites());
     // Window-modal without a nested event loop: the write's pauses run on the clock.
     m_writeDialog->open();
 }
@@ -332,8 +364,37 @@ void RemoteUi::Writedata1Click() {
 void RemoteUi::endWriteForClose() {
     if (m_writer && m_writer->running())
         m_writer->abort();
+    if (m_writeDialog)
+        m_writeDialog->abortCheck();
     if (m_writeDialog && m_writeDialog->isVisible())
         m_writeDialog->done(QDialog::Rejected);
+}
+
+void RemoteUi::writeChecked(const WriteCheck& check, const QString& reason) {
+    if (!m_shell)
+        return;
+    const Texts& texts = m_shell->texts();
+    Messenger& messenger = m_shell->messenger();
+    switch (check.outcome) {
+    case WriteCheck::Outcome::WriteFailed:
+        return; // the write has said why
+    case WriteCheck::Outcome::ReadBackFailed:
+        messenger.warning(texts.message(Msg::ReadBackFailed) +
+                          (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
+        return;
+    case WriteCheck::Outcome::Verified:
+        messenger.message(texts.message(Msg::WriteVerified));
+        return;
+    case WriteCheck::Outcome::Differs:
+        break;
+    }
+    CompareRequest request;
+    request.other = heldForComparison(m_shell->model().params(), check);
+    request.title = texts.message(Msg::WriteNotVerified);
+    request.otherHeader = texts.message(Msg::ReadBackColumn);
+    // What the unit holds is no value to take: the write is to be repeated.
+    request.allowTake = false;
+    m_shell->showComparison(request);
 }
 
 } // namespace lumo

@@ -14,18 +14,21 @@ class QWidget;
 
 namespace lumo {
 
+class RemoteWriteCheck;
 class RemoteWriteEngine;
 class Shell;
 class TForm10;
 class TForm11;
 struct RemoteReadResult;
+struct WriteCheck;
 class TForm12;
 
 // Remote programming's part of the main window: the remote menu `N5` ("Připojit",
 // "Odpojit"), the connection status items `N8` (the box's serial number, the connection time)
 // and `Connect2` (the keep-alive count), the connect dialog `TForm10`, the activity indicator
 // while connected, and the hang-up that opens the close sequence. It owns the connection
-// state and the connection engine; the window only sees the shell.
+// state and the connection engine, and the read-back that checks a remote write; the window
+// only sees the shell.
 class RemoteUi : public QObject, public ShellPart {
     Q_OBJECT
 public:
@@ -39,6 +42,7 @@ public:
 
     void attach(Shell& shell) override;
     void applyTexts(const Texts& texts) override;
+    void readConfig(const AppConfig& config) override;
     bool busy() const override;
 
     void setWaiter(Waiter waiter) { m_waiter = std::move(waiter); }
@@ -59,6 +63,10 @@ public:
     TForm10& dialog() { return *m_dialog; }
     TForm11& readDialog() { return *m_readDialog; }
     RemoteWriteEngine& writer() { return *m_writer; }
+    RemoteWriteCheck& writeCheck() { return *m_checker; }
+    // Whether "Ověřit zápis" starts ticked in the write dialog: the local option of the
+    // Nastavení menu, as Config.ini gave it or the menu has set it since.
+    bool verifyWrites() const;
     TForm12& writeDialog() { return *m_writeDialog; }
     // The text shown beside the remote menu while an attempt runs (empty otherwise).
     QString statusText() const { return m_statusText; }
@@ -78,6 +86,7 @@ private:
     void attachWrite(Shell& shell);
     void applyWriteMenus(const RemoteMenuState& menus);
     void endWriteForClose();
+    void writeChecked(const WriteCheck& check, const QString& reason);
 
     QPointer<QWidget> m_window;
     Shell* m_shell = nullptr;
@@ -90,6 +99,8 @@ private:
     TForm11* m_readDialog = nullptr;
     ExchangeGuard::Ticket m_readTicket;
     std::unique_ptr<RemoteWriteEngine> m_writer;
+    std::unique_ptr<RemoteWriteCheck> m_checker;
+    bool m_verifyConfig = false;
     TForm12* m_writeDialog = nullptr;
     ExchangeGuard::Ticket m_writeTicket;
     ExchangeGuard::Ticket m_ticket;

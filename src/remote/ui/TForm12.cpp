@@ -1,6 +1,7 @@
 #include "remote/ui/TForm12.h"
 #include "platform/Messenger.h"
 #include "remote/RemoteLink.h"
+#include "remote/RemoteWriteCheck.h"
 #include "shell/ui/DialogPlacement.h"
 #include "shell/ui/NamedWidget.h"
 #include "texts/MessageKeys.h"
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace lumo {
 
@@ -55,6 +57,22 @@ bool endsTheWrite(RemoteWriteState s) {
 
 } // namespace
 
+// The read-back's view: its progress goes into the write dialog; its messages become the reason
+// of the one answer the check gives, and a halted read ends the check.
+class TForm12::CheckView : public RemoteReadView {
+public:
+    explicit CheckView(TForm12& form) : m_form(form) {}
+    void stateChanged(RemoteReadState, RemoteReadState to) override {
+        if (to == RemoteReadState::Halted)
+            m_form.checkHalted();
+    }
+    void progress(const RemoteProgress& p) override { m_form.checkProgress(p); }
+    void showMessage(const QString& text) override { m_form.checkMessage(text); }
+
+private:
+    TForm12& m_form;
+};
+
 TForm12::TForm12(RemoteLink& link, const Texts& texts, Messenger& messenger, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
@@ -74,7 +92,7 @@ TForm12::TForm12(RemoteLink& link, const Texts& texts, Messenger& messenger, QWi
     m_label5->setTextFormat(Qt::PlainText);
     m_label5->setWordWrap(true);
     m_label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The row at y 194 is kept free for a further option of the write (checking it back).
+    m_checkBox6 = named(new QCheckBox, "CheckBox6", m_groupBox1, {10, 194, 210, 20});
 
     m_groupBox2 = named(new QGroupBox, "GroupBox2", this, {250, 6, 220, 84});
     m_checkBox5 = named(new QCheckBox, "CheckBox5", m_groupBox2, {10, 22, 200, 20});
@@ -106,11 +124,28 @@ TForm12::TForm12(RemoteLink& link, const Texts& texts, Messenger& messenger, QWi
     connect(m_button5, &QPushButton::clicked, this, &TForm12::Button5Click);
     connect(m_checkBox5, &QCheckBox::clicked, this, &TForm12::CheckBox5Click);
     connect(m_checkBox4, &QCheckBox::toggled, this, [this] { refreshOnlyChanged(); });
+    m_checkView = std::make_unique<CheckView>(*this);
     applyTexts(m_texts);
     showIdle();
 }
 
-TForm12::~TForm12() = default;
+TForm12::~TForm12() {
+    // Without a checker the link may be gone already; setChecker(nullptr) cancelled the task.
+    if (m_checker)
+        m_link.clock().cancel(m_checkTask);
+}
+
+void TForm12::setChecker(RemoteWriteCheck* checker, const ParameterSet* written) {
+    if (!checker && m_checker)
+        m_link.clock().cancel(m_checkTask);
+    m_checkTask = 0;
+    m_checker = checker;
+    m_written = written;
+}
+
+RemoteReadView& TForm12::checkView() {
+    return *m_checkView;
+}
 
 const WindowTexts& TForm12::textPlaces() {
     using P = TextPlace;
@@ -121,7 +156,8 @@ const WindowTexts& TForm12::textPlaces() {
          P::group(k(36), "GroupBox3"), P::text(k(37), "CheckBox1"), P::text(k(38), "CheckBox2"),
          P::text(k(39), "CheckBox3"), P::text(k(40), "CheckBox4"), P::text(k(41), "CheckBox5"),
          P::text(k(42), "Button1"), P::text(k(5), "Button2"), P::text(k(64), "Button3"),
-         P::text(k(61), "Button4"), P::text(k(62), "CheckBox7"), P::text(k(63), "Button5")}};
+         P::text(k(61), "Button4"), P::text(k(62), "CheckBox7"), P::text(k(63), "Button5"),
+         P::text(k(60), "CheckBox6")}};
     return places;
 }
 
@@ -151,6 +187,7 @@ void TForm12::FormShow() {
         c->setChecked(true);
     m_checkBox5->setChecked(false);
     m_checkBox7->setChecked(false);
+    m_checkBox6->setChecked(m_verifyDefault);
     const QDateTime when = m_stamp.isValid() ? m_stamp : QDateTime::currentDateTime();
     m_edit1->setText(RemoteReport::defaultName(RemoteReport::Kind::Write, when, QLocale()));
     m_label3->clear();
@@ -178,7 +215,7 @@ std::optional<HeldMemories> TForm12::unitContents() const {
 }
 
 void TForm12::refreshOnlyChanged() {
-    const bool running = m_engine && m_engine->running();
+    const bool running = (m_engine && m_engine->running()) || m_checking;
     const std::optional<HeldMemories> held = unitContents();
     if (m_fileContents)
         m_label5->setText(r(77).arg(m_fileName));
@@ -202,9 +239,10 @@ void TForm12::showRunning(bool running) {
         c->setEnabled(!running);
     m_edit1->setEnabled(!running && !m_checkBox5->isChecked());
     m_checkBox5->setEnabled(!running);
+    m_checkBox6->setEnabled(!running && m_checker);
     // A connection lost under the write leaves nothing to write through.
     m_button1->setEnabled(!running && !m_link.boxLost());
-    m_button3->setEnabled(running && !(m_engine && m_engine->stopRequested()));
+    m_button3->setEnabled(running && m_engine && m_engine->running() && !m_engine->stopRequested());
     const bool offer = !running && resumeOffered();
     m_button4->setVisible(offer);
     m_button4->setEnabled(offer);
@@ -260,12 +298,14 @@ bool TForm12::startWrite(const RemoteWriteRequest& request) {
     m_lastOutcome = RemoteWriteState::Idle;
     RemoteWriteRequest asStarted = request;
     asStarted.resumeGroup = asStarted.resumeStep = 0;
+    m_verifyThis = m_checker && m_written && m_checkBox6->isChecked();
     if (m_running)
         m_running(true);
     const bool started = m_engine->start(
         request, m_report.isOpen() ? &m_report : nullptr,
         [this, asStarted](const RemoteWriteResult& result) { finished(result, asStarted); });
     if (!started) {
+        m_verifyThis = false;
         if (m_running)
             m_running(false);
         return false;
@@ -280,7 +320,10 @@ void TForm12::finished(const RemoteWriteResult& result, const RemoteWriteRequest
         m_resume = Resume{request, result, m_link.connectionStartMs};
     else
         m_resume.reset();
-    if (m_running)
+    // The read-back keeps the line, and the exchange with it, until it has ended.
+    const bool check = m_verifyThis && result.outcome == RemoteWriteState::Done && !m_closing;
+    m_verifyThis = false;
+    if (m_running && !check)
         m_running(false);
     if (m_onFinished)
         m_onFinished(result);
@@ -290,6 +333,22 @@ void TForm12::finished(const RemoteWriteResult& result, const RemoteWriteRequest
                                                QDateTime::currentDateTime(), QLocale()));
     if (m_closing)
         return;
+    if (check) {
+        m_checking = true;
+        m_checkCancelled = false;
+        m_checkReason.clear();
+        showRunning(true);
+        m_label3->clear();
+        m_label4->setText(r(43));
+        m_progress1->setRange(0, 1);
+        m_progress1->setValue(0);
+        // Out of the write's own report: the read-back starts once its call has returned.
+        m_checkTask = m_link.clock().runAfter(0, [this, request, result] {
+            m_checkTask = 0;
+            startCheck(request, result);
+        });
+        return;
+    }
     if (result.outcome == RemoteWriteState::Stopped) {
         if (m_closeWhenStopped) {
             m_closeWhenStopped = false;
@@ -375,6 +434,10 @@ void TForm12::done(int result) {
         Button2Click();
         return;
     }
+    closeNow(result);
+}
+
+void TForm12::closeNow(int result) {
     m_closing = true;
     FormClose();
     QDialog::done(result);
@@ -382,6 +445,9 @@ void TForm12::done(int result) {
 }
 
 void TForm12::FormClose() {
+    // Storno or the window's close button during the read-back: nothing is claimed.
+    if (m_checking)
+        cancelCheck();
     if (m_engine && m_engine->running())
         m_engine->close(); // resumes the keep-alive
     m_checkBox5->setChecked(false);
@@ -432,17 +498,117 @@ void TForm12::closeDialog() {
     // A stopped write keeps the dialog open to say what the unit acknowledged and to offer
     // the rest, and so does a write whose box went away; the end of the write and its other
     // failures close it.
+    // A completed write that is to be checked stays in view for its read-back.
     if (m_lastOutcome == RemoteWriteState::Stopped || m_closing ||
-        (m_lastOutcome == RemoteWriteState::Failed && m_link.boxLost()))
+        (m_lastOutcome == RemoteWriteState::Failed && m_link.boxLost()) ||
+        (m_lastOutcome == RemoteWriteState::Done && m_verifyThis))
         return;
-    m_closing = true;
-    FormClose();
-    QDialog::done(QDialog::Accepted);
-    m_closing = false;
+    closeNow(QDialog::Accepted);
 }
 
 void TForm12::showMessage(const QString& text) {
     m_messenger.message(text);
+}
+
+// --- the read-back after a completed write ---
+
+void TForm12::startCheck(const RemoteWriteRequest& request, const RemoteWriteResult& result) {
+    if (!m_checking)
+        return;
+    const bool started =
+        m_checker && m_written &&
+        m_checker->start(*m_written, request, result,
+                         [this](const WriteCheck& check) { checkFinished(check); });
+    if (!started) {
+        // Nothing was written that could be read back: the write ends as without the check.
+        endCheck();
+        closeNow(QDialog::Accepted);
+    }
+}
+
+void TForm12::checkFinished(const WriteCheck& check) {
+    if (m_checkCancelled || !m_checking) {
+        endCheck();
+        return;
+    }
+    // The answer comes once the read's own call has returned: its last message is still on
+    // the way and is part of the answer.
+    m_link.clock().cancel(m_checkTask);
+    m_checkTask = m_link.clock().runAfter(0, [this, check] {
+        m_checkTask = 0;
+        const QString reason = m_checkReason;
+        endCheck();
+        if (isVisible())
+            closeNow(QDialog::Accepted);
+        if (m_onChecked)
+            m_onChecked(check, reason);
+    });
+}
+
+void TForm12::endCheck() {
+    if (!m_checking)
+        return;
+    m_checking = false;
+    m_checkCancelled = false;
+    if (m_checker)
+        m_link.clock().cancel(m_checkTask);
+    m_checkTask = 0;
+    if (m_running)
+        m_running(false);
+    m_label3->clear();
+    m_label4->clear();
+    showRunning(false);
+}
+
+void TForm12::cancelCheck() {
+    if (!m_checking)
+        return;
+    m_checkCancelled = true;
+    if (m_checker && m_checker->running())
+        m_checker->cancel(); // the read closes and the keep-alive resumes
+    endCheck();
+}
+
+void TForm12::abortCheck() {
+    if (!m_checking)
+        return;
+    m_checkCancelled = true;
+    if (m_checker && m_checker->running())
+        m_checker->abort();
+    endCheck();
+}
+
+void TForm12::checkProgress(const RemoteProgress& p) {
+    const int key = p.group == QLatin1String("settings") ? Msg::RemoteReadSettingsProgress
+                                                         : Msg::RemoteReadMemoriesProgress;
+    m_label3->setText(m_texts.message(key)
+                          .arg(p.groupIndex)
+                          .arg(p.groupCount)
+                          .arg(p.overallIndex)
+                          .arg(p.overallCount));
+    m_label4->setText(r(43) + QLatin1Char(' ') +
+                      m_texts.message(Msg::RemoteTimeLeft).arg(minutes(p.msLeft)));
+    m_progress1->setRange(0, std::max(1, p.overallCount));
+    m_progress1->setValue(std::clamp(p.overallIndex - 1, 0, std::max(1, p.overallCount)));
+}
+
+void TForm12::checkHalted() {
+    // A wait inside the read ran out: the check ends as failed rather than waiting for Storno.
+    if (!m_checking || m_checkCancelled)
+        return;
+    m_link.clock().cancel(m_checkTask);
+    m_checkTask = m_link.clock().runAfter(0, [this] {
+        m_checkTask = 0;
+        if (m_checker && m_checker->running())
+            m_checker->cancel();
+    });
+}
+
+void TForm12::checkMessage(const QString& text) {
+    // A read that lost its box speaks of parameters taken into the window; the read-back took
+    // none, so only the loss itself is the reason.
+    m_checkReason =
+        m_link.boxLost() ? m_texts.message(Msg::BoxLost).arg(m_link.selectedSerial()) : text;
 }
 
 } // namespace lumo

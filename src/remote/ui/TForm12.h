@@ -1,4 +1,7 @@
 #pragma once
+#include "params/WriteCheck.h"
+#include "platform/Clock.h"
+#include "remote/RemoteReadView.h"
 #include "remote/RemoteReport.h"
 #include "remote/RemoteWriteEngine.h"
 #include "remote/TimeLeftEstimate.h"
@@ -7,6 +10,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -18,17 +22,18 @@ class QPushButton;
 
 namespace lumo {
 
-class Clock;
 class Messenger;
 class RemoteLink;
+class RemoteWriteCheck;
 class Texts;
 
 // The write dialog "Zápis dat do Vexo": the groups to write, the report file, start and
 // close, the group and entry labels and the progress bar; beyond these, how far the write has
 // come and the time left, a stop after the entry in flight, the offer to continue a stopped or
-// failed write, and the limit to the memories that differ from what the unit holds. A view of
-// RemoteWriteEngine: every pause is the engine's clock task, so the dialog repaints and moves
-// while the unit waits.
+// failed write, the limit to the memories that differ from what the unit holds, and the check
+// "Ověřit zápis" that reads back what a completed write carried. A view of RemoteWriteEngine
+// and of the read-back's RemoteReadEngine: every pause is an engine's clock task, so the
+// dialog repaints and moves while the unit waits.
 class TForm12 : public QDialog, public RemoteWriteView {
     Q_OBJECT
 public:
@@ -49,6 +54,21 @@ public:
     void setFinishedHandler(std::function<void(const RemoteWriteResult&)> handler) {
         m_onFinished = std::move(handler);
     }
+    // The read-back after a completed write and the set the write sends (not owned); without
+    // them the check box has nothing to run.
+    void setChecker(RemoteWriteCheck* checker, const ParameterSet* written);
+    // The state "Ověřit zápis" takes each time the dialog is shown.
+    void setVerifyDefault(bool on) { m_verifyDefault = on; }
+    // Runs once per read-back that ended by itself (not by Storno), with what it found and, when
+    // it failed, why (the read's own message, or empty).
+    using CheckedHandler = std::function<void(const WriteCheck&, const QString& reason)>;
+    void setCheckedHandler(CheckedHandler handler) { m_onChecked = std::move(handler); }
+    // What the read-back shows: its progress in the write dialog.
+    RemoteReadView& checkView();
+    // A read-back runs or is about to start.
+    bool checking() const { return m_checking; }
+    // Ends a read-back without an answer and without resuming anything (the window closes).
+    void abortCheck();
     // `Writedata1Click`: the moment that names the report file.
     void setStamp(const QDateTime& when) { m_stamp = when; }
 
@@ -87,6 +107,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    class CheckView;
     struct Resume {
         RemoteWriteRequest request; // as started, without a resume point
         RemoteWriteResult result;
@@ -94,6 +115,7 @@ private:
     };
     void FormShow();
     void FormClose();
+    void closeNow(int result);
     RemoteWriteRequest selection() const;
     bool startWrite(const RemoteWriteRequest& request);
     void finished(const RemoteWriteResult& result, const RemoteWriteRequest& request);
@@ -103,6 +125,14 @@ private:
     QString groupName(int group) const;
     void refreshOnlyChanged();
     QString r(int key) const;
+    // The read-back after a completed write.
+    void startCheck(const RemoteWriteRequest& request, const RemoteWriteResult& result);
+    void checkFinished(const WriteCheck& check);
+    void endCheck();
+    void cancelCheck();
+    void checkProgress(const RemoteProgress& p);
+    void checkHalted();
+    void checkMessage(const QString& text);
 
     RemoteLink& m_link;
     const Texts& m_texts;
@@ -123,6 +153,16 @@ private:
     int m_group = 0;
     bool m_closing = false;
     bool m_closeWhenStopped = false;
+    RemoteWriteCheck* m_checker = nullptr;
+    const ParameterSet* m_written = nullptr;
+    CheckedHandler m_onChecked;
+    std::unique_ptr<CheckView> m_checkView;
+    bool m_verifyDefault = false;
+    bool m_verifyThis = false; // the write in flight is read back when it completes
+    bool m_checking = false;
+    bool m_checkCancelled = false;
+    QString m_checkReason;
+    Clock::TaskId m_checkTask = 0;
 
     QGroupBox* m_groupBox1;
     QCheckBox* m_checkBox1;
@@ -130,6 +170,7 @@ private:
     QCheckBox* m_checkBox3;
     QCheckBox* m_checkBox4;
     QCheckBox* m_checkBox7; // only changed memories
+    QCheckBox* m_checkBox6; // read back what was written
     QPushButton* m_button5; // the unit's contents from a file
     QLabel* m_label5;       // where the unit's contents come from
     QGroupBox* m_groupBox2;

@@ -1,13 +1,18 @@
 // The write dialog over the simulator's line box, in virtual time: the menu command and its
 // check, the dialog's controls, the report file, progress, stop and continue, Storno while
-// writing, and the limit to the memories that differ from what the unit holds.
+// writing, the limit to the memories that differ from what the unit holds, and "Ověřit zápis":
+// the read-back after a completed write, its answer, Storno during it and a box lost under it.
 #include "files/ParameterFiles.h"
 #include "link/FtdiVirtual.h"
+#include "params/Comparison.h"
 #include "params/EditMarks.h"
 #include "params/FieldTable.h"
+#include "params/ParameterDiff.h"
 #include "params/ParameterModel.h"
+#include "platform/AppConfig.h"
 #include "platform/VirtualClock.h"
 #include "remote/FtdiBoxBus.h"
+#include "remote/RemoteWriteCheck.h"
 #include "remote/RemoteWriteEngine.h"
 #include "remote/WriteGroups.h"
 #include "remote/ui/RemoteUi.h"
@@ -25,6 +30,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -527,6 +533,245 @@ TEST_F(WriteDialogTest, CompletedWriteClearsTheMarksOfWhatWasWrittenOnly) {
     runUntil([&] { return !dialog->isVisible(); });
     ASSERT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Done);
     EXPECT_EQ(editedParameters(model.params(), model.baseline().values()), QStringList{"Edit1"});
+}
+
+// --- "Ověřit zápis": the read-back after a completed write ---
+
+class VerifyDialogTest : public WriteDialogTest {
+protected:
+    void SetUp() override {
+        WriteDialogTest::SetUp();
+        shell.setComparisonViewer([this](const CompareRequest& r) { compared.push_back(r); });
+    }
+    void verifyOption(bool on) {
+        AppConfig config;
+        config.verify = on;
+        shell.readConfig(config);
+    }
+    // The switch group: 15 entries, the third (321) carries Edit129.
+    void writeSwitchesVerified() {
+        model.params().setText(QStringLiteral("Edit129"), QStringLiteral("123456"));
+        verifyOption(true);
+        connectToUnit();
+        openDialog();
+        only({3});
+        ASSERT_TRUE(child<QCheckBox>("CheckBox6")->isChecked());
+        from = commandCount();
+        child<QPushButton>("Button1")->click();
+        runUntil([&] { return readRequests().size() > 0; });
+        ASSERT_FALSE(readRequests().isEmpty()) << "no read-back started";
+    }
+    // The read requests (settings blocks, memories) the box received since `from`.
+    QList<QByteArray> readRequests() const {
+        QList<QByteArray> out;
+        for (const QByteArray& c : device->box().commands().mid(from))
+            if (c.startsWith("ATDE8*") && c != "ATDE8*5")
+                out << c;
+        return out;
+    }
+    std::vector<CompareRequest> compared;
+    int from = 0;
+};
+
+TEST_F(VerifyDialogTest, TheBoxSitsInItsRowAndStartsAsTheOptionOfTheNastaveniMenu) {
+    auto* verify = child<QCheckBox>("CheckBox6");
+    ASSERT_NE(verify, nullptr);
+    EXPECT_EQ(verify->text(), QStringLiteral("Ověřit zápis"));
+    EXPECT_EQ(verify->parentWidget()->objectName(), QStringLiteral("GroupBox1"));
+    EXPECT_EQ(verify->geometry().top(), 194);
+    connectToUnit();
+    openDialog();
+    EXPECT_FALSE(verify->isChecked()) << "Verify is off unless Config.ini says so";
+    dialog->done(QDialog::Rejected);
+
+    verifyOption(true);
+    openDialog();
+    EXPECT_TRUE(verify->isChecked());
+    verify->setChecked(false); // for this write only
+    dialog->done(QDialog::Rejected);
+    openDialog();
+    EXPECT_TRUE(verify->isChecked());
+    dialog->done(QDialog::Rejected);
+
+    // With the local part there, its menu item is the option, as the menu has set it since.
+    bool on = false;
+    shell.commands().add(QStringLiteral("Ovitzpis1"), [&] { on = !on; });
+    shell.commands().setChecked(QStringLiteral("Ovitzpis1"), false);
+    openDialog();
+    EXPECT_FALSE(verify->isChecked());
+    dialog->done(QDialog::Rejected);
+}
+
+TEST_F(VerifyDialogTest, ClearTheWriteIsFollowedByTheKeepAliveAlone) {
+    model.params().setText(QStringLiteral("Edit129"), QStringLiteral("123456"));
+    connectToUnit();
+    openDialog();
+    only({3});
+    ASSERT_FALSE(child<QCheckBox>("CheckBox6")->isChecked());
+    from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    const int end = commandCount();
+    EXPECT_EQ(writesSince(from).size(), 15);
+    // A minute of the resumed connection: the keep-alive's cycle, no read of any block.
+    runUntil([] { return false; }, 60000);
+    const QList<QByteArray> after = device->box().commands().mid(end);
+    ASSERT_FALSE(after.isEmpty());
+    for (const QByteArray& c : after)
+        EXPECT_TRUE(c == "ATDE8*5" || c == "AT@RECE" || c == "AT@RECN" || c == "AT")
+            << c.constData();
+    EXPECT_TRUE(readRequests().isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
+}
+
+TEST_F(VerifyDialogTest, AUnitThatStoresEverythingIsVerifiedWithTheDialogInViewMeanwhile) {
+    writeSwitchesVerified();
+    // The write is done; its dialog stays, saying that it reads back and how far it is.
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->checking());
+    EXPECT_EQ(dialog->lastResult()->outcome, RemoteWriteState::Done);
+    EXPECT_TRUE(part->busy());
+    EXPECT_TRUE(shell.guard().busy()) << "no local exchange while the line reads back";
+    EXPECT_FALSE(child<QPushButton>("Button1")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("Button3")->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>("CheckBox6")->isEnabled());
+    runUntil([&] { return readRequests().size() == 2; });
+    const QString progress = child<QLabel>("Label3")->text();
+    EXPECT_TRUE(progress.startsWith(QStringLiteral("Nastavení: blok 2 z 6, celkem 2 z 6")))
+        << progress.toStdString();
+    const QString said = child<QLabel>("Label4")->text();
+    EXPECT_TRUE(
+        said.startsWith(QStringLiteral("Zápis dokončen, čtu zpět k ověření. Zbývá nejméně ")))
+        << said.toStdString();
+    EXPECT_EQ(child<QProgressBar>("ProgressBar1")->maximum(), 6);
+
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_FALSE(dialog->checking());
+    EXPECT_EQ(messenger.messages, std::vector<QString>{QStringLiteral("Zápis ověřen")});
+    EXPECT_TRUE(compared.empty());
+    // Block 7 first, then 0..4: the settings blocks, and no memory, since none was written.
+    EXPECT_EQ(readRequests(), (QList<QByteArray>{"ATDE8*#7", "ATDE8*#0", "ATDE8*#1", "ATDE8*#2",
+                                                 "ATDE8*#3", "ATDE8*#4"}));
+    EXPECT_FALSE(shell.guard().busy());
+    runUntil([&] { return keepAliveRuns(); }, 5000);
+    EXPECT_TRUE(keepAliveRuns());
+    EXPECT_TRUE(shell.commands().isEnabled("Writedata1"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit129")), QStringLiteral("123456"));
+}
+
+TEST_F(VerifyDialogTest, WrittenMemoriesAreReadBackAndAVerifyWithNothingWrittenSaysNothing) {
+    setMemory(5, "123");
+    setMemory(71, "45");
+    verifyOption(true);
+    connectToUnit();
+    openDialog();
+    only({4});
+    from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_EQ(readRequests(), (QList<QByteArray>{"ATDE8*#7", "ATDE8*104", "ATDE8*206"}));
+    EXPECT_EQ(messenger.messages, std::vector<QString>{QStringLiteral("Zápis ověřen")});
+
+    // Only memories, all empty: nothing goes out, nothing is read back, nothing claimed.
+    for (int k : {5, 71})
+        setMemory(k, "");
+    messenger.messages.clear();
+    openDialog();
+    only({4});
+    from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !dialog->isVisible(); }, 60000);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(readRequests().isEmpty());
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_FALSE(shell.guard().busy());
+}
+
+TEST_F(VerifyDialogTest, AWriteCodeTheUnitLostOpensTheCompareViewWithThatParameter) {
+    sim::LineBoxFaults faults;
+    faults.dropWrite = 3; // the third write code: 321, Edit129
+    device->box().setFaults(faults);
+    writeSwitchesVerified();
+    runUntil([&] { return !dialog->isVisible(); });
+    EXPECT_TRUE(messenger.messages.empty()) << messenger.messages[0].toStdString();
+    ASSERT_EQ(compared.size(), 1u);
+    const CompareRequest& request = compared[0];
+    EXPECT_FALSE(request.allowTake);
+    EXPECT_EQ(request.title, texts.message(Msg::WriteNotVerified));
+    EXPECT_EQ(request.otherHeader, texts.message(Msg::ReadBackColumn));
+    const auto listed = diffParameters(model.params(), request.other, texts);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, QStringLiteral("Edit129"));
+    EXPECT_EQ(listed[0].otherValue, QString());
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit129")), QStringLiteral("123456"))
+        << "the window keeps what was written";
+}
+
+TEST_F(VerifyDialogTest, StornoDuringTheReadBackEndsItCleanlyClaimingNothing) {
+    writeSwitchesVerified();
+    runUntil([&] { return readRequests().size() == 2; });
+    child<QPushButton>("Button2")->click();
+    EXPECT_FALSE(dialog->isVisible()) << "no question: nothing is left half-written";
+    EXPECT_TRUE(messenger.questions.empty());
+    EXPECT_FALSE(dialog->checking());
+    EXPECT_FALSE(part->writeCheck().running());
+    EXPECT_FALSE(shell.guard().busy());
+    runUntil([&] { return keepAliveRuns(); }, 5000);
+    EXPECT_TRUE(keepAliveRuns());
+    runUntil([] { return false; }, 60000);
+    EXPECT_EQ(readRequests().size(), 2) << "no block asked for after Storno";
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_TRUE(compared.empty());
+    EXPECT_EQ(part->engine().state(), ConnectionState::Quiet);
+
+    // The window's close button during a read-back does the same.
+    openDialog();
+    only({3});
+    from = commandCount();
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return readRequests().size() == 1; });
+    ASSERT_TRUE(dialog->checking());
+    dialog->reject();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(part->writeCheck().running());
+    runUntil([&] { return keepAliveRuns(); }, 5000);
+    EXPECT_TRUE(keepAliveRuns());
+    EXPECT_TRUE(messenger.messages.empty());
+}
+
+TEST_F(VerifyDialogTest, ABoxLostDuringTheReadBackSaysTheWriteIsUncheckedInOneMessage) {
+    writeSwitchesVerified();
+    runUntil([&] { return readRequests().size() == 2; });
+    device->vanish();
+    runUntil([&] { return !dialog->checking(); }, 60000);
+    EXPECT_FALSE(dialog->isVisible());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    const QString& said = messenger.messages[0];
+    EXPECT_TRUE(said.startsWith(texts.message(Msg::ReadBackFailed))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("Zařízení Telvox KAV00001"))) << said.toStdString();
+    // The read-back took nothing into the window, so nothing is said of taken parameters.
+    EXPECT_FALSE(said.contains(QStringLiteral("Načtení bylo přerušeno"))) << said.toStdString();
+    EXPECT_EQ(messenger.warnings.size(), 1u);
+    EXPECT_TRUE(compared.empty());
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
+    EXPECT_FALSE(shell.guard().busy());
+    EXPECT_FALSE(shell.commands().isEnabled("Writedata1"));
+    EXPECT_EQ(model.params().text(QStringLiteral("Edit129")), QStringLiteral("123456"));
+}
+
+TEST_F(VerifyDialogTest, TheMainWindowClosingDuringTheReadBackEndsItWithoutAnAnswer) {
+    part->setWaiter([this](const std::function<bool()>& done) {
+        for (int i = 0; i < 1000 && !done(); ++i)
+            clock.advance(10);
+    });
+    writeSwitchesVerified();
+    shell.closeSequence().run();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->checking());
+    EXPECT_FALSE(part->writeCheck().running());
+    runUntil([] { return false; }, 10000);
+    EXPECT_TRUE(messenger.messages.empty());
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
 }
 
 } // namespace
