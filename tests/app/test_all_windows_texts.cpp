@@ -49,7 +49,7 @@ bool messageOnly(const TextKey& k) {
     case S::OTHER:
         return k.key == 30 || (k.key >= 35 && k.key <= 38) || k.key == 48 || k.key == 49;
     case S::REMOTE:
-        return (k.key >= 25 && k.key <= 32) || (k.key >= 70 && k.key <= 81);
+        return (k.key >= 25 && k.key <= 32) || k.key == 43 || (k.key >= 70 && k.key <= 81);
     default:
         return false;
     }
