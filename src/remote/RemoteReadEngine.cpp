@@ -45,7 +45,7 @@ RemoteReadEngine::RemoteReadEngine(RemoteLink& link, ConnectionEngine& connectio
       m_clock(link.clock()) {}
 
 RemoteReadEngine::~RemoteReadEngine() {
-    m_clock.cancel(m_tickTask);
+    stopTicking();
     m_clock.cancel(m_waitTask);
 }
 
@@ -114,6 +114,45 @@ void RemoteReadEngine::continueTicking() {
     });
 }
 
+// After each step of the exchange the tick runs as ever, and until it is due a pass of 1 ms
+// takes what the box has sent: a reply that comes within the first tick is handled at
+// once instead of on that tick. Later replys come on the ticks as before. The passes count
+// no tick, so the time-out comes after the same ticks as ever.
+void RemoteReadEngine::pickUp() {
+    continueTicking();
+    pickUpPass(kTickMs / kPickUpMs - 1);
+}
+
+void RemoteReadEngine::pickUpPass(int passesLeft) {
+    m_clock.cancel(m_pickUpTask);
+    m_pickUpTask = 0;
+    if (passesLeft <= 0)
+        return;
+    m_pickUpTask = m_clock.runAfter(kPickUpMs, [this, passesLeft] {
+        m_pickUpTask = 0;
+        if (m_state != RemoteReadState::Settings && m_state != RemoteReadState::Memories)
+            return;
+        m_link.ReceiveBuffer += m_link.BoxReceive();
+        if (m_link.boxLost()) {
+            loseBox();
+            return;
+        }
+        if (!ReplyComplete(m_link.ReceiveBuffer)) {
+            pickUpPass(passesLeft - 1);
+            return;
+        }
+        m_clock.cancel(m_tickTask);
+        m_tickTask = 0;
+        onReply();
+    });
+}
+
+void RemoteReadEngine::stopTicking() {
+    m_clock.cancel(m_tickTask);
+    m_clock.cancel(m_pickUpTask);
+    m_tickTask = m_pickUpTask = 0;
+}
+
 bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* report,
                              Finished finished) {
     if (m_state != RemoteReadState::Idle || !m_connection.suspend())
@@ -150,7 +189,7 @@ bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* rep
         send(SettingsBlockRequest(m_block));
         setState(RemoteReadState::Settings);
         reportProgress();
-        continueTicking();
+        pickUp();
     });
     return true;
 }
@@ -219,7 +258,7 @@ void RemoteReadEngine::tick() {
     RemoteCounters& c = m_link.counters;
     if (++c.PollTicks > kReplyTimeoutTicks) {
         resend();
-        continueTicking();
+        pickUp();
         return;
     }
     m_link.ReceiveBuffer += m_link.BoxReceive();
@@ -231,6 +270,11 @@ void RemoteReadEngine::tick() {
         continueTicking();
         return;
     }
+    onReply();
+}
+
+void RemoteReadEngine::onReply() {
+    RemoteCounters& c = m_link.counters;
     c.PollTicks = 0;
     const QByteArray reply = ReplyText(m_link.ReceiveBuffer);
     if (reply == kFullReply) {
@@ -244,7 +288,7 @@ void RemoteReadEngine::tick() {
             fail(m_texts.get(TextSection::REMOTE, 29) + QStringLiteral(" - 'RECE -> OK'"));
             return;
         }
-        continueTicking();
+        pickUp();
     }
 }
 
@@ -267,7 +311,7 @@ void RemoteReadEngine::onRecorded() {
     const QByteArray characters = EndsWithOk(buffer) ? buffer.left(buffer.size() - 4) : buffer;
     if (!EndsWithOk(buffer) || characters.size() < kNumberMemoryChars) {
         resend();
-        continueTicking();
+        pickUp();
         return;
     }
     m_received += characters.left(kNumberMemoryChars);
@@ -286,7 +330,7 @@ void RemoteReadEngine::onRecorded() {
             log("< " + m_link.ReceiveBuffer);
             m_view.setProgressBar(++m_progressBar);
             m_link.ReceiveBuffer.clear();
-            wait(kBlockWaitMs, [this] { continueTicking(); });
+            wait(kBlockWaitMs, [this] { pickUp(); });
         },
         QStringLiteral(" - RECE1"));
 }
@@ -295,7 +339,7 @@ void RemoteReadEngine::onOk() {
     log("< " + m_link.ReceiveBuffer);
     m_link.ReceiveBuffer.clear();
     if (m_receSent) {
-        continueTicking();
+        pickUp();
         return;
     }
     m_view.setProgressBar(++m_progressBar);
@@ -308,7 +352,7 @@ void RemoteReadEngine::onOk() {
             log("< " + m_link.ReceiveBuffer);
             m_view.setProgressBar(++m_progressBar);
             m_link.ReceiveBuffer.clear();
-            continueTicking();
+            pickUp();
         },
         memories ? QStringLiteral(" - RECE") : QStringLiteral(" - RECE2"));
 }
@@ -331,7 +375,7 @@ void RemoteReadEngine::urciporadi() {
         reportProgress();
         wait(kNextBlockWaitMs, [this] {
             send(SettingsBlockRequest(m_block));
-            continueTicking();
+            pickUp();
         });
     });
 }
@@ -351,8 +395,7 @@ void RemoteReadEngine::settingsDone() {
 }
 
 void RemoteReadEngine::provadimcisla() {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = 0;
+    stopTicking();
     if (m_request.selectedCount() == 0) {
         finish(RemoteReadState::Done, true);
         return;
@@ -379,7 +422,7 @@ void RemoteReadEngine::cislaporadi() {
     m_link.DiscardInput();
     wait(kMemoryWaitMs, [this] {
         send(NumberMemoryRequest(m_memory));
-        continueTicking();
+        pickUp();
     });
 }
 
@@ -397,8 +440,7 @@ void RemoteReadEngine::cislaporadipok() {
 }
 
 void RemoteReadEngine::halt(const QString& suffix) {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = 0;
+    stopTicking();
     m_result.message = m_texts.get(TextSection::REMOTE, 28) + suffix;
     setState(RemoteReadState::Halted);
     m_view.showMessage(m_result.message);
@@ -438,9 +480,9 @@ void RemoteReadEngine::abort() {
 }
 
 void RemoteReadEngine::finish(RemoteReadState outcome, bool resume) {
-    m_clock.cancel(m_tickTask);
+    stopTicking();
     m_clock.cancel(m_waitTask);
-    m_tickTask = m_waitTask = 0;
+    m_waitTask = 0;
     m_result.outcome = outcome;
     setState(outcome);
     if (m_report)

@@ -44,6 +44,8 @@ class RemoteReadEngine {
 public:
     using Finished = std::function<void(const RemoteReadResult&)>;
     static constexpr int kTickMs = 50;
+    // Passes between the steps of an exchange and the next tick, for replies that come early.
+    static constexpr int kPickUpMs = 1;
     static constexpr int kReplyTimeoutTicks = 100;
     static constexpr int kMismatchLimit = 10;
     static constexpr int kStartWaitMs = 100;
@@ -77,6 +79,10 @@ private:
     void wait(int ms, std::function<void()> then);
     void waitPasses(int passes, bool untilOk, std::function<void()> then, QString failure);
     void continueTicking();
+    void pickUp();
+    void pickUpPass(int passesLeft);
+    void stopTicking();
+    void onReply();
     void tick();
     void onFull();
     void onRecorded();
@@ -120,6 +126,7 @@ private:
     int m_exchangesTotal = 0;
     int m_blocksLeft = 0;
     Clock::TaskId m_tickTask = 0;
+    Clock::TaskId m_pickUpTask = 0;
     Clock::TaskId m_waitTask = 0;
 };
 

@@ -70,7 +70,7 @@ RemoteWriteEngine::RemoteWriteEngine(RemoteLink& link, ConnectionEngine& connect
       m_clock(link.clock()) {}
 
 RemoteWriteEngine::~RemoteWriteEngine() {
-    m_clock.cancel(m_tickTask);
+    stopTicking();
     m_clock.cancel(m_waitTask);
 }
 
@@ -198,6 +198,45 @@ void RemoteWriteEngine::continueTicking() {
     });
 }
 
+// After each step of the exchange the tick runs as ever, and until it is due a pass of 1 ms
+// takes what the box has sent: a acknowledgement that comes within the first tick is handled at
+// once instead of on that tick. Later acknowledgements come on the ticks as before. The passes
+// count no tick, so the time-out comes after the same ticks as ever.
+void RemoteWriteEngine::pickUp() {
+    continueTicking();
+    pickUpPass(kTickMs / kPickUpMs - 1);
+}
+
+void RemoteWriteEngine::pickUpPass(int passesLeft) {
+    m_clock.cancel(m_pickUpTask);
+    m_pickUpTask = 0;
+    if (passesLeft <= 0)
+        return;
+    m_pickUpTask = m_clock.runAfter(kPickUpMs, [this, passesLeft] {
+        m_pickUpTask = 0;
+        if (m_state != RemoteWriteState::Writing)
+            return;
+        m_link.ReceiveBuffer += m_link.BoxReceive();
+        if (m_link.boxLost()) {
+            loseBox();
+            return;
+        }
+        if (!ReplyComplete(m_link.ReceiveBuffer)) {
+            pickUpPass(passesLeft - 1);
+            return;
+        }
+        m_clock.cancel(m_tickTask);
+        m_tickTask = 0;
+        onReply();
+    });
+}
+
+void RemoteWriteEngine::stopTicking() {
+    m_clock.cancel(m_tickTask);
+    m_clock.cancel(m_pickUpTask);
+    m_tickTask = m_pickUpTask = 0;
+}
+
 QByteArray RemoteWriteEngine::stepCommand() const {
     return m_link.table.command(m_link.StepIndex);
 }
@@ -249,8 +288,7 @@ bool RemoteWriteEngine::start(const RemoteWriteRequest& request, RemoteReport* r
 }
 
 void RemoteWriteEngine::autopora() {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = 0;
+    stopTicking();
     m_finishedFlag = true;
     m_group = 0;
     {
@@ -283,8 +321,7 @@ bool RemoteWriteEngine::buildGroup(int group) {
 }
 
 void RemoteWriteEngine::autoporadi() {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = 0;
+    stopTicking();
     int next = m_group + 1;
     const int firstGroup = m_request.resumeGroup > 0 ? m_request.resumeGroup : 1;
     while (next <= 4 && (!m_request.groups[std::size_t(next - 1)] || next < firstGroup))
@@ -317,7 +354,7 @@ void RemoteWriteEngine::sendEntry() {
     if (!split) {
         log("> " + command);
         m_link.BoxSend(command);
-        continueTicking();
+        pickUp();
         return;
     }
     // No tick runs while the first part waits for its acknowledgement.
@@ -333,7 +370,7 @@ void RemoteWriteEngine::sendEntry() {
         wait(kSplitWaitMs, [this, second] {
             m_link.BoxSend(second);
             log("> 2part " + second);
-            continueTicking();
+            pickUp();
         });
     });
 }
@@ -372,6 +409,12 @@ void RemoteWriteEngine::tick() {
         continueTicking();
         return;
     }
+    onReply();
+}
+
+void RemoteWriteEngine::onReply() {
+    RemoteCounters& c = m_link.counters;
+    const QByteArray command = stepCommand();
     m_view.setProgressBar(m_link.StepIndex + 2);
     log("< " + m_link.ReceiveBuffer);
     c.ReplyTimeouts = c.PollTicks = 0;
@@ -387,7 +430,7 @@ void RemoteWriteEngine::tick() {
                 fail(QStringLiteral(" 'Timeout of ERR'"));
                 return;
             }
-            continueTicking();
+            pickUp();
         });
         return;
     }
@@ -399,7 +442,7 @@ void RemoteWriteEngine::tick() {
                  QStringLiteral("'"));
             return;
         }
-        continueTicking();
+        pickUp();
         return;
     }
     acknowledged();
@@ -529,8 +572,7 @@ QString RemoteWriteEngine::acknowledgedSummary(const RemoteWriteResult& result,
 }
 
 void RemoteWriteEngine::halt(const QString& message) {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = 0;
+    stopTicking();
     m_result.message = message;
     setState(RemoteWriteState::Halted);
     m_view.showMessage(message);
@@ -550,9 +592,9 @@ void RemoteWriteEngine::abort() {
 }
 
 void RemoteWriteEngine::finish(RemoteWriteState outcome, bool resume) {
-    m_clock.cancel(m_tickTask);
+    stopTicking();
     m_clock.cancel(m_waitTask);
-    m_tickTask = m_waitTask = 0;
+    m_waitTask = 0;
     m_result.outcome = outcome;
     m_result.resumeGroup = 0;
     m_result.resumeStep = 0;

@@ -82,6 +82,8 @@ class RemoteWriteEngine {
 public:
     using Finished = std::function<void(const RemoteWriteResult&)>;
     static constexpr int kTickMs = 100;
+    // Passes between the steps of an exchange and the next tick, for replies that come early.
+    static constexpr int kPickUpMs = 1;
     static constexpr int kReplyTimeoutTicks = 100;
     static constexpr int kGroupWaitMs = 1000;
     static constexpr int kAckWaitMs = 50;
@@ -141,6 +143,10 @@ private:
     void wait(int ms, std::function<void()> then);
     void waitPasses(int passes, std::function<void()> then);
     void continueTicking();
+    void pickUp();
+    void pickUpPass(int passesLeft);
+    void stopTicking();
+    void onReply();
     void autopora();
     void autoporadi();
     void sendEntry();
@@ -175,6 +181,7 @@ private:
     bool m_stopRequested = false;
     bool m_entryToggle = false;
     Clock::TaskId m_tickTask = 0;
+    Clock::TaskId m_pickUpTask = 0;
     Clock::TaskId m_waitTask = 0;
 };
 

@@ -132,6 +132,41 @@ TEST_F(RemoteReadTest, AnySelectionIsReadCompletelyInAscendingOrder) {
               RemoteReadEngine::fixedPausesMs(request) - RemoteReadEngine::kStartWaitMs);
 }
 
+TEST_F(RemoteReadTest, RepliesAreTakenAsTheyArriveNotOnTheNextTick) {
+    // A box as fast as its line allows: its "OK" to a request is there at once, its "FULL"
+    // after 16 characters of 1 ms.
+    device->box().setTiming({1, 1, 20});
+    RemoteReadRequest request;
+    request.memories[0] = request.memories[100] = true;
+    const int from = commandCount();
+    std::vector<std::pair<qint64, QByteArray>> sent; // when each command reached the box
+    std::optional<RemoteReadResult> result;
+    const qint64 start = clock.nowMs();
+    ASSERT_TRUE(reader->start(request, nullptr, [&](const RemoteReadResult& r) { result = r; }));
+    runUntil([&] {
+        const QList<QByteArray> all = commandsSince(from);
+        while (sent.size() < std::size_t(all.size()))
+            sent.emplace_back(clock.nowMs(), all[qsizetype(sent.size())]);
+        return result.has_value();
+    });
+    ASSERT_TRUE(result.has_value());
+    ASSERT_EQ(result->outcome, RemoteReadState::Done);
+    ASSERT_EQ(result->resends, 0);
+    const qint64 excess = clock.nowMs() - start - RemoteReadEngine::fixedPausesMs(request);
+    const int exchanges = 6 + 2;
+    EXPECT_LE(excess, exchanges * RemoteReadEngine::kTickMs);
+    int requests = 0;
+    for (std::size_t i = 0; i + 1 < sent.size(); ++i) {
+        if (!sent[i].second.startsWith("ATDE8*"))
+            continue;
+        ++requests;
+        EXPECT_EQ(sent[i + 1].second, QByteArray("AT@RECE")) << i;
+        EXPECT_EQ(sent[i + 1].first - sent[i].first, RemoteReadEngine::kPickUpMs)
+            << sent[i].second.toStdString();
+    }
+    EXPECT_EQ(requests, exchanges);
+}
+
 TEST_F(RemoteReadTest, ErrIsAnUnexpectedReplyWithoutReSendUntilTheSilenceRepeats) {
     sim::LineBoxFaults faults;
     faults.errEvery = 1;

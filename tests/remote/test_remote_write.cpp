@@ -67,6 +67,32 @@ TEST_F(RemoteWriteTest, SwitchGroupSendsItsFifteenEntriesThenResumesTheKeepAlive
     EXPECT_EQ(commandsSince(from).value(15), QByteArray("ATDE8*5"));
 }
 
+TEST_F(RemoteWriteTest, AcknowledgementsAreTakenAsTheyArriveNotOnTheNextTick) {
+    // The box says "OK" to an entry the moment it has it: the next entry follows after the
+    // protocol's pauses and one pass, not a tick later.
+    const int from = commandCount();
+    std::vector<qint64> sentAt;
+    std::optional<RemoteWriteResult> result;
+    const RemoteWriteRequest request = only(3);
+    const qint64 start = clock.nowMs();
+    ASSERT_TRUE(writer->start(request, nullptr, [&](const RemoteWriteResult& r) { result = r; }));
+    runUntil([&] {
+        while (sentAt.size() < std::size_t(writesSince(from).size()))
+            sentAt.push_back(clock.nowMs());
+        return result.has_value();
+    });
+    ASSERT_TRUE(result.has_value());
+    ASSERT_EQ(result->outcome, RemoteWriteState::Done);
+    ASSERT_EQ(sentAt.size(), 15u);
+    for (std::size_t i = 1; i < sentAt.size(); ++i)
+        EXPECT_EQ(sentAt[i] - sentAt[i - 1], RemoteWriteEngine::kAckWaitMs +
+                                                 RemoteWriteEngine::kEntryWaitMs +
+                                                 RemoteWriteEngine::kPickUpMs)
+            << i;
+    EXPECT_EQ(clock.nowMs() - start,
+              writer->fixedPausesMs(request) + 15 * RemoteWriteEngine::kPickUpMs);
+}
+
 TEST_F(RemoteWriteTest, EveryGroupSendsExactlyWhatItsBuilderMadeInOrder) {
     setMemories({{1, "123"}, {70, "456"}});
     const int from = commandCount();
