@@ -444,6 +444,25 @@ void RemoteReadEngine::halt(const QString& suffix) {
     m_result.message = m_texts.get(TextSection::REMOTE, 28) + suffix;
     setState(RemoteReadState::Halted);
     m_view.showMessage(m_result.message);
+    watchHalted();
+}
+
+// A halted read waits for Storno with nothing on the line. The box is still asked for its queue
+// every tick, so that one pulled out meanwhile ends the read and the connection while the
+// dialog waits rather than after it closes.
+void RemoteReadEngine::watchHalted() {
+    if (m_state != RemoteReadState::Halted)
+        return;
+    m_tickTask = m_clock.runAfter(kTickMs, [this] {
+        m_tickTask = 0;
+        if (m_state != RemoteReadState::Halted)
+            return;
+        if (!m_link.probeBox()) {
+            loseBox();
+            return;
+        }
+        watchHalted();
+    });
 }
 
 void RemoteReadEngine::loseBox() {

@@ -82,6 +82,7 @@ private:
     void pickUp();
     void pickUpPass(int passesLeft);
     void stopTicking();
+    void watchHalted();
     void onReply();
     void tick();
     void onFull();

@@ -576,6 +576,25 @@ void RemoteWriteEngine::halt(const QString& message) {
     m_result.message = message;
     setState(RemoteWriteState::Halted);
     m_view.showMessage(message);
+    watchHalted();
+}
+
+// A halted write waits for Storno with nothing on the line. The box is still asked for its
+// queue every tick, so that one pulled out meanwhile ends the write and the connection while
+// the dialog waits rather than after it closes.
+void RemoteWriteEngine::watchHalted() {
+    if (m_state != RemoteWriteState::Halted)
+        return;
+    m_tickTask = m_clock.runAfter(kTickMs, [this] {
+        m_tickTask = 0;
+        if (m_state != RemoteWriteState::Halted)
+            return;
+        if (!m_link.probeBox()) {
+            loseBox();
+            return;
+        }
+        watchHalted();
+    });
 }
 
 void RemoteWriteEngine::close() {

@@ -146,6 +146,7 @@ private:
     void pickUp();
     void pickUpPass(int passesLeft);
     void stopTicking();
+    void watchHalted();
     void onReply();
     void autopora();
     void autoporadi();

@@ -420,5 +420,36 @@ TEST_F(ReadCommandTest, BoxVanishingMidReadShowsTheConnectionLostInTheWindow) {
     EXPECT_EQ(messenger.messages.size(), 1u); // said once, nothing repeats
 }
 
+TEST_F(ReadCommandTest, BoxVanishingWhileAHaltedReadWaitsForStornoIsNoticedAtOnce) {
+    connectUnit();
+    sim::LineBoxFaults faults;
+    faults.silentPrefixes = {"AT@RECN"};
+    device->box().setFaults(faults);
+    ASSERT_TRUE(shell.commands().trigger("Readdata1"));
+    TForm11& d = part->readDialog();
+    d.findChild<QCheckBox*>("CheckBox1")->setChecked(false);
+    for (int k = 1; k <= 128; ++k)
+        d.memoryBox(k)->setChecked(false);
+    d.findChild<QPushButton*>("Button1")->click();
+    advanceUntil([&] { return !messenger.messages.empty(); }, 60000);
+    ASSERT_EQ(messenger.messages, std::vector<QString>{QStringLiteral("Chyba - RECN")});
+    // Halted on a box that stays: the read waits for Storno as long as it takes.
+    clock.advance(60000);
+    ASSERT_TRUE(d.isVisible());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+
+    device->vanish();
+    advanceUntil([&] { return !d.isVisible(); }, 1000);
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(messenger.messages.size(), 2u);
+    EXPECT_TRUE(messenger.messages[1].startsWith("Zařízení Telvox KAV00001 bylo odpojeno"))
+        << messenger.messages[1].toStdString();
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
+    EXPECT_FALSE(shell.guard().busy());
+    EXPECT_FALSE(shell.commands().isEnabled("Readdata1"));
+    EXPECT_TRUE(shell.commands().isEnabled("Connect1"));
+    EXPECT_EQ(window.findChild<QAction*>("N6")->text(), QStringLiteral("Spojení s Vexo ztraceno"));
+}
+
 } // namespace
 } // namespace lumo

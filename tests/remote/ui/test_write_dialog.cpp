@@ -519,6 +519,45 @@ TEST_F(WriteDialogTest, BoxVanishingMidWriteKeepsTheDialogOpenSayingWhatWasAckno
     EXPECT_TRUE(messenger.questions.empty());
 }
 
+TEST_F(WriteDialogTest, BoxVanishingWhileAHaltedWriteWaitsForStornoIsNoticedAtOnce) {
+    setMemory(1, "11");
+    setMemory(2, "12345678909"); // sent in two parts
+    const QByteArray firstPart = memoryCommands().value(1).left(17);
+    ASSERT_EQ(firstPart.size(), 17);
+    connectToUnit();
+    sim::LineBoxFaults faults;
+    faults.silentPrefixes = {firstPart};
+    device->box().setFaults(faults);
+    openDialog();
+    only({4});
+    child<QPushButton>("Button1")->click();
+    runUntil([&] { return !messenger.messages.empty(); }, 600000);
+    ASSERT_EQ(messenger.messages,
+              std::vector<QString>{QStringLiteral("Chyba - timeout first part of number 1")});
+    ASSERT_EQ(part->writer().state(), RemoteWriteState::Halted);
+    // Halted on a box that stays: the write waits for Storno as long as it takes.
+    clock.advance(60000);
+    ASSERT_EQ(part->writer().state(), RemoteWriteState::Halted);
+    ASSERT_EQ(messenger.messages.size(), 1u);
+
+    device->vanish();
+    runUntil([&] { return !part->writer().running(); }, 1000);
+    EXPECT_FALSE(part->writer().running());
+    ASSERT_TRUE(dialog->lastResult());
+    EXPECT_TRUE(dialog->lastResult()->boxLost);
+    ASSERT_EQ(messenger.messages.size(), 2u);
+    EXPECT_TRUE(messenger.messages[1].startsWith(QStringLiteral("Zařízení Telvox KAV00001")))
+        << messenger.messages[1].toStdString();
+    EXPECT_EQ(child<QLabel>("Label4")->text(),
+              QStringLiteral("Zápis byl přerušen. Vexo potvrdilo: Paměti tlačítek 1 z 2; "
+                             "potvrzené paměti: DEN 1."));
+    EXPECT_EQ(part->engine().state(), ConnectionState::Idle);
+    EXPECT_TRUE(shell.commands().isEnabled("Connect1"));
+    EXPECT_FALSE(shell.guard().busy());
+    child<QPushButton>("Button2")->click();
+    EXPECT_FALSE(dialog->isVisible());
+}
+
 TEST_F(WriteDialogTest, CompletedWriteClearsTheMarksOfWhatWasWrittenOnly) {
     model.params().setText(QStringLiteral("Edit129"), QStringLiteral("123456"));
     model.params().setChecked(QStringLiteral("CheckBox1"),
