@@ -1,4 +1,5 @@
 #include "cli/CommandTable.h"
+#include "platform/SystemClock.h"
 #include "platform/Version.h"
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -38,6 +39,18 @@ int main(int argc, char** argv) {
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    // A test aid: the clocks of the link run this many times fast, so that a test of a minute
+    // of time-outs takes seconds. Not for use with a real unit.
+    if (const QByteArray scale = qgetenv("LUMO_TIME_SCALE"); !scale.isEmpty()) {
+        bool ok = false;
+        const int factor = scale.toInt(&ok);
+        if (!ok || factor < 1 || factor > 1000) {
+            printErr(QStringLiteral("lumo-cli: LUMO_TIME_SCALE must be a whole number from 1 "
+                                    "to 1000"));
+            return Usage;
+        }
+        lumo::SystemClock::setTimeScale(factor);
     }
     QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {

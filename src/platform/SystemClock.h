@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <memory>
 
 class QTimer;
 
@@ -22,11 +23,22 @@ public:
     TaskId runAfter(int delayMs, Task task) override;
     void cancel(TaskId id) override;
 
+    // A test aid: clocks made after this call run `factor` times fast. Every wait is that
+    // many times shorter in real time and nowMs() moves that many times quicker, so the
+    // program's own waits keep their values while a test of minutes of time-outs takes
+    // seconds. 1 (the default) is real time. Set once at start, before any clock is made.
+    static void setTimeScale(int factor);
+    static int timeScale();
+
 private:
+    class Compressed;
+
     QElapsedTimer m_elapsed;
     QObject m_context; // parent of the timers; their callbacks die with it
     QHash<TaskId, QTimer*> m_timers;
     TaskId m_nextId = 1;
+    int m_scale = 1;
+    std::unique_ptr<Compressed> m_compressed; // the scheduler of a clock running fast
 };
 
 } // namespace lumo

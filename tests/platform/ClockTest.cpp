@@ -2,8 +2,11 @@
 #include "platform/VirtualClock.h"
 
 #include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace lumo {
@@ -94,6 +97,74 @@ TEST(SystemClock, RunsTasksFromEventLoopAndHonoursCancel) {
     EXPECT_EQ(std::count(order.begin(), order.end(), 99), 0);
     EXPECT_EQ(order.size(), 3u);
     EXPECT_GE(clock.nowMs(), start);
+}
+
+// A clock made fast for tests: the same waits in its own time, order and cancellation as in
+// real time, and a wait shorter than a millisecond of real time is kept, not rounded away.
+class FastSystemClock : public ::testing::Test {
+protected:
+    void SetUp() override { SystemClock::setTimeScale(50); }
+    void TearDown() override { SystemClock::setTimeScale(1); }
+};
+
+TEST_F(FastSystemClock, TasksRunInOrderNoEarlierThanTheirTimeAndCancelHolds) {
+    SystemClock clock;
+    QEventLoop loop;
+    std::vector<std::pair<int, qint64>> runs;
+    const qint64 start = clock.nowMs();
+    auto record = [&](int tag) { return [&, tag] { runs.emplace_back(tag, clock.nowMs()); }; };
+    clock.runAfter(300, record(3));
+    clock.runAfter(100, record(1));
+    clock.runAfter(100, record(11)); // same due time: after the earlier one
+    const Clock::TaskId cancelled = clock.runAfter(200, record(99));
+    clock.runAfter(200, record(2));
+    clock.runAfter(400, [&] { loop.quit(); });
+    clock.cancel(cancelled);
+    // A guard in real time far beyond the 8 ms the 400 ms take at this speed.
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_EQ(runs.size(), 4u);
+    const std::vector<int> tags{runs[0].first, runs[1].first, runs[2].first, runs[3].first};
+    EXPECT_EQ(tags, (std::vector<int>{1, 11, 2, 3}));
+    EXPECT_GE(runs[0].second - start, 100);
+    EXPECT_GE(runs[2].second - start, 200);
+    EXPECT_GE(runs[3].second - start, 300);
+}
+
+TEST_F(FastSystemClock, ATickOfAFifthOfAMillisecondCountsItsWholeTimeOut) {
+    // The serial tick of 10 ms and its time-out of 101 ticks, at 50 times the speed: every
+    // tick a wait of 0.2 ms. The ticks must add up to the time-out in the clock's time, as
+    // they would in real time (a tick rounded to no wait would end it far sooner).
+    SystemClock clock;
+    QEventLoop loop;
+    int ticks = 0;
+    const qint64 start = clock.nowMs();
+    std::function<void()> tick = [&] {
+        if (++ticks > 101)
+            loop.quit();
+        else
+            clock.runAfter(10, tick);
+    };
+    clock.runAfter(10, tick);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(ticks, 102);
+    EXPECT_GE(clock.nowMs() - start, 1020);
+}
+
+TEST_F(FastSystemClock, ATaskMayDeleteItsClock) {
+    auto clock = std::make_unique<SystemClock>();
+    QEventLoop loop;
+    bool laterRan = false;
+    clock->runAfter(0, [&] {
+        clock.reset();
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    });
+    clock->runAfter(0, [&] { laterRan = true; });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_FALSE(clock);
+    EXPECT_FALSE(laterRan);
 }
 
 } // namespace
