@@ -22,7 +22,7 @@ bool UnitLink::open(QString* error) {
     if (m_kind == Kind::Serial) {
         if (m_portOpen)
             return true;
-        if (m_portMissing) {
+        if (m_portMissing || m_lost) {
             if (error)
                 *error = QStringLiteral("Invalid port number (COM1)");
             return false;
@@ -37,7 +37,7 @@ bool UnitLink::open(QString* error) {
         ++m_closes;
     }
     m_adapterOpen = false;
-    if (m_cableMissing)
+    if (m_cableMissing || m_lost)
         return false;
     m_deviceHeld = true;
     m_adapterOpen = true;
@@ -63,7 +63,7 @@ void UnitLink::close() {
 }
 
 int UnitLink::bytesWaiting() {
-    return isOpen() ? int(m_input.size()) : 0;
+    return isOpen() && !m_lost ? int(m_input.size()) : 0;
 }
 
 QByteArray UnitLink::readAll() {
@@ -85,9 +85,14 @@ bool UnitLink::writeByte(char byte) {
     ++m_writes;
     if (m_kind == Kind::Usb)
         m_lastWriteOk = !failing;
-    if (failing || !isOpen())
+    if (failing || !isOpen() || m_lost)
         return !failing;
     m_sent += byte;
+    if (++m_hostBytes == m_vanishAfter) {
+        deliverToUnit(byte);
+        vanish();
+        return true;
+    }
     const quint64 generation = m_generation;
     if (!m_pacing) {
         deliverToUnit(byte);
@@ -100,6 +105,14 @@ bool UnitLink::writeByte(char byte) {
             deliverToUnit(byte);
     });
     return true;
+}
+
+void UnitLink::vanish() {
+    m_lost = true;
+    ++m_generation; // whatever is on its way is lost
+    m_input.clear();
+    if (m_kind == Kind::Serial)
+        m_portOpen = false; // the component closes a port that hung up
 }
 
 void UnitLink::deliverToUnit(char byte) {

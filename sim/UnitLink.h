@@ -28,6 +28,7 @@ public:
     QByteArray readAll() override;
     bool writeByte(char byte) override;
     bool lastWriteOk() const override { return m_lastWriteOk; }
+    bool deviceLost() const override { return m_lost; }
     void setDataHandler(DataHandler handler) override { m_handler = std::move(handler); }
     QString openProblem() const override { return m_openProblem; }
 
@@ -40,6 +41,10 @@ public:
     void setPortMissing(bool missing) { m_portMissing = missing; }   // serial open fails
     void setCableMissing(bool missing) { m_cableMissing = missing; } // USB open fails
     void failWriteAt(int byteNumber) { m_failWriteAt = byteNumber; } // 0-based, USB only
+    // The device goes away once the unit has the host's `byteNumber`-th byte (counted from
+    // 1), as a cable pulled out: its answer and everything in flight are lost, the serial
+    // port closes, the cable stays held but answers nothing, and neither opens again.
+    void vanishAfter(int byteNumber) { m_vanishAfter = byteNumber; }
     // Marks the adapter closed as the port dialog does (the cable stays held).
     void markUsbClosed() { m_adapterOpen = false; }
     // What a failed open says is wrong with the device.
@@ -55,6 +60,7 @@ public:
 
 private:
     void deliverToUnit(char byte);
+    void vanish();
     void arrive(const QByteArray& bytes);
     void schedule(qint64 atMs, Clock::Task task);
 
@@ -71,6 +77,9 @@ private:
     bool m_portMissing = false;
     bool m_cableMissing = false;
     int m_failWriteAt = -1;
+    int m_vanishAfter = -1;
+    int m_hostBytes = 0;
+    bool m_lost = false;
     QString m_openProblem;
     int m_writes = 0;
     double m_txFreeAt = 0;

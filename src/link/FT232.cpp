@@ -67,7 +67,8 @@ bool TFT232::WriteByte(char byte) {
 
 int TFT232::ReceiveCount() {
     quint32 rx = 0, tx = 0, events = 0;
-    if (FT_GetStatus(m_handle, &rx, &tx, &events) != FT_OK)
+    m_statusFailed = FT_GetStatus(m_handle, &rx, &tx, &events) != FT_OK;
+    if (m_statusFailed)
         return 0;
     return static_cast<int>(rx);
 }

@@ -38,6 +38,8 @@ public:
     bool WriteByte(char byte);
     // Bytes waiting (0 when the status cannot be had).
     int ReceiveCount();
+    // The last ReceiveCount could not have the status: the device is gone.
+    bool StatusFailed() const { return m_statusFailed; }
     FT_STATUS DtrControl(bool clear);
     FT_STATUS RtsControl(bool clear);
     bool SetBitMode(quint8 mask, quint8 mode);
@@ -48,6 +50,7 @@ public:
 private:
     FT_HANDLE m_handle = nullptr;
     FT_STATUS m_status = FT_OK;
+    bool m_statusFailed = false;
     Pause m_pause;
 };
 

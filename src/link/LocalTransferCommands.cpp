@@ -50,6 +50,8 @@ void LocalTransferCommands::applySettings() {
     const QString refused = m_texts.message(Msg::NumberWriteRefused);
     if (!refused.isEmpty())
         texts.numberWriteRefused = refused;
+    if (const QString lost = m_texts.message(Msg::DeviceLost); !lost.isEmpty())
+        texts.deviceLost = lost;
     m_engine.setTexts(texts);
     m_engine.setClosePortMode(m_link.settings.closePortMode);
     m_engine.setSerialTimeout(m_link.settings.serialTimeoutMs);

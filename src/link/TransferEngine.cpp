@@ -434,6 +434,9 @@ bool TransferEngine::act(const Verdict& verdict) {
     case Action::TimeOut:
         timeOut();
         break;
+    case Action::Lost:
+        lost();
+        break;
     case Action::Go:
         break;
     }
@@ -463,6 +466,17 @@ void TransferEngine::timeOut() {
     else
         m_view.showMessage(message);
     end(Ending::Failure, State::Failed);
+}
+
+void TransferEngine::lost() {
+    indicate(TransferIndicator::Error);
+    m_reply = takeInput(); // what came before the device went, for the result
+    if (m_request.quiet)
+        m_result.quiet = true;
+    else
+        m_view.showMessage(m_texts.deviceLost);
+    // Nothing more can be tried over this link: the command ends here.
+    close(State::Aborted);
 }
 
 void TransferEngine::end(Ending ending, State outcome) {

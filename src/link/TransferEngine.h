@@ -72,6 +72,10 @@ public:
         QString wrongPort = QStringLiteral("Chybné číslo portu, prosím nastavte správné");
         // Shown when the unit ends a number-memory write with "E" early; "%1" is the block.
         QString numberWriteRefused = QStringLiteral("Vrátný odmítl zápis paměti čísel, blok %1");
+        // Shown when the device went away mid-transfer (the unit is not silent but gone).
+        QString deviceLost =
+            QStringLiteral("Spojení s vrátným bylo přerušeno: zařízení se odpojilo (kabel vytažen "
+                           "nebo port zmizel). Připojte je znovu a akci opakujte.");
     };
 
     TransferEngine(Clock& clock, TransferData& data, TransferView& view);
@@ -143,6 +147,7 @@ private:
     void handleReply(int count);
     bool act(const Verdict& verdict); // false when the transfer ended
     void timeOut();
+    void lost();
     void end(TransferLinkPolicy::Ending ending, State outcome);
     void close(State outcome);
 

@@ -42,6 +42,10 @@ public:
     // the thread that runs the engine. The USB link is polled and never calls it.
     virtual void setDataHandler(DataHandler handler) = 0;
 
+    // The device went away while the link was open (the terminal hung up, the cable stopped
+    // answering): the unit is not silent but gone. Cleared when the link opens again.
+    virtual bool deviceLost() const { return false; }
+
     // Why the last open failed, in the user's words (what is wrong with the device and how to
     // fix it); empty when the link cannot tell.
     virtual QString openProblem() const { return {}; }

@@ -32,6 +32,9 @@ TransferLinkPolicy::Opening SerialLinkPolicy::open(TransferLink& link) const {
 }
 
 TransferLinkPolicy::Verdict SerialLinkPolicy::checkAtTick(const TransferLink& link) const {
+    // A hung-up terminal: waiting out the time-out would only blame a silent unit.
+    if (link.deviceLost())
+        return {Action::Lost, false};
     // The component refused a byte: the unit will not answer.
     if (!link.lastWriteOk())
         return {Action::TimeOut, false};
@@ -59,6 +62,8 @@ TransferLinkPolicy::Verdict UsbLinkPolicy::checkAtTick(const TransferLink& link)
         return {Action::Abort, false};
     if (!link.isOpen())
         return {Action::Abort, true};
+    if (link.deviceLost())
+        return {Action::Lost, true};
     // A write that did not reach the cable leaves the unit's memory incomplete.
     if (!link.lastWriteOk())
         return {Action::Fail, true};

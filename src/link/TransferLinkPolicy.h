@@ -29,6 +29,7 @@ public:
             Abort,   // the link is gone: close without a message
             Fail,    // a write failed: the transfer failed, no message
             TimeOut, // the unit will not answer: end as a time-out now
+            Lost,    // the device went away: end with the message saying so
         };
         Action action = Action::Go;
         bool releaseLink = false; // close the link before acting

@@ -11,14 +11,18 @@ TransferSerialLink::TransferSerialLink(TAfComPort& port) : m_port(port) {
     m_port.SetDTR(false);
     m_port.SetRTS(true);
     m_port.SetEventThreadPriority(TThreadPriority::tpHighest);
+    // The component has closed the port when it says so.
+    m_port.OnPortLost = [this](TAfCustomSerialPort*, const QString&) { m_deviceLost = true; };
 }
 
 TransferSerialLink::~TransferSerialLink() {
     m_port.OnDataRecived = nullptr;
+    m_port.OnPortLost = nullptr;
 }
 
 bool TransferSerialLink::open(QString* error) {
     m_openProblem.clear();
+    m_deviceLost = false;
     auto failed = [&](const QString& message) {
         if (error)
             *error = message;

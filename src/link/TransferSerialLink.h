@@ -23,6 +23,7 @@ public:
     QByteArray readAll() override;
     bool writeByte(char byte) override;
     bool lastWriteOk() const override { return m_lastWriteOk; }
+    bool deviceLost() const override { return m_deviceLost; }
     void setDataHandler(DataHandler handler) override;
 
     // The component's text of the last failed write, if any.
@@ -35,6 +36,7 @@ private:
     TAfComPort& m_port;
     DataHandler m_handler;
     bool m_lastWriteOk = true;
+    bool m_deviceLost = false;
     QString m_writeError;
     Explainer m_explainer;
     QString m_openProblem;

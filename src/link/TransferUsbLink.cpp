@@ -16,6 +16,11 @@ bool TransferUsbLink::open(QString* error) {
     return m_cable->AdapterOpen();
 }
 
+bool TransferUsbLink::deviceLost() const {
+    const TFT232* link = m_cable->Link();
+    return link && link->StatusFailed();
+}
+
 int TransferUsbLink::bytesWaiting() {
     TFT232* link = m_cable->Link();
     return link ? link->ReceiveCount() : 0;

@@ -22,6 +22,8 @@ public:
     QByteArray readAll() override { return m_cable->ReadUsbReply(); }
     bool writeByte(char byte) override;
     bool lastWriteOk() const override { return m_cable->LastWriteOk(); }
+    // A held cable that no longer answers a status query is gone (unplugged).
+    bool deviceLost() const override;
     void setDataHandler(DataHandler) override {} // polled, never called back
 
     QString openProblem() const override { return m_openProblem; }

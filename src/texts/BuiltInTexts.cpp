@@ -308,6 +308,10 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 494}, "Složku záloh \"%1\" nelze vytvořit: %2"},
     {{S::MESSAGE, 495}, "Záloha: %1"},
     {{S::MESSAGE, 496}, "Obsah vrátného se nepodařilo načíst a zálohovat, nic nebylo zapsáno"},
+    // The device went away in the middle of a transfer.
+    {{S::MESSAGE, 500},
+     "Spojení s vrátným bylo přerušeno: zařízení se odpojilo (kabel vytažen nebo port "
+     "zmizel). Připojte je znovu a akci opakujte."},
     {{S::MESSAGE, 540},
      "Pracovní složku \"%1\" nelze připravit: %2. Program pracuje ve složce, ze které byl "
      "spuštěn."},

@@ -24,6 +24,8 @@ inline constexpr int DayMode = 45;                // "DEN"
 inline constexpr int NightMode = 46;              // "NOC"
 inline constexpr int WarningTitle = 52;           // "Upozornění"
 inline constexpr int NumberWriteRefused = 55; // "Zápis paměti čísel byl ukončen chybou u bloku"
+inline constexpr int DeviceLost =
+    500; // "Spojení s vrátným bylo přerušeno: zařízení se odpojilo ..."
 // Status-bar notes of what was done; "%1" is the time of day.
 inline constexpr int NoteReadAll = 380;
 inline constexpr int NoteReadSettings = 381;

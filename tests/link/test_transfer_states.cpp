@@ -273,3 +273,62 @@ TEST(TransferStates, ChangingTheLinkWhileShowingAbortsTheTransfer) {
     EXPECT_TRUE(other.sent().isEmpty());
     rig.engine.setLink(nullptr); // `other` goes first
 }
+
+// The device goes away in the middle of a transfer: the transfer ends at the next tick, long
+// before the time-out, with the message that says so and not the time-out's; the command
+// cannot go on (Aborted). A unit that is there but silent still times out as before.
+class LostDevice : public ::testing::TestWithParam<Kind> {
+protected:
+    VirtualClock clock;
+    HandLink link{GetParam()};
+    lumo::testing::RecordingView view;
+    lumo::testing::RecordingData data;
+    TransferEngine engine{clock, data, view};
+    std::optional<TransferResult> result;
+    void SetUp() override {
+        engine.setLink(&link);
+        TransferEngine::Texts texts;
+        texts.deviceLost = QStringLiteral("gone");
+        engine.setTexts(texts);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Links, LostDevice, ::testing::Values(Kind::Serial, Kind::Usb),
+                         [](const auto& info) {
+                             return info.param == Kind::Serial ? "Serial" : "Usb";
+                         });
+
+TEST_P(LostDevice, MidReadEndsAtTheNextTickWithItsOwnMessage) {
+    engine.start({TransferKind::NumbersRead}, [&](const TransferResult& r) { result = r; });
+    link.arrive(QByteArray(16, char(1))); // block 0
+    clock.advance(engine.tickInterval());
+    ASSERT_EQ(link.sent, QByteArray("RT\0RT\1", 6));
+    link.arrive(QByteArray(5, char(2))); // part of block 1, then the device goes
+    link.lost = true;
+    clock.advance(engine.tickInterval());
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->aborted());
+    EXPECT_EQ(result->memoriesRead, 1);
+    EXPECT_EQ(view.messages, QStringList{"gone"});
+    EXPECT_EQ(view.lastIndicator(), TransferIndicator::Error);
+    EXPECT_TRACE(view, kOpened + Trace{S::NextStep, S::Waiting} + kAborted);
+    EXPECT_EQ(data.numbers.size(), 1u); // the partial block is not decoded
+}
+
+TEST_P(LostDevice, QuietTransferHoldsTheMessageBack) {
+    engine.start({TransferKind::Status, false, true}, [&](const TransferResult& r) { result = r; });
+    link.lost = true;
+    clock.advance(engine.tickInterval());
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->aborted());
+    EXPECT_TRUE(result->quiet);
+    EXPECT_TRUE(view.messages.isEmpty());
+}
+
+TEST_P(LostDevice, SilentDeviceThatIsThereStillTimesOut) {
+    engine.start({TransferKind::SettingsRead}, [&](const TransferResult& r) { result = r; });
+    clock.runUntilIdle(10000);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->failed());
+    EXPECT_EQ(view.messages, QStringList{"  Chyba komunikace"});
+}

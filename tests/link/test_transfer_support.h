@@ -144,6 +144,7 @@ struct HandLink : TransferLink {
         return true;
     }
     bool lastWriteOk() const override { return writeOk; }
+    bool deviceLost() const override { return lost; }
     void setDataHandler(DataHandler h) override { handler = std::move(h); }
     // Bytes from the unit; the serial port reports them at once.
     void arrive(const QByteArray& bytes) {
@@ -158,6 +159,7 @@ struct HandLink : TransferLink {
     bool openFails = false;
     bool refuseWrites = false;
     bool writeOk = true;
+    bool lost = false;
     int closes = 0;
     QByteArray input;
     QByteArray sent;

@@ -9,6 +9,7 @@
 #include "sim/VirtualUnit.h"
 #include "support/LocalTransferRig.h"
 #include "support/ScriptedMessenger.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QApplication>
 #include <QDateTime>
@@ -123,6 +124,29 @@ TEST(TransferWindowStop, AFailedReadEndsWithTheSpecifiedErrorAndThenWhatWasRead)
     EXPECT_EQ(rig.messenger.messages[1],
               QStringLiteral("Načítání nebylo dokončeno.\nNastavení: nenačteno, v okně zůstalo "
                              "dřívější.\nPaměti čísel: načteny všechny."));
+}
+
+TEST(TransferWindowLostDevice, AUnitGoneMidReadSaysSoAtOnceNotAsATimeOut) {
+    WindowRig rig;
+    // "V", "R" "P", then the request of block 0: the device goes with its last byte.
+    rig.unitLink.vanishAfter(6);
+    const qint64 start = rig.clock.nowMs();
+    rig.run("Nastve1");
+    EXPECT_LT(rig.clock.nowMs() - start, 1000); // a time-out would take a second
+    ASSERT_EQ(rig.messenger.messages.size(), 2u);
+    EXPECT_EQ(rig.messenger.messages[0], rig.texts.message(Msg::DeviceLost));
+    EXPECT_TRUE(rig.messenger.messages[0].startsWith(
+        QStringLiteral("Spojení s vrátným bylo přerušeno: zařízení se odpojilo")));
+    EXPECT_TRUE(rig.messenger.messages[1].startsWith(QStringLiteral("Načítání nebylo dokončeno.")));
+}
+
+TEST(TransferWindowLostDevice, TheTextComesFromTheTable) {
+    WindowRig rig;
+    rig.texts.set(TextSection::MESSAGE, Msg::DeviceLost, QStringLiteral("The unit went away"));
+    rig.unitLink.vanishAfter(3); // with the last byte of the settings request
+    rig.run("Nastve1");
+    ASSERT_FALSE(rig.messenger.messages.empty());
+    EXPECT_EQ(rig.messenger.messages[0], QStringLiteral("The unit went away"));
 }
 
 TEST(TransferWindowProgress, OneBarOverReadAllWithThePhaseInIt) {
