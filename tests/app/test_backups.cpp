@@ -5,30 +5,29 @@
 #include "files/ReadBackups.h"
 #include "files/SettingsFile.h"
 #include "files/ui/BackupUi.h"
-#include "link/ui/LocalTransferUi.h"
 #include "params/FieldTable.h"
-#include "params/ParameterModel.h"
 #include "platform/AppConfig.h"
-#include "platform/VirtualClock.h"
-#include "shell/Shell.h"
-#include "sim/UnitLink.h"
-#include "sim/VirtualUnit.h"
-#include "support/ScriptedMessenger.h"
+#include "support/LocalTransferRig.h"
 #include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
-#include "texts/Texts.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace lumo {
 namespace {
 
-class BackupsTest : public ::testing::Test {
+// The working folder comes first and goes last, around the rig.
+struct FreshFolder {
+    QTemporaryDir folder;
+};
+
+class BackupsTest : public ::testing::Test,
+                    protected FreshFolder,
+                    protected test::LocalTransferRig {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
@@ -77,18 +76,7 @@ protected:
         return params;
     }
 
-    QTemporaryDir folder;
     QString previous;
-    VirtualClock clock;
-    test::ScriptedMessenger messenger;
-    ParameterModel model;
-    Texts texts;
-    Shell shell{clock, messenger, model, texts};
-    LocalLinkState link;
-    sim::VirtualUnit unit;
-    sim::UnitLink unitLink{clock, unit, TransferLink::Kind::Serial};
-    QWidget window;
-    LocalTransferUi part{shell, link, &window};
     QStringList opened;
     BackupUi backups{[this](const QString& path) { opened << path; }};
 };
