@@ -1,7 +1,8 @@
 // Backups of reads and before writes, with the local link's part, the backups' part and a
 // virtual unit in virtual time, in a fresh working folder: the files and their names, the
 // partial read, the off switches, a "Zálohy" that cannot be a folder, the question before a
-// write of values that came from nowhere, and the order on the wire of a backup before a write.
+// write of values that came from nowhere, and the order on the wire of a backup before a write,
+// also before a write that is read back.
 #include "files/ReadBackups.h"
 #include "files/SettingsFile.h"
 #include "files/ui/BackupUi.h"
@@ -10,10 +11,12 @@
 #include "support/LocalTransferRig.h"
 #include "texts/FileErrorText.h"
 #include "texts/MessageKeys.h"
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -254,6 +257,45 @@ TEST_F(BackupsTest, ABackupReadThatFailsAsksWhetherToWriteAnyway) {
     messenger.answers = {true, true};
     run("Ulotnastaven1");
     EXPECT_EQ(unit.settingsWrites(), 1);
+}
+
+TEST_F(BackupsTest, ABackupBeforeAVerifiedWriteIsNamedAndTheWriteIsThenReadBack) {
+    configure(true, true);
+    ASSERT_TRUE(shell.commands().trigger("Ovitzpis1"));
+    ASSERT_TRUE(part.verifyWrites());
+    QStringList notes;
+    QObject::connect(&shell.statusPanels(), &StatusPanels::noteChanged,
+                     [&] { notes << shell.statusPanels().note(); });
+    messenger.answers = {true}; // values that came from nowhere: yes
+    model.params().setText(numberFieldName(9), "123");
+    run("Uloitve1");
+    QApplication::processEvents(); // the check's answer follows the transfer's own call
+
+    // On the wire: the backup read, the write, then the read-back of what it wrote.
+    const QByteArray sent = unitLink.sent();
+    ASSERT_TRUE(sent.startsWith("VRP"));
+    const qsizetype write = sent.indexOf("VWP");
+    ASSERT_GT(write, 0);
+    const qsizetype readBack = sent.indexOf("VRP", write);
+    ASSERT_GT(readBack, write);
+    EXPECT_EQ(sent.left(write).count("RT"), 128);
+    EXPECT_EQ(sent.mid(readBack).count("RT"), 128);
+    EXPECT_EQ(unit.numberWrites(), 128);
+    EXPECT_EQ(unit.numberMemory(9).left(3), QByteArray("\x01\x02\x03"));
+
+    EXPECT_EQ(messenger.questions.size(), 1u) << "the backup read needs no question";
+    EXPECT_EQ(messenger.messages, std::vector<QString>{texts.message(Msg::WriteVerified)});
+    const QStringList names = backupNames();
+    ASSERT_EQ(names.size(), 1) << names.join(' ').toStdString();
+    EXPECT_TRUE(names[0].endsWith("_predzapisem.KTF")) << names[0].toStdString();
+    EXPECT_EQ(loadBackup(names[0]).text(numberFieldName(9)), "77") << "what the unit held";
+    EXPECT_EQ(model.params().text(numberFieldName(9)), "123");
+    // The status bar names the backup while the write goes out, then notes the write.
+    const qsizetype backupNote = notes.indexOf(texts.message(Msg::BackupSaved).arg(names[0]));
+    ASSERT_GE(backupNote, 0) << notes.join(" | ").toStdString();
+    const qsizetype writeNote = notes.indexOf(QRegularExpression("Zapsáno vše .*"));
+    EXPECT_GT(writeNote, backupNote) << notes.join(" | ").toStdString();
+    EXPECT_EQ(shell.statusPanels().note(), notes.back());
 }
 
 } // namespace lumo

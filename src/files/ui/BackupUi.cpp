@@ -52,6 +52,10 @@ bool BackupUi::keep(const BackupRequest& request) {
     }
     if (!request.complete)
         m_shell->showNote(texts.message(Msg::BackupIncomplete).arg(QFileInfo(path).fileName()));
+    else if (request.kind == BackupRequest::Kind::BeforeWrite)
+        // The read nobody asked for shows where its copy went while the write goes out; a
+        // read's own note ("Načteno vše") stays as it was.
+        m_shell->showNote(texts.message(Msg::BackupSaved).arg(QFileInfo(path).fileName()));
     return true;
 }
 
