@@ -6,9 +6,12 @@
 //       [--night LIST] [--base IN] [--log] OUT
 //   lumo-cli remote write --box SERIAL --number N --password P [--basic] [--time] [--switch]
 //       [--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] IN
+//   both also [--connect-timeout SECONDS]
 //
-// Progress ("entry n of m", time left) and messages go to standard error.
+// Progress ("entry n of m", time left) and messages go to standard error. SIGINT and SIGTERM
+// end the call as the dialog's Storno would and hang up; the exit status is then 128 + signal.
 #include "cli/CommandTable.h"
+#include "cli/InterruptWatch.h"
 #include "cli/ParameterListing.h"
 #include "cli/RemoteSession.h"
 #include "files/ParameterFiles.h"
@@ -36,10 +39,15 @@ namespace {
 
 const QString kReadSynopsis = QStringLiteral(
     "remote read --box SERIAL --number N --password P [--settings] [--day LIST] [--night LIST] "
-    "[--base IN] [--log] OUT");
+    "[--base IN] [--log] [--connect-timeout SECONDS] OUT");
 const QString kWriteSynopsis = QStringLiteral(
     "remote write --box SERIAL --number N --password P [--basic] [--time] [--switch] "
-    "[--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] [--verify] IN");
+    "[--memories] [--changed-since UNIT.KTF] [--from-entry K] [--log] [--verify] "
+    "[--connect-timeout SECONDS] IN");
+
+// A wrong password or number leaves the connect sequence asking for ever; a real connection,
+// forty wake-ups of the unit included, is made well within this.
+constexpr int kDefaultConnectTimeoutS = 120;
 
 struct Options {
     QHash<QString, QString> values;
@@ -151,21 +159,47 @@ public:
         m_quit = true;
         m_loop.quit();
     }
+    void setInterruptHandler(std::function<void(int)> handler) override {
+        m_watch.reset();
+        if (handler)
+            m_watch = std::make_unique<InterruptWatch>(std::move(handler));
+    }
 
 private:
     SystemClock m_clock;
     FtdiBoxBus m_bus;
     QEventLoop m_loop;
+    std::unique_ptr<InterruptWatch> m_watch;
     bool m_quit = false;
 };
 
+// Stops the running procedure on an interrupt; `again` for every interrupt after the first.
+using Stopper = std::function<void(bool again)>;
 using Procedure = std::function<bool(RemoteLink&, ConnectionEngine&, const Texts&,
-                                     std::function<void(int)> done)>;
+                                     std::function<void(int)> done, Stopper& stop)>;
+
+// --connect-timeout in milliseconds (the default without it); 0 with the message printed when
+// it is no number of seconds from 1 on.
+qint64 connectTimeoutMs(const Options& o) {
+    const QString name = QStringLiteral("connect-timeout");
+    if (!o.values.contains(name))
+        return qint64(kDefaultConnectTimeoutS) * 1000;
+    bool ok = false;
+    const int seconds = o.values.value(name).toInt(&ok);
+    if (!ok || seconds < 1 || seconds > 24 * 3600) {
+        printErr(QStringLiteral("--connect-timeout %1: a number of seconds, 1 or more")
+                     .arg(o.values.value(name)));
+        return 0;
+    }
+    return qint64(seconds) * 1000;
+}
 
 // The connection, the wait for the quiet period, the procedure and the hang-up. `procedure`
-// starts the engine and calls `done(exitStatus)` when it has finished; `release` drops the
-// engine before the connection and the link it uses go.
-int runConnected(const Options& o, const QString& number, RemoteSession& session,
+// starts the engine, sets how to stop it, and calls `done(exitStatus)` when it has finished;
+// `release` drops the engine before the connection and the link it uses go. A connection not
+// made within `timeoutMs` is given up; an interrupt stops what runs and hangs up, and the
+// status is then 128 + the signal.
+int runConnected(const Options& o, const QString& number, qint64 timeoutMs, RemoteSession& session,
                  const Procedure& procedure, const std::function<void()>& release) {
     Clock& clock = session.clock();
     RemoteLink link(session.bus(), clock);
@@ -192,6 +226,16 @@ int runConnected(const Options& o, const QString& number, RemoteSession& session
     bool started = false;
     bool connected = false;
     bool ending = false;
+    int interrupted = 0;
+    Stopper stop;
+    // Nothing to wait for on the line: hang up now.
+    auto endNow = [&](int status) {
+        if (ending)
+            return;
+        ending = true;
+        exitStatus = status;
+        engine.cancel([&] { session.quit(); });
+    };
     auto hangUp = [&](int status) {
         if (ending)
             return;
@@ -207,10 +251,34 @@ int runConnected(const Options& o, const QString& number, RemoteSession& session
         started = true;
         // Out of the engine's own report: start on the next turn of the loop.
         clock.runAfter(0, [&] {
-            if (!procedure(link, engine, texts, hangUp))
+            if (ending)
+                return;
+            if (!procedure(link, engine, texts, hangUp, stop))
                 hangUp(Failure);
         });
     };
+    Clock::TaskId limit = clock.runAfter(int(timeoutMs), [&] {
+        limit = 0;
+        if (connected || ending)
+            return;
+        printErr(QStringLiteral("no connection with the unit within %1 s (--connect-timeout): "
+                                "wrong password or number, or no answer; hanging up")
+                     .arg(timeoutMs / 1000));
+        endNow(Failure);
+    });
+    session.setInterruptHandler([&](int signal) {
+        if (ending)
+            return; // the call is being ended already
+        const bool again = interrupted != 0;
+        if (!again)
+            interrupted = signal;
+        if (stop) {
+            stop(again);
+            return;
+        }
+        printErr(QStringLiteral("interrupted: hanging up"));
+        endNow(Failure);
+    });
     const bool connecting =
         engine.connect(number.toLatin1(), o.values.value(QStringLiteral("password")).toLatin1(),
                        [&](const ConnectionResult& r) {
@@ -219,15 +287,20 @@ int runConnected(const Options& o, const QString& number, RemoteSession& session
                                printErr(QStringLiteral("Connected"));
                                return;
                            }
-                           if (!started)
+                           if (!started && !ending)
                                session.quit();
                        });
-    if (!connecting)
+    if (!connecting) {
+        clock.cancel(limit);
+        session.setInterruptHandler({});
         return fail(QStringLiteral("the connection could not start"));
+    }
     session.run();
+    clock.cancel(limit);
+    session.setInterruptHandler({});
     if (release)
         release(); // the engine goes before the link and the clock it uses
-    return exitStatus;
+    return interrupted ? 128 + interrupted : exitStatus;
 }
 
 // The report file when asked for: its name on standard output, or why it could not be made
@@ -270,11 +343,15 @@ int runRemoteRead(const QStringList& args, RemoteSession& session) {
     const auto o =
         parse(args,
               {QStringLiteral("box"), QStringLiteral("number"), QStringLiteral("password"),
-               QStringLiteral("day"), QStringLiteral("night"), QStringLiteral("base")},
+               QStringLiteral("day"), QStringLiteral("night"), QStringLiteral("base"),
+               QStringLiteral("connect-timeout")},
               {QStringLiteral("settings"), QStringLiteral("log")});
     QString number;
     if (const int status = usageOrCheck(o, kReadSynopsis, &number); status != Success)
         return status;
+    const qint64 timeoutMs = connectTimeoutMs(*o);
+    if (timeoutMs == 0)
+        return Usage;
     RemoteReadRequest request;
     request.settings = o->flags.contains(QStringLiteral("settings"));
     for (const auto& [name, offset] :
@@ -302,11 +379,15 @@ int runRemoteRead(const QStringList& args, RemoteSession& session) {
     std::unique_ptr<RemoteReadEngine> reader;
     RemoteReadResult result;
     const int status = runConnected(
-        *o, number, session,
+        *o, number, timeoutMs, session,
         [&](RemoteLink& link, ConnectionEngine& engine, const Texts& texts,
-            std::function<void(int)> done) {
+            std::function<void(int)> done, Stopper& stop) {
             reader = std::make_unique<RemoteReadEngine>(link, engine, params, texts, view);
             view.onHalted = [&] { link.clock().runAfter(0, [&] { reader->close(); }); };
+            stop = [&](bool) {
+                printErr(QStringLiteral("interrupted: the read stops, nothing is saved"));
+                reader->close();
+            };
             openReport(report, RemoteReport::Kind::Read, o->flags.contains(QStringLiteral("log")));
             return reader->start(request, report.isOpen() ? &report : nullptr,
                                  [&result, done](const RemoteReadResult& r) {
@@ -331,12 +412,16 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
     const auto o =
         parse(args,
               {QStringLiteral("box"), QStringLiteral("number"), QStringLiteral("password"),
-               QStringLiteral("changed-since"), QStringLiteral("from-entry")},
+               QStringLiteral("changed-since"), QStringLiteral("from-entry"),
+               QStringLiteral("connect-timeout")},
               {QStringLiteral("basic"), QStringLiteral("time"), QStringLiteral("switch"),
                QStringLiteral("memories"), QStringLiteral("log"), QStringLiteral("verify")});
     QString number;
     if (const int status = usageOrCheck(o, kWriteSynopsis, &number); status != Success)
         return status;
+    const qint64 timeoutMs = connectTimeoutMs(*o);
+    if (timeoutMs == 0)
+        return Usage;
     RemoteWriteRequest request;
     const QStringList names = {QStringLiteral("basic"), QStringLiteral("time"),
                                QStringLiteral("switch"), QStringLiteral("memories")};
@@ -393,11 +478,26 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
     WriteCheck check;
     check.outcome = WriteCheck::Outcome::Verified; // nothing written: nothing can differ
     const int status = runConnected(
-        *o, number, session,
+        *o, number, timeoutMs, session,
         [&](RemoteLink& link, ConnectionEngine& engine, const Texts& engineTexts,
-            std::function<void(int)> done) {
+            std::function<void(int)> done, Stopper& stop) {
             writer = std::make_unique<RemoteWriteEngine>(link, engine, params, engineTexts, view);
             checker = std::make_unique<RemoteWriteCheck>(link, engine, engineTexts, readView);
+            // The first interrupt lets the entry in flight be acknowledged, so that what the
+            // unit holds is known; a second one stops at once.
+            stop = [&](bool again) {
+                if (checker->running()) {
+                    printErr(QStringLiteral("interrupted: the read-back stops"));
+                    checker->cancel();
+                } else if (!again) {
+                    printErr(QStringLiteral("interrupted: the write stops after the entry in "
+                                            "flight (interrupt again to stop at once)"));
+                    writer->requestStop();
+                } else {
+                    printErr(QStringLiteral("interrupted again: the write stops now"));
+                    writer->close();
+                }
+            };
             view.onHalted = [&] { link.clock().runAfter(0, [&] { writer->close(); }); };
             readView.onHalted = [&] { link.clock().runAfter(0, [&] { checker->cancel(); }); };
             Clock* clock = &link.clock();

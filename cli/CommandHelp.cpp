@@ -98,8 +98,16 @@ const QHash<QString, QString>& helpTable() {
              "                             file (what the unit holds now)\n"
              "  --from-entry K   resume the memory group at its entry K (1-based)\n"
              "  --log            write the report file LF-W-... .TXT and print its name\n\n"
+             "read and write also take\n\n"
+             "  --connect-timeout SECONDS   give up a connection not made within SECONDS\n"
+             "                   (default 120): a wrong password or number keeps the unit\n"
+             "                   silent; the line is hung up and the exit status is 1\n\n"
              "Progress (entry n of m, time left) goes to standard error. A full memory group\n"
-             "takes at least 15 minutes: the unit needs 7.1 s between two memories.\n")},
+             "takes at least 15 minutes: the unit needs 7.1 s between two memories.\n\n"
+             "Ctrl-C (SIGINT) or SIGTERM ends the call as the dialog's Storno would and hangs\n"
+             "up: a read stops and saves nothing; a write stops after the entry in flight is\n"
+             "acknowledged (a second Ctrl-C stops it at once) and says which entry comes\n"
+             "next for --from-entry. The exit status is then 130 (SIGINT) or 143 (SIGTERM).\n")},
         {QStringLiteral("lang"),
          QStringLiteral("check PACK.lng   compares a language pack with the built-in texts:\n"
                         "                 missing, empty, unknown and too long keys\n"

@@ -3,6 +3,7 @@
 #include "remote/BoxDevice.h"
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace lumo::cli {
@@ -19,6 +20,9 @@ public:
     // Turns the loop until quit(); returns at once when quit() came first.
     virtual void run() = 0;
     virtual void quit() = 0;
+    // Calls `handler` on the loop with the signal's number when the process is asked to stop
+    // (SIGINT, SIGTERM) while the command runs; an empty handler ends the watch.
+    virtual void setInterruptHandler(std::function<void(int signal)> handler) = 0;
 };
 
 // Real time: the system clock on this thread's event loop, the boxes of the FTDI layer.

@@ -12,9 +12,12 @@
 #include "sim/LineBoxUsbDevice.h"
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace lumo::test {
 
@@ -33,14 +36,36 @@ public:
             if (next < 0)
                 break;
             m_clock.advance(std::max<qint64>(0, next - m_clock.nowMs()));
+            deliverInterrupts();
         }
         ranOut = !m_quit;
     }
     void quit() override { m_quit = true; }
+    void setInterruptHandler(std::function<void(int)> handler) override {
+        m_interrupt = std::move(handler);
+    }
+    // Delivers `signal` once, as soon as `when` holds between two turns of the clock.
+    void interruptWhen(std::function<bool()> when, int signal) {
+        m_interrupts.push_back({std::move(when), signal});
+    }
     bool ranOut = false;
 
 private:
+    void deliverInterrupts() {
+        for (auto it = m_interrupts.begin(); it != m_interrupts.end();) {
+            if (m_interrupt && it->first()) {
+                const int signal = it->second;
+                it = m_interrupts.erase(it);
+                m_interrupt(signal);
+            } else {
+                ++it;
+            }
+        }
+    }
+
     VirtualClock& m_clock;
+    std::function<void(int)> m_interrupt;
+    std::vector<std::pair<std::function<bool()>, int>> m_interrupts;
     FtdiBoxBus m_bus;
     qint64 m_limitMs;
     bool m_quit = false;
@@ -79,8 +104,13 @@ protected:
     static QStringList connection() {
         return {"--box", "KAV00001", "--number", "0601234567", "--password", "7850"};
     }
+    // Interrupts for the next run: the signal, once its condition holds.
+    std::vector<std::pair<std::function<bool()>, int>> interrupts;
+
     CliRun run(bool write, const QStringList& args) {
         VirtualSession session(clock);
+        for (auto& [when, signal] : std::exchange(interrupts, {}))
+            session.interruptWhen(when, signal);
         const qint64 start = clock.nowMs();
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();

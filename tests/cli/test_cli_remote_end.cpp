@@ -1,0 +1,173 @@
+// `lumo-cli remote read|write` ending a call that cannot be made or that the user stops: the
+// connect time limit, SIGINT and SIGTERM, each ending with the line hung up.
+#include "CliRemoteFixture.h"
+#include "cli/InterruptWatch.h"
+#include "params/FieldTable.h"
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+#include <csignal>
+
+namespace lumo::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class CliRemoteEnd : public CliRemoteFixture {
+protected:
+    void SetUp() override {
+        CliRemoteFixture::SetUp();
+        for (int k = 1; k <= 4; ++k)
+            set.setText(numberFieldName(k - 1), QString::number(k).repeated(3));
+        save(QStringLiteral("in.KTF"), set);
+    }
+    void expectHungUp() const {
+        const QList<QByteArray> c = commands();
+        ASSERT_GE(c.size(), 2);
+        EXPECT_EQ(c.mid(c.size() - 2), (QList<QByteArray>{"ATH", "AT@BASIC"}));
+        EXPECT_FALSE(device->box().inCall());
+    }
+    int count() const { return device->box().commandCount(); }
+    // The write's entries of the memory group since command `from`.
+    int memoryEntriesSince(int from) const {
+        int n = 0;
+        for (const QByteArray& c : commands().mid(from))
+            n += c.startsWith("ATDE1") || c.startsWith("ATDE2");
+        return n;
+    }
+    ParameterSet set;
+};
+
+TEST_F(CliRemoteEnd, AWrongPasswordIsGivenUpAtTheConnectTimeLimitAndTheLineHungUp) {
+    sim::LineBoxFaults faults;
+    faults.wrongPassword = true; // the unit never answers the log-in: the sequence loops
+    device->box().setFaults(faults);
+    const CliRun r = read({"--connect-timeout", "30", path("out.KTF")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.ranOut);
+    EXPECT_THAT(r.err, HasSubstr("no connection with the unit within 30 s"));
+    EXPECT_THAT(r.err, Not(HasSubstr("Connected")));
+    EXPECT_GE(r.virtualMs, 30000);
+    EXPECT_LT(r.virtualMs, 33000); // the hang-up's own pauses
+    expectHungUp();
+    EXPECT_FALSE(QFile::exists(path("out.KTF")));
+
+    const int from = count();
+    const CliRun w = write({path("in.KTF")}); // the default limit
+    EXPECT_EQ(w.status, 1);
+    EXPECT_THAT(w.err, HasSubstr("within 120 s"));
+    EXPECT_GE(w.virtualMs, 120000);
+    EXPECT_LT(w.virtualMs, 123000);
+    EXPECT_EQ(memoryEntriesSince(from), 0);
+    expectHungUp();
+}
+
+TEST_F(CliRemoteEnd, AConnectionMadeInTimeIsKeptPastTheLimit) {
+    // The limit is for making the connection only: a write that outlasts it goes on.
+    const CliRun r = write({"--connect-timeout", "15", "--memories", path("in.KTF")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_GT(r.virtualMs, 30000);
+    EXPECT_EQ(memoryEntriesSince(0), 4);
+}
+
+TEST_F(CliRemoteEnd, ABadConnectTimeLimitIsAUsageError) {
+    for (const char* value : {"0", "-5", "abc", "1.5", ""}) {
+        const CliRun r = read({"--connect-timeout", value, path("out.KTF")});
+        EXPECT_EQ(r.status, 2) << value;
+        EXPECT_THAT(r.err, HasSubstr("--connect-timeout")) << value;
+    }
+    EXPECT_TRUE(commands().isEmpty()); // nothing dialled
+}
+
+TEST_F(CliRemoteEnd, AnInterruptWhileConnectingHangsUpWithTheSignalInTheStatus) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        const int from = count();
+        interrupts.push_back(
+            {[this, from] { return commands().mid(from).contains("ATDEA"); }, signal});
+        const CliRun r = read({path("out.KTF")});
+        EXPECT_EQ(r.status, 128 + signal);
+        EXPECT_THAT(r.err, HasSubstr("interrupted: hanging up"));
+        EXPECT_FALSE(r.ranOut);
+        EXPECT_FALSE(commands().mid(from).contains("ATDE8*#7"));
+        expectHungUp();
+    }
+}
+
+TEST_F(CliRemoteEnd, AnInterruptedReadAsksNoMoreSavesNothingAndHangsUp) {
+    interrupts.push_back({[this] { return commands().contains("ATDE8*#1"); }, SIGINT});
+    const CliRun r = read({"--settings", "--day", "1-4", path("out.KTF")});
+    EXPECT_EQ(r.status, 130);
+    EXPECT_THAT(r.err, HasSubstr("interrupted: the read stops"));
+    EXPECT_FALSE(QFile::exists(path("out.KTF")));
+    const QList<QByteArray> c = commands();
+    const QList<QByteArray> after = c.mid(c.indexOf("ATDE8*#1") + 1);
+    EXPECT_FALSE(after.contains("ATDE8*#2"));
+    EXPECT_FALSE(after.contains("ATDE8*100"));
+    // Closed as Storno closes the dialog: the keep-alive came back before the hang-up.
+    EXPECT_TRUE(after.contains("ATDE8*5"));
+    expectHungUp();
+}
+
+TEST_F(CliRemoteEnd, AnInterruptedWriteEndsAfterTheEntryInFlightAndSaysWhereToGoOn) {
+    interrupts.push_back({[this] { return memoryEntriesSince(0) == 2; }, SIGINT});
+    const CliRun r = write({"--memories", path("in.KTF")});
+    EXPECT_EQ(r.status, 130);
+    EXPECT_THAT(r.err, HasSubstr("the write stops after the entry in flight"));
+    EXPECT_THAT(r.err, HasSubstr("first entry not acknowledged: group 4, entry 3"));
+    EXPECT_THAT(r.out, Not(HasSubstr("wrote")));
+    EXPECT_EQ(memoryEntriesSince(0), 2);
+    // The unit took the acknowledged entries: the call lasted past their code gap.
+    EXPECT_EQ(unit.numberMemory(1).left(3), QByteArray("\x02\x02\x02"));
+    EXPECT_EQ(unit.numberMemory(2).at(0), char(0xFF));
+    expectHungUp();
+
+    // Interrupted twice while an entry is in flight: the write stops at once.
+    const int from = count();
+    interrupts.push_back({[this, from] { return memoryEntriesSince(from) == 2; }, SIGINT});
+    interrupts.push_back({[this, from] { return memoryEntriesSince(from) == 2; }, SIGINT});
+    const CliRun again = write({"--memories", path("in.KTF")});
+    EXPECT_EQ(again.status, 130);
+    EXPECT_THAT(again.err, HasSubstr("the write stops now"));
+    EXPECT_THAT(again.err, HasSubstr("first entry not acknowledged: group 4, entry 2"));
+    expectHungUp();
+}
+
+TEST(InterruptWatch, ASignalBecomesACallOnTheLoopAndTheOldHandlersComeBack) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    struct sigaction oldTerm {
+    }, oldInt{};
+    ASSERT_EQ(sigaction(SIGTERM, &ignore, &oldTerm), 0);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &oldInt), 0);
+    std::vector<int> got;
+    {
+        cli::InterruptWatch watch([&](int signal) { got.push_back(signal); });
+        ASSERT_TRUE(watch.watching());
+        cli::InterruptWatch second([](int) {});
+        EXPECT_FALSE(second.watching()); // one at a time
+        raise(SIGINT);
+        raise(SIGTERM);
+        EXPECT_TRUE(got.empty()); // not inside the signal handler
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (got.size() >= 2)
+                loop.quit();
+        });
+        poll.start(1);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        EXPECT_EQ(got, (std::vector<int>{SIGINT, SIGTERM}));
+    }
+    struct sigaction now {};
+    ASSERT_EQ(sigaction(SIGTERM, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, SIG_IGN);
+    ASSERT_EQ(sigaction(SIGINT, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, oldInt.sa_handler);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+}
+
+} // namespace
+} // namespace lumo::test
