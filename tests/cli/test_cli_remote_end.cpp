@@ -1,10 +1,12 @@
 // `lumo-cli remote read|write` ending a call that cannot be made or that the user stops: the
-// connect time limit, SIGINT and SIGTERM, each ending with the line hung up.
+// connect time limit, SIGINT and SIGTERM, each ending with the line hung up; and the progress
+// both print on standard error.
 #include "CliRemoteFixture.h"
 #include "cli/InterruptWatch.h"
 #include "params/FieldTable.h"
 #include <QEventLoop>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTimer>
 #include <csignal>
 
@@ -131,6 +133,74 @@ TEST_F(CliRemoteEnd, AnInterruptedWriteEndsAfterTheEntryInFlightAndSaysWhereToGo
     EXPECT_THAT(again.err, HasSubstr("the write stops now"));
     EXPECT_THAT(again.err, HasSubstr("first entry not acknowledged: group 4, entry 2"));
     expectHungUp();
+}
+
+// "GROUP n of m, overall i of k, time left M:SS" lines, in the order printed.
+struct ProgressLine {
+    QString group;
+    int n = 0, m = 0, i = 0, k = 0;
+    int secondsLeft = 0;
+};
+std::vector<ProgressLine> progressLines(const std::string& text) {
+    static const QRegularExpression line(
+        QStringLiteral(R"(^(\w+) (\d+) of (\d+), overall (\d+) of (\d+), time left (\d+):(\d\d)$)"),
+        QRegularExpression::MultilineOption);
+    std::vector<ProgressLine> out;
+    auto it = line.globalMatch(QString::fromStdString(text));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const ProgressLine p{
+            m.captured(1),         m.captured(2).toInt(),
+            m.captured(3).toInt(), m.captured(4).toInt(),
+            m.captured(5).toInt(), m.captured(6).toInt() * 60 + m.captured(7).toInt()};
+        // The last memory is reported again once it is acknowledged: one entry, one line.
+        if (!out.empty() && out.back().group == p.group && out.back().i == p.i)
+            out.back() = p;
+        else
+            out.push_back(p);
+    }
+    return out;
+}
+
+// Every entry counted once, in order, within its group and overall; the time left never grows
+// and ends at nothing; all of it on standard error.
+void expectProgress(const CliRun& r, const std::vector<std::pair<QString, int>>& groups) {
+    const std::vector<ProgressLine> lines = progressLines(r.err);
+    EXPECT_TRUE(progressLines(r.out).empty());
+    int total = 0;
+    for (const auto& g : groups)
+        total += g.second;
+    ASSERT_EQ(lines.size(), std::size_t(total));
+    std::size_t at = 0;
+    for (const auto& [name, entries] : groups) {
+        for (int n = 1; n <= entries; ++n, ++at) {
+            EXPECT_EQ(lines[at].group, name) << at;
+            EXPECT_EQ(lines[at].n, n) << at;
+            EXPECT_EQ(lines[at].m, entries) << at;
+            EXPECT_EQ(lines[at].i, int(at) + 1) << at;
+            EXPECT_EQ(lines[at].k, total) << at;
+            if (at > 0) {
+                EXPECT_LE(lines[at].secondsLeft, lines[at - 1].secondsLeft) << at;
+            }
+        }
+    }
+    EXPECT_EQ(lines.back().secondsLeft, 0);
+}
+
+TEST_F(CliRemoteEnd, ReadAndWritePrintEveryEntryOfHowManyAndTheTimeLeftOnStandardError) {
+    const CliRun r = read({"--settings", "--day", "2", "--night", "1,64", path("out.KTF")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    expectProgress(r, {{QStringLiteral("settings"), 6}, {QStringLiteral("memories"), 3}});
+    // By the fixed pauses: six blocks (200 ms each, 1000 ms between two) and three memories.
+    EXPECT_EQ(progressLines(r.err).front().secondsLeft, 10);
+
+    const CliRun w = write({path("in.KTF")});
+    ASSERT_EQ(w.status, 0) << w.err;
+    expectProgress(w, {{QStringLiteral("basic"), 11},
+                       {QStringLiteral("time"), 12},
+                       {QStringLiteral("switches"), 15},
+                       {QStringLiteral("memories"), 4}});
+    EXPECT_GE(progressLines(w.err).front().secondsLeft, 3 * 7 + 35);
 }
 
 TEST(InterruptWatch, ASignalBecomesACallOnTheLoopAndTheOldHandlersComeBack) {
