@@ -6,7 +6,10 @@
 //       of the connect sequence as the trace memo shows it (" -p- reply -v- command"), then
 //       "Connected"; keeps the connection with its keep-alive for SECONDS (default 0), prints
 //       the keep-alive count and hangs up. The same dialog logic and engine as the main window.
+//       --connect-timeout SECONDS gives up a connection not made in time (default 120); SIGINT
+//       and SIGTERM hang up and exit with 128 + the signal.
 #include "cli/CommandTable.h"
+#include "cli/InterruptWatch.h"
 #include "cli/RemoteSession.h"
 #include "platform/Cp1250.h"
 #include "platform/SystemClock.h"
@@ -25,7 +28,9 @@ namespace {
 
 const QString kBoxesSynopsis = QStringLiteral("boxes");
 const QString kRemoteSynopsis =
-    QStringLiteral("remote connect --box SERIAL --number N --password P [--hold SECONDS]");
+    QStringLiteral("remote connect --box SERIAL --number N --password P [--hold SECONDS] "
+                   "[--connect-timeout SECONDS]");
+constexpr int kDefaultConnectTimeoutS = 120;
 
 // The main window's share of the engine's view on a console: the trace on standard output.
 class ConsoleWindowView : public ConnectionView {
@@ -71,7 +76,8 @@ QString filterNumber(const QString& number, QChar* bad) {
 int runConnect(const QStringList& args) {
     QHash<QString, QString> options;
     const QStringList known = {QStringLiteral("box"), QStringLiteral("number"),
-                               QStringLiteral("password"), QStringLiteral("hold")};
+                               QStringLiteral("password"), QStringLiteral("hold"),
+                               QStringLiteral("connect-timeout")};
     for (int i = 0; i < args.size(); i += 2) {
         const QString name = args[i].startsWith(QLatin1String("--")) ? args[i].mid(2) : QString();
         if (!known.contains(name) || i + 1 >= args.size() || options.contains(name))
@@ -96,6 +102,17 @@ int runConnect(const QStringList& args) {
         printErr(QStringLiteral("--hold: a number of seconds, 0 or more"));
         return Usage;
     }
+    bool limitOk = true;
+    const int limitSeconds = options.value(QStringLiteral("connect-timeout")).toInt(&limitOk);
+    if (options.contains(QStringLiteral("connect-timeout")) &&
+        (!limitOk || limitSeconds < 1 || limitSeconds > 24 * 3600)) {
+        printErr(QStringLiteral("--connect-timeout: a number of seconds, 1 or more"));
+        return Usage;
+    }
+    const int limitMs =
+        (options.contains(QStringLiteral("connect-timeout")) ? limitSeconds
+                                                             : kDefaultConnectTimeoutS) *
+        1000;
 
     SystemClock clock;
     FtdiBoxBus bus;
@@ -133,12 +150,41 @@ int runConnect(const QStringList& args) {
     model.setEdit1(number);
     model.setEdit2(password);
     int exitStatus = Failure;
+    int interrupted = 0;
+    bool ending = false; // the attempt is being cancelled: wait for the line to be free
+    auto cancelAttempt = [&] {
+        if (ending)
+            return;
+        ending = true;
+        model.Button1Click([&] { loop.quit(); });
+    };
     QTimer hold;
     hold.setSingleShot(true);
     QObject::connect(&hold, &QTimer::timeout, [&] { engine.disconnect(); });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&] {
+        printErr(QStringLiteral("no connection with the unit within %1 s (--connect-timeout): "
+                                "wrong password or number, or no answer; hanging up")
+                     .arg(limitMs / 1000));
+        cancelAttempt();
+    });
+    InterruptWatch watch([&](int signal) {
+        if (ending || interrupted)
+            return;
+        interrupted = signal;
+        printErr(QStringLiteral("interrupted: hanging up"));
+        if (engine.isConnected()) {
+            hold.stop();
+            engine.disconnect();
+        } else {
+            cancelAttempt();
+        }
+    });
     const bool started = model.Button4Click([&](const ConnectionResult& r) {
         switch (r.kind) {
         case ConnectionResult::Kind::Connected:
+            limit.stop();
             printOut(QStringLiteral("Connected"));
             hold.start(holdSeconds * 1000);
             return;
@@ -148,16 +194,19 @@ int runConnect(const QStringList& args) {
         case ConnectionResult::Kind::Failed:
         case ConnectionResult::Kind::Cancelled:
             exitStatus = Failure;
+            if (ending)
+                return; // quits once the line is free
             break;
         }
         loop.quit();
     });
     if (!started)
         return fail(QStringLiteral("the connection could not start"));
+    limit.start(limitMs);
     loop.exec();
     if (exitStatus == Success)
         printOut(engine.repeatCountCaption());
-    return exitStatus;
+    return interrupted ? 128 + interrupted : exitStatus;
 }
 
 int runRemote(const QStringList& args) {

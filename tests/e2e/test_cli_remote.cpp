@@ -108,4 +108,29 @@ TEST_F(CliRemoteTest, ErrSeriesEndsWithTheConnectionFailure) {
     EXPECT_FALSE(r.out.contains("Connected"));
 }
 
+TEST_F(CliRemoteTest, AWrongPasswordEndsAtTheTimeLimitAndSigtermHangsUp) {
+    // The unit never takes the log-in, so the connect sequence would ask for ever. Real time
+    // and a real signal: about 2.5 s each, the hang-up's own 1.5 s included.
+    serve({"--wrong-password"});
+    const QStringList args = {"remote",   "connect", "--box",      "KAV00001",
+                              "--number", "1",       "--password", "7850"};
+    const CliRun r = cli(args + QStringList{"--connect-timeout", "1"}, 20000);
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("no connection with the unit within 1 s")) << r.err.toStdString();
+    EXPECT_FALSE(r.out.contains("Connected"));
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LUMO_FTDI", "virtual:" + m_dir.filePath("devices.txt"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(LUMO_CLI_PATH), args);
+    ASSERT_TRUE(p.waitForStarted(5000));
+    p.waitForReadyRead(5000); // the first exchange: the signal's handler is in place
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 128 + 15);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("interrupted: hanging up"));
+}
+
 } // namespace
