@@ -1,6 +1,8 @@
 // lumo-cli boxes and remote connect against a line box served by lumo-sim on a
-// pseudo-terminal, reached through LUMO_FTDI=virtual:PATH. Real time: one connection takes the
-// protocol's ten seconds of waits.
+// pseudo-terminal, reached through LUMO_FTDI=virtual:PATH. One connection takes the protocol's
+// ten seconds of waits in real time; the whole exchange runs with both programs' clocks five
+// times fast (LUMO_TIME_SCALE), so the box's line and the program's waits keep their timing
+// against each other, and the failing one runs in real time.
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -11,7 +13,11 @@ namespace {
 // `lumo-sim linebox` with its arguments; the first printed line is the terminal's path.
 class ServedBox {
 public:
-    explicit ServedBox(const QStringList& args) {
+    explicit ServedBox(const QStringList& args, int scale) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (scale > 1)
+            env.insert(QStringLiteral("LUMO_TIME_SCALE"), QString::number(scale));
+        m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral(LUMO_SIM_PATH), QStringList{"linebox"} + args);
         m_process.waitForReadyRead(10000);
         m_path = QString::fromUtf8(m_process.readLine()).trimmed();
@@ -35,9 +41,11 @@ struct CliRun {
 
 class CliRemoteTest : public ::testing::Test {
 protected:
-    void serve(const QStringList& args = {}) {
-        m_box =
-            std::make_unique<ServedBox>(QStringList{"--pty-link", m_dir.filePath("box")} + args);
+    // `scale`: how many times fast the box and the program run.
+    void serve(const QStringList& args = {}, int scale = 1) {
+        m_scale = scale;
+        m_box = std::make_unique<ServedBox>(QStringList{"--pty-link", m_dir.filePath("box")} + args,
+                                            scale);
         ASSERT_FALSE(m_box->path().isEmpty());
         QFile file(m_dir.filePath("devices.txt"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -49,6 +57,8 @@ protected:
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LUMO_FTDI", "virtual:" + m_dir.filePath("devices.txt"));
+        if (m_scale > 1)
+            env.insert(QStringLiteral("LUMO_TIME_SCALE"), QString::number(m_scale));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(LUMO_CLI_PATH), args);
         p.waitForFinished(timeoutMs);
@@ -59,6 +69,7 @@ protected:
 
     QTemporaryDir m_dir;
     std::unique_ptr<ServedBox> m_box;
+    int m_scale = 1;
 };
 
 TEST_F(CliRemoteTest, ListsOnlyTheLineBoxes) {
@@ -69,7 +80,7 @@ TEST_F(CliRemoteTest, ListsOnlyTheLineBoxes) {
 }
 
 TEST_F(CliRemoteTest, ConnectsKeepsAliveAndHangsUp) {
-    serve();
+    serve({}, 5);
     const CliRun r = cli({"remote", "connect", "--box", "KAV00001", "--number", "0601h",
                           "--password", "7850", "--hold", "1"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString() << r.out.toStdString();
