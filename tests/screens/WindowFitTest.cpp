@@ -1,6 +1,7 @@
 // Every window of the program, in each state the manual shows, in Czech and in the shipped
 // English pack: no caption is cut by its control, and the states are the ones named.
 #include "remote/ui/TForm11.h"
+#include "remote/ui/TForm12.h"
 #include "screens/TextFit.h"
 #include "screens/WindowGallery.h"
 
@@ -15,34 +16,13 @@ namespace {
 const QString kEnglish = QStringLiteral(LUMO_TEST_DATA_DIR "/../../data/English.lng");
 
 // What the gallery must show; each also names a picture of the manual's build.
-const QStringList kScreens = {"main",
-                              "main-page2",
-                              "main-page3",
-                              "main-page4",
-                              "main-page5",
-                              "main-page6",
-                              "main-page7",
-                              "warning",
-                              "tone-detection",
-                              "tones",
-                              "about",
-                              "labels",
-                              "ports",
-                              "ports-usb",
-                              "transfer",
-                              "confirm",
-                              "action-mode",
-                              "action-counter",
-                              "compare",
-                              "compare-empty",
-                              "connect",
-                              "connect-box",
-                              "connect-dialling",
-                              "read",
-                              "read-reading",
-                              "write",
-                              "write-writing",
-                              "write-stopped"};
+const QStringList kScreens = {
+    "main",           "main-page2",  "main-page3",     "main-page4",       "main-page5",
+    "main-page6",     "main-page7",  "warning",        "tone-detection",   "tones",
+    "about",          "labels",      "ports",          "ports-usb",        "transfer",
+    "confirm",        "action-mode", "action-counter", "compare",          "compare-empty",
+    "compare-verify", "connect",     "connect-box",    "connect-dialling", "read",
+    "read-reading",   "write",       "write-writing",  "write-stopped",    "write-verifying"};
 
 struct Visit {
     QStringList shown;
@@ -67,6 +47,11 @@ Visit visitAll(const QString& pack) {
             auto* read = qobject_cast<TForm11*>(&window);
             if (!read || !read->reading())
                 v.wrongState << name + QStringLiteral(" is not reading");
+        }
+        if (name == QLatin1String("write-verifying")) {
+            auto* write = qobject_cast<TForm12*>(&window);
+            if (!write || !write->checking())
+                v.wrongState << name + QStringLiteral(" is not reading back");
         }
         if (name == QLatin1String("write-stopped") && !button("Button4"))
             v.wrongState << name + QStringLiteral(" offers no continue");

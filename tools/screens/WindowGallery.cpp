@@ -33,6 +33,7 @@
 #include "shell/Shell.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "sim/VirtualUnit.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 
 #include <QApplication>
@@ -289,6 +290,15 @@ void WindowGallery::Program::visitDialogs(const Visitor& visit) {
     request.other = model.params();
     comparison->setRequest(request);
     show(QStringLiteral("compare-empty"), *comparison, visit);
+    // The answer to a write that did not verify: what was written beside what was read back.
+    CompareRequest unverified;
+    unverified.other = model.params();
+    unverified.other.setText(QStringLiteral("Edit144"), QStringLiteral("7234"));
+    unverified.title = texts.message(Msg::WriteNotVerified);
+    unverified.otherHeader = texts.message(Msg::ReadBackColumn);
+    unverified.allowTake = false;
+    comparison->setRequest(unverified);
+    show(QStringLiteral("compare-verify"), *comparison, visit);
     comparison->hide();
 }
 
@@ -361,6 +371,29 @@ void WindowGallery::Program::visitRemote(const Visitor& visit) {
     write.Button3Click(); // stop after the entry in flight
     runUntil([&] { return !writer.running(); }, 30 * 60 * 1000);
     show(QStringLiteral("write-stopped"), write, visit);
+    write.done(QDialog::Rejected);
+    pump();
+
+    // The switches written with "Ověřit zápis": the dialog stays in view for the read-back.
+    runUntil([&] { return remote->engine().state() == ConnectionState::Quiet; }, 60000);
+    shell.commands().trigger(QStringLiteral("Writedata1"));
+    if (!write.isVisible())
+        return;
+    for (const char* name : {"CheckBox1", "CheckBox2", "CheckBox4"})
+        if (auto* box = write.findChild<QCheckBox*>(QString::fromLatin1(name)))
+            box->setChecked(false);
+    if (auto* verify = write.findChild<QCheckBox*>(QStringLiteral("CheckBox6")))
+        verify->setChecked(true);
+    if (auto* button = write.findChild<QPushButton*>(QStringLiteral("Button1")))
+        button->click();
+    // A few blocks into the read-back, its progress and time left in the dialog.
+    runUntil(
+        [&] {
+            return !write.isVisible() || (write.checking() && writeBar && writeBar->value() >= 2);
+        },
+        30 * 60 * 1000);
+    show(QStringLiteral("write-verifying"), write, visit);
+    // Storno ends the read-back claiming nothing: no answer to wait for here.
     write.done(QDialog::Rejected);
     pump();
 }

@@ -338,6 +338,11 @@ void TForm12::finished(const RemoteWriteResult& result, const RemoteWriteRequest
         m_checkCancelled = false;
         m_checkReason.clear();
         showRunning(true);
+        // No group is being written any more.
+        m_label1->clear();
+        m_label2->clear();
+        m_label1->setStyleSheet(colourStyle(WriteLabelColour::ButtonFace));
+        m_label2->setStyleSheet(colourStyle(WriteLabelColour::ButtonFace));
         m_label3->clear();
         m_label4->setText(r(43));
         m_progress1->setRange(0, 1);

@@ -683,6 +683,7 @@ TEST_F(VerifyDialogTest, AUnitThatStoresEverythingIsVerifiedWithTheDialogInViewM
         said.startsWith(QStringLiteral("Zápis dokončen, čtu zpět k ověření. Zbývá nejméně ")))
         << said.toStdString();
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->maximum(), 6);
+    EXPECT_TRUE(child<QLabel>("Label1")->text().isEmpty()) << "no group is being written";
 
     runUntil([&] { return !dialog->isVisible(); });
     EXPECT_FALSE(dialog->checking());
