@@ -8,7 +8,6 @@
 #include "remote/FtdiBoxBus.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "texts/Texts.h"
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -184,11 +183,3 @@ void BM_ConnectedIdleCpu(benchmark::State& state) {
 BENCHMARK(BM_ConnectedIdleCpu)->Arg(60)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

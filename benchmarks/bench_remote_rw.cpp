@@ -20,7 +20,6 @@
 #include "remote/RemoteWriteEngine.h"
 #include "sim/LineBoxUsbDevice.h"
 #include "texts/Texts.h"
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -303,11 +302,3 @@ BENCHMARK(BM_EventLoopDuringRealTimeWrite)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -101,11 +101,3 @@ void BM_IdlePortCpu(benchmark::State& state) {
 BENCHMARK(BM_IdlePortCpu)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -15,7 +15,6 @@
 #include "sim/UnitServer.h"
 #include "sim/UnitUsbDevice.h"
 #include "texts/Texts.h"
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -207,11 +206,3 @@ BENCHMARK(BM_UsbReadAllPaced)->UseManualTime()->Iterations(1)->Unit(benchmark::k
 BENCHMARK(BM_UsbWriteAllPaced)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
