@@ -26,6 +26,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -76,8 +77,11 @@ public:
     Probe() {
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (m_since.isValid())
-                m_worst = std::max<qint64>(m_worst, m_since.elapsed() - 10);
+            if (m_since.isValid()) {
+                const qint64 late = m_since.elapsed() - 10;
+                m_worst = std::max(m_worst, late);
+                m_over50 += late > 50;
+            }
             ++m_probes;
             m_since.restart();
         });
@@ -85,18 +89,29 @@ public:
     }
     void phase() {
         m_worst = 0;
+        m_over50 = 0;
         m_probes = 0;
         m_since.invalidate();
     }
     qint64 worst() const { return m_worst; }
     qint64 probes() const { return m_probes; }
+    // Probes more than 50 ms late.
+    qint64 over50() const { return m_over50; }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_since;
     qint64 m_worst = 0;
     qint64 m_probes = 0;
+    qint64 m_over50 = 0;
 };
+
+// The machine's load, since a probe that comes late may only have waited for a core.
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2)
+                                          : QString();
+}
 
 // Turns the event loop (sleeping between events) until `done` or the limit.
 void runUntil(const std::function<bool()>& done, int limitS) {
@@ -157,8 +172,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "not connected\n");
         return 1;
     }
-    std::printf("connect: %.1f s, worst probe delay %lld ms (%lld probes)\n",
-                phase.elapsed() / 1000.0, probe.worst(), probe.probes());
+    std::printf("connect: %.1f s, worst probe delay %lld ms (%lld probes, %lld over 50 ms), "
+                "load %s\n",
+                phase.elapsed() / 1000.0, probe.worst(), probe.probes(), probe.over50(),
+                qPrintable(loadAverage()));
     std::fflush(stdout);
 
     // A read of the settings and the first memories, in the read dialog.
@@ -174,9 +191,9 @@ int main(int argc, char** argv) {
     runUntil([&] { return !reader.isVisible(); }, 900);
     double cpu = cpuSeconds() - cpu0;
     std::printf("read (settings and %d memories): %.1f s, CPU %.2f s = %.3f %% of a core, worst "
-                "probe delay %lld ms (%lld probes)\n",
+                "probe delay %lld ms (%lld probes, %lld over 50 ms), load %s\n",
                 readMemories, phase.elapsed() / 1000.0, cpu, cpu * 100 / (phase.elapsed() / 1000.0),
-                probe.worst(), probe.probes());
+                probe.worst(), probe.probes(), probe.over50(), qPrintable(loadAverage()));
     std::fflush(stdout);
     runUntil([&] { return part.engine().state() == ConnectionState::Quiet; }, 60);
 
@@ -202,9 +219,10 @@ int main(int argc, char** argv) {
     const auto result = writer.lastResult();
     const bool done = result && result->outcome == RemoteWriteState::Done;
     std::printf("write (4 groups, %d memories): %s in %.1f s, CPU %.2f s = %.3f %% of a core, "
-                "worst probe delay %lld ms (%lld probes)\n",
+                "worst probe delay %lld ms (%lld probes, %lld over 50 ms), load %s\n",
                 writeMemories, done ? "done" : "NOT DONE", phase.elapsed() / 1000.0, cpu,
-                cpu * 100 / (phase.elapsed() / 1000.0), probe.worst(), probe.probes());
+                cpu * 100 / (phase.elapsed() / 1000.0), probe.worst(), probe.probes(),
+                probe.over50(), qPrintable(loadAverage()));
     std::fflush(stdout);
     writer.done(QDialog::Accepted);
     part.engine().cancel();
