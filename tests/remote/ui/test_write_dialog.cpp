@@ -799,6 +799,22 @@ TEST_F(VerifyDialogTest, ABoxLostDuringTheReadBackSaysTheWriteIsUncheckedInOneMe
     EXPECT_EQ(model.params().text(QStringLiteral("Edit129")), QStringLiteral("123456"));
 }
 
+TEST_F(VerifyDialogTest, AReadBackThatHaltsSaysSoAndWhyInOneMessageAndNeverClaimsSuccess) {
+    writeSwitchesVerified();
+    // The recorded characters never come: the read halts on its wait for them.
+    sim::LineBoxFaults faults;
+    faults.silentPrefixes = {"AT@RECN"};
+    device->box().setFaults(faults);
+    runUntil([&] { return !dialog->checking(); }, 10 * 60000);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(part->writeCheck().running());
+    ASSERT_EQ(messenger.messages.size(), 1u);
+    EXPECT_EQ(messenger.messages[0],
+              texts.message(Msg::ReadBackFailed) + QStringLiteral("\nChyba - RECN"));
+    EXPECT_TRUE(compared.empty());
+    EXPECT_FALSE(shell.guard().busy());
+}
+
 TEST_F(VerifyDialogTest, TheMainWindowClosingDuringTheReadBackEndsItWithoutAnAnswer) {
     part->setWaiter([this](const std::function<bool()>& done) {
         for (int i = 0; i < 1000 && !done(); ++i)
