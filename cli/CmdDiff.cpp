@@ -1,5 +1,7 @@
-// diff: the parameters that differ between two settings files (KTF or JSON).
+// diff: the parameters that differ between two sources, each a settings file (KTF or JSON) or
+// a unit read whole over a local link.
 #include "cli/CommandTable.h"
+#include "cli/UnitRead.h"
 #include "files/ParameterFiles.h"
 #include "params/ParameterDiff.h"
 #include "texts/LanguagePack.h"
@@ -30,8 +32,11 @@ QString shown(const QString& value, bool available) {
 
 void printReadable(const std::vector<ParameterDifference>& diffs) {
     for (const ParameterDifference& d : diffs) {
+        // One line per difference: a caption broken over two lines in the window is joined.
         const QString where =
-            d.pageCaption.isEmpty() ? d.caption : d.pageCaption + QStringLiteral(" / ") + d.caption;
+            (d.pageCaption.isEmpty() ? d.caption
+                                     : d.pageCaption + QStringLiteral(" / ") + d.caption)
+                .simplified();
         printOut(QStringLiteral("%1 [%2]: %3 -> %4")
                      .arg(where, d.name, shown(d.thisValue, d.thisAvailable),
                           shown(d.otherValue, d.otherAvailable)));
@@ -54,6 +59,14 @@ void printJson(const std::vector<ParameterDifference>& diffs) {
     top[QStringLiteral("identical")] = diffs.empty();
     top[QStringLiteral("differences")] = rows;
     printOut(QString::fromUtf8(QJsonDocument(top).toJson(QJsonDocument::Indented)).trimmed());
+}
+
+// A source `unit:PORT` names a unit to read, with the port syntax of `read`; anything else is
+// a settings file.
+const QLatin1String kUnitPrefix("unit:");
+
+bool isUnit(const QString& source) {
+    return source.startsWith(kUnitPrefix, Qt::CaseInsensitive);
 }
 
 int runDiff(const QStringList& args) {
@@ -83,12 +96,24 @@ int runDiff(const QStringList& args) {
         if (!loadLanguagePack(lang, texts))
             return trouble(QStringLiteral("\"%1\": ").arg(lang) + language::kLanguageFileError);
     }
-    ParameterSet a;
-    ParameterSet b;
+    // The files first: reading a unit takes seconds, wasted when a file is wrong.
+    ParameterSet sets[2];
     QString error;
-    if (!loadParameterFile(sources[0], a, &error, &texts) ||
-        !loadParameterFile(sources[1], b, &error, &texts))
-        return trouble(error);
+    for (int i = 0; i < 2; ++i) {
+        if (isUnit(sources[i])) {
+            if (sources[i].size() == kUnitPrefix.size())
+                return usage(kSynopsis);
+        } else if (!loadParameterFile(sources[i], sets[i], &error, &texts)) {
+            return trouble(error);
+        }
+    }
+    // A read that fails, or ends part way, has said why, as `read` does; nothing is compared.
+    for (int i = 0; i < 2; ++i)
+        if (isUnit(sources[i]) && !readFromUnit(sources[i].mid(kUnitPrefix.size()),
+                                                LocalTransferCommands::Command::ReadAll, sets[i]))
+            return Trouble;
+    const ParameterSet& a = sets[0];
+    const ParameterSet& b = sets[1];
 
     const std::vector<ParameterDifference> diffs = diffParameters(a, b, texts);
     if (json)

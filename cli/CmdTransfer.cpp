@@ -3,6 +3,7 @@
 // sequences as the main window's menu items.
 #include "cli/CommandTable.h"
 #include "cli/ParameterListing.h"
+#include "cli/UnitRead.h"
 #include "files/ParameterFiles.h"
 #include "files/ReadBackups.h"
 #include "link/AfComPort.h"
@@ -394,21 +395,16 @@ int runRead(const QStringList& args) {
         return usage(kReadSynopsis);
     if (const QString problem = outputProblem(out); !problem.isEmpty())
         return fail(problem);
-    Bench bench;
+    ParameterSet params;
     QString error;
     if (a.options.contains(QStringLiteral("base")) &&
-        !loadParameterFile(a.options.value(QStringLiteral("base")), bench.model().params(),
-                           &error)) {
+        !loadParameterFile(a.options.value(QStringLiteral("base")), params, &error)) {
         printErr(error);
         return Failure;
     }
-    if (!bench.open(a.options.value(QStringLiteral("port")), &error)) {
-        printErr(error);
+    if (!readFromUnit(a.options.value(QStringLiteral("port")), command, params))
         return Failure;
-    }
-    if (!bench.run(command))
-        return Failure;
-    if (!saveParameterFile(out, bench.model().params(), &error)) {
+    if (!saveParameterFile(out, params, &error)) {
         printErr(error);
         return Failure;
     }
@@ -527,5 +523,20 @@ const bool registeredRead = registerCommand({QStringLiteral("read"), kReadSynops
 const bool registeredWrite = registerCommand({QStringLiteral("write"), kWriteSynopsis, runWrite});
 
 } // namespace
+
+bool readFromUnit(const QString& port, LocalTransferCommands::Command command,
+                  ParameterSet& params) {
+    Bench bench;
+    bench.model().params() = params;
+    QString error;
+    if (!bench.open(port, &error)) {
+        printErr(error);
+        return false;
+    }
+    if (!bench.run(command))
+        return false;
+    params = bench.model().params();
+    return true;
+}
 
 } // namespace lumo::cli

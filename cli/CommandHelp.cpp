@@ -50,6 +50,17 @@ const QHash<QString, QString>& helpTable() {
              "Lists the FTDI devices: index, serial number, description, tab-separated; says\n"
              "so on standard error when none is found. LUMO_FTDI=virtual (or virtual:PATH)\n"
              "lists the virtual devices instead.\n")},
+        {QStringLiteral("diff"),
+         QStringLiteral(
+             "Lists the parameters in which A and B differ, by page and caption, with A's\n"
+             "value and B's. Each of A and B is a parameter set or unit:PORT, the whole\n"
+             "memory of the unit on PORT read as read all reads it (unit:3, unit:usb, ...).\n"
+             "A read that fails or ends part way is an error: nothing is compared.\n\n"
+             "  --json            the differences as a JSON document\n"
+             "  --lang PACK.lng   the captions in the language of a pack\n\n"
+             "The exit status is that of diff(1): 0 identical, 1 different, 2 trouble.\n"
+             "Progress of a read goes to standard error when it is a terminal.\n\n") +
+             kPorts + QStringLiteral("\n") + kFiles},
         {QStringLiteral("status"),
          QStringLiteral("Reads the unit's status: firmware, mode, unfitted buttons, counter.\n\n") +
              kPorts},
