@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -38,10 +40,11 @@ public:
             m_process.kill();
     }
 
-    CliResult cli(const QStringList& args) const {
+    // The program, or `program` (such as script(1) giving it a terminal) with `args`.
+    CliResult cli(const QStringList& args, const QString& program = LUMO_CLI_PATH) const {
         QProcess p;
         p.setProcessEnvironment(m_env);
-        p.start(QStringLiteral(LUMO_CLI_PATH), args);
+        p.start(program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromUtf8(p.readAllStandardOutput()),
@@ -134,4 +137,21 @@ TEST(CliDiffUnit, PortsAndFilesThatCannotBeUsed) {
     const CliResult help = unit.cli({"diff", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("unit:PORT")) << help.out.toStdString();
+}
+
+TEST(CliDiffUnit, ProgressOfTheReadGoesToATerminal) {
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        GTEST_SKIP() << "no script(1) to give the program a terminal";
+    QTemporaryDir dir;
+    Unit unit(dir.path(), {});
+    const QString file = dir.filePath("new.json");
+    ASSERT_EQ(unit.cli({"new", file}).status, 0);
+    const CliResult r = unit.cli(
+        {"-qec", QStringLiteral("'%1' diff unit:usb '%2'").arg(LUMO_CLI_PATH, file), "/dev/null"},
+        script);
+    // The percentage is rewritten in place and wiped before the differences.
+    EXPECT_TRUE(r.out.contains(QRegularExpression("\\r +[0-9]+ %"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QRegularExpression("\\r      \\r[^\\r]*\\[[A-Za-z]+[0-9]+\\]: ")))
+        << r.out.toStdString();
 }
