@@ -1,4 +1,5 @@
 #include "link/TransferSerialLink.h"
+#include "platform/SystemClock.h"
 
 namespace lumo {
 
@@ -44,6 +45,7 @@ bool TransferSerialLink::open(QString* error) {
 }
 
 void TransferSerialLink::close() {
+    SystemClock::setAnswerDue(false);
     m_port.PortClose();
 }
 
@@ -58,6 +60,7 @@ QByteArray TransferSerialLink::readAll() {
 bool TransferSerialLink::writeByte(char byte) {
     // A write the component refuses (ring buffer full, port gone) would otherwise escape a
     // timer callback; it is kept and ends the transfer at the next tick instead.
+    SystemClock::setAnswerDue(true);
     try {
         m_port.WriteText(QByteArray(1, byte));
     } catch (const EAfError& e) {
@@ -72,6 +75,8 @@ void TransferSerialLink::setDataHandler(DataHandler handler) {
     m_handler = std::move(handler);
     if (m_handler)
         m_port.OnDataRecived = [this](TAfCustomSerialPort*, int count) {
+            if (count > 0)
+                SystemClock::setAnswerDue(false);
             if (m_handler)
                 m_handler(count);
         };

@@ -1,4 +1,5 @@
 #include "link/TransferUsbLink.h"
+#include "platform/SystemClock.h"
 
 namespace lumo {
 
@@ -21,13 +22,22 @@ bool TransferUsbLink::deviceLost() const {
     return link && link->StatusFailed();
 }
 
+void TransferUsbLink::close() {
+    SystemClock::setAnswerDue(false);
+    m_cable->ReleaseLink();
+}
+
 int TransferUsbLink::bytesWaiting() {
     TFT232* link = m_cable->Link();
-    return link ? link->ReceiveCount() : 0;
+    const int count = link ? link->ReceiveCount() : 0;
+    if (count > 0)
+        SystemClock::setAnswerDue(false);
+    return count;
 }
 
 bool TransferUsbLink::writeByte(char byte) {
     TFT232* link = m_cable->Link();
+    SystemClock::setAnswerDue(true);
     const bool ok = link && link->WriteByte(byte);
     m_cable->SetLastWriteOk(ok);
     return ok;

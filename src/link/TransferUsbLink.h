@@ -16,7 +16,7 @@ public:
     Kind kind() const override { return Kind::Usb; }
     bool isOpen() const override { return m_cable->AdapterOpen(); }
     bool open(QString* error) override;
-    void close() override { m_cable->ReleaseLink(); }
+    void close() override;
     bool hasDevice() const override { return m_cable->HasLink(); }
     int bytesWaiting() override;
     QByteArray readAll() override { return m_cable->ReadUsbReply(); }

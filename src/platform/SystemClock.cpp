@@ -8,6 +8,7 @@
 #include <map>
 #include <sys/timerfd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lumo {
 
@@ -21,6 +22,25 @@ qint64 monotonicNs() {
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+// The time of the fast clocks, one for the process: it runs g_timeScale times fast, and at
+// real speed while an answer is due. Each change of speed starts a new piece at the point
+// reached, so the time never jumps or goes back.
+qint64 g_realBase = 0;
+qint64 g_fastBase = 0;
+bool g_answerDue = false;
+
+int fastRate() {
+    return g_answerDue ? 1 : g_timeScale;
+}
+
+qint64 fastNowNs(qint64 real) {
+    return g_fastBase + (real - g_realBase) * fastRate();
+}
+
+qint64 fastNowNs() {
+    return fastNowNs(monotonicNs());
+}
+
 } // namespace
 
 // A clock running fast needs waits shorter than the millisecond a QTimer resolves: the
@@ -29,13 +49,15 @@ qint64 monotonicNs() {
 // nanosecond, drives the tasks instead.
 class SystemClock::Compressed {
 public:
-    explicit Compressed(int factor)
-        : m_factor(factor), m_fd(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
+    Compressed()
+        : m_fd(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)),
           m_notifier(m_fd, QSocketNotifier::Read) {
         QObject::connect(&m_notifier, &QSocketNotifier::activated, &m_notifier,
                          [this] { runDue(); });
+        all().push_back(this);
     }
     ~Compressed() {
+        std::erase(all(), this);
         *m_alive = false;
         m_notifier.setEnabled(false);
         if (m_fd >= 0)
@@ -44,8 +66,14 @@ public:
     Compressed(const Compressed&) = delete;
     Compressed& operator=(const Compressed&) = delete;
 
+    // Every scheduler of the process, to be armed anew when the speed changes.
+    static std::vector<Compressed*>& all() {
+        static std::vector<Compressed*> schedulers;
+        return schedulers;
+    }
+
     void add(TaskId id, int delayMs, Task task) {
-        const qint64 due = monotonicNs() + qint64(std::max(0, delayMs)) * 1000000 / m_factor;
+        const qint64 due = fastNowNs() + qint64(std::max(0, delayMs)) * 1000000;
         m_due.insert(id, due);
         m_tasks.emplace(std::make_pair(due, id), std::move(task));
         arm();
@@ -61,13 +89,15 @@ public:
         return true;
     }
 
+    void rearm() { arm(); }
+
 private:
     void runDue() {
         std::uint64_t expirations = 0;
         [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
         // A task may delete the clock; the flag outlives it.
         const std::shared_ptr<bool> alive = m_alive;
-        while (!m_tasks.empty() && m_tasks.begin()->first.first <= monotonicNs()) {
+        while (!m_tasks.empty() && m_tasks.begin()->first.first <= fastNowNs()) {
             auto node = m_tasks.extract(m_tasks.begin());
             m_due.remove(node.key().second);
             node.mapped()();
@@ -80,25 +110,43 @@ private:
     void arm() {
         itimerspec spec{}; // all zero disarms
         if (!m_tasks.empty()) {
-            // Zero would disarm: a task due at once is due one nanosecond in.
-            const qint64 due = std::max<qint64>(m_tasks.begin()->first.first, 1);
+            // The real time the earliest task is due at the present speed. Zero would disarm:
+            // a task due at once is due one nanosecond in.
+            const qint64 real = monotonicNs();
+            const qint64 ahead =
+                std::max<qint64>(0, m_tasks.begin()->first.first - fastNowNs(real));
+            const qint64 due = std::max<qint64>(real + ahead / fastRate(), 1);
             spec.it_value.tv_sec = time_t(due / 1000000000);
             spec.it_value.tv_nsec = long(due % 1000000000);
         }
         ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr);
     }
 
-    const int m_factor;
     const int m_fd;
     QSocketNotifier m_notifier;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    // Ordered by (real due time, id): equal due times keep scheduling order.
+    // Ordered by (due time in the fast time, id): equal due times keep scheduling order.
     std::map<std::pair<qint64, TaskId>, Task> m_tasks;
     QHash<TaskId, qint64> m_due;
 };
 
 void SystemClock::setTimeScale(int factor) {
     g_timeScale = std::max(1, factor);
+    g_realBase = monotonicNs();
+    g_fastBase = g_realBase;
+    g_answerDue = false;
+}
+
+void SystemClock::setAnswerDue(bool due) {
+    if (g_timeScale == 1 || due == g_answerDue)
+        return;
+    const qint64 real = monotonicNs();
+    g_fastBase = fastNowNs(real);
+    g_realBase = real;
+    g_answerDue = due;
+    // Timers armed at the old speed would fire too early (harmless) or too late.
+    for (Compressed* scheduler : Compressed::all())
+        scheduler->rearm();
 }
 
 int SystemClock::timeScale() {
@@ -107,6 +155,8 @@ int SystemClock::timeScale() {
 
 SystemClock::SystemClock() : m_scale(g_timeScale) {
     m_elapsed.start();
+    if (m_scale != 1)
+        m_fastStartNs = fastNowNs();
 }
 
 SystemClock::~SystemClock() {
@@ -118,7 +168,7 @@ SystemClock::~SystemClock() {
 qint64 SystemClock::nowMs() const {
     if (m_scale == 1)
         return m_elapsed.elapsed();
-    return m_elapsed.nsecsElapsed() * m_scale / 1000000;
+    return (fastNowNs() - m_fastStartNs) / 1000000;
 }
 
 Clock::TaskId SystemClock::runAfter(int delayMs, Task task) {
@@ -126,7 +176,7 @@ Clock::TaskId SystemClock::runAfter(int delayMs, Task task) {
     if (m_scale != 1) {
         // Made on first use, on the thread that runs the tasks.
         if (!m_compressed)
-            m_compressed = std::make_unique<Compressed>(m_scale);
+            m_compressed = std::make_unique<Compressed>();
         m_compressed->add(id, delayMs, std::move(task));
         return id;
     }

@@ -29,6 +29,12 @@ public:
     // seconds. 1 (the default) is real time. Set once at start, before any clock is made.
     static void setTimeScale(int factor);
     static int timeScale();
+    // For a clock running fast: the program has sent bytes and no answer has come yet (true),
+    // or an answer came or nothing is asked (false). While an answer is due the time runs at
+    // real speed, so the other side has as much real time to answer as at scale 1 however busy
+    // the machine is; only the program's own waiting runs fast. No effect at scale 1. Called
+    // on the thread that runs the clocks.
+    static void setAnswerDue(bool due);
 
 private:
     class Compressed;
@@ -38,6 +44,7 @@ private:
     QHash<TaskId, QTimer*> m_timers;
     TaskId m_nextId = 1;
     int m_scale = 1;
+    qint64 m_fastStartNs = 0;                 // the fast time when a fast clock was made
     std::unique_ptr<Compressed> m_compressed; // the scheduler of a clock running fast
 };
 

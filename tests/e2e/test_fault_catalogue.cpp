@@ -141,9 +141,9 @@ struct Lane {
     const char* title;
     bool cable;
     // How many times fast lumo-cli's clock runs for the cells of a minute of time-outs
-    // (LUMO_TIME_SCALE): chosen so that the time-out still lasts 100 ms of real time (the
-    // serial one is 101 ticks of 10 ms, the cable's 100 of 5 ms), ample for the simulator to
-    // answer on a busy machine.
+    // (LUMO_TIME_SCALE): the time-out then lasts about 100 ms of real time (the serial one is
+    // 101 ticks of 10 ms, the cable's 100 of 5 ms). The simulator's answer does not have to come
+    // within it: lumo-cli's clock runs at real speed from a request until its first byte back.
     int fastFactor;
 };
 
@@ -247,8 +247,9 @@ const QString kHeader = QStringLiteral(
     "an answer at each of these points, so the cell does not depend on who is faster).\n\n"
     "\"E\" always makes a number read ask for the refused block 68 times more, each after a "
     "time-out: 69 time-outs, over a minute at real speed. Those cells run `lumo-cli` with "
-    "`LUMO_TIME_SCALE` (a test aid: its clock runs that many times fast, every time-out and "
-    "retry stays as it is), and show the time it stands for, the measured time multiplied "
+    "`LUMO_TIME_SCALE` (a test aid: its clock runs that many times fast, at real speed while an "
+    "answer of the unit is due, every time-out and retry stays as it is), and show the time it "
+    "stands for, the measured time multiplied "
     "back (≈, a little high as the program's start is multiplied too), beside what was "
     "measured.\n");
 

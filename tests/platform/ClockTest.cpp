@@ -1,6 +1,7 @@
 #include "platform/SystemClock.h"
 #include "platform/VirtualClock.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -104,7 +105,10 @@ TEST(SystemClock, RunsTasksFromEventLoopAndHonoursCancel) {
 class FastSystemClock : public ::testing::Test {
 protected:
     void SetUp() override { SystemClock::setTimeScale(50); }
-    void TearDown() override { SystemClock::setTimeScale(1); }
+    void TearDown() override {
+        SystemClock::setAnswerDue(false);
+        SystemClock::setTimeScale(1);
+    }
 };
 
 TEST_F(FastSystemClock, TasksRunInOrderNoEarlierThanTheirTimeAndCancelHolds) {
@@ -165,6 +169,63 @@ TEST_F(FastSystemClock, ATaskMayDeleteItsClock) {
     loop.exec();
     EXPECT_FALSE(clock);
     EXPECT_FALSE(laterRan);
+}
+
+// While an answer is due the fast clock runs at real speed: the other side, slowed by a busy
+// machine, keeps the real time it has at scale 1. A change of speed holds for waits already
+// scheduled, and the clock's time neither jumps nor goes back.
+TEST_F(FastSystemClock, RunsAtRealSpeedWhileAnAnswerIsDue) {
+    SystemClock clock;
+    QEventLoop loop;
+    QElapsedTimer real;
+    const qint64 start = clock.nowMs();
+    SystemClock::setAnswerDue(true);
+    real.start();
+    qint64 ranAtReal = -1;
+    qint64 ranAt = -1;
+    clock.runAfter(150, [&] {
+        ranAtReal = real.elapsed();
+        ranAt = clock.nowMs();
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    SystemClock::setAnswerDue(false);
+    // At 50 times the speed the wait would take 3 ms of real time.
+    EXPECT_GE(ranAtReal, 150);
+    EXPECT_GE(ranAt - start, 150);
+    EXPECT_LT(ranAt - start, ranAtReal + 100); // no jump: the time it stood for, about
+}
+
+TEST_F(FastSystemClock, AWaitScheduledBeforeTheSpeedChangesEndsAtTheNewSpeed) {
+    SystemClock clock;
+    QEventLoop loop;
+    const qint64 start = clock.nowMs();
+    // Scheduled at real speed, 30 s away; the answer then comes at once: the wait is 0.6 s at
+    // 50 times the speed, and must not stay armed for 30 s.
+    SystemClock::setAnswerDue(true);
+    qint64 ranAt = -1;
+    clock.runAfter(30000, [&] {
+        ranAt = clock.nowMs();
+        loop.quit();
+    });
+    SystemClock::setAnswerDue(false);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_GE(ranAt - start, 30000);
+
+    // Scheduled fast, then an answer is due: it runs no earlier in the clock's time.
+    const qint64 from = clock.nowMs();
+    qint64 slowRanAt = -1;
+    clock.runAfter(200, [&] {
+        slowRanAt = clock.nowMs();
+        loop.quit();
+    });
+    SystemClock::setAnswerDue(true);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    SystemClock::setAnswerDue(false);
+    EXPECT_GE(slowRanAt - from, 200);
 }
 
 } // namespace
