@@ -233,7 +233,8 @@ QString catalogueFile() {
 const QString kHeader = QStringLiteral(
     "# Fault catalogue\n\n"
     "Every local command of `lumo-cli` against `lumo-sim unit` under every fault the virtual "
-    "unit can commit, as `tests/e2e/test_fault_catalogue.cpp` runs them; that test writes these "
+    "unit can commit, as `tests/catalogue/test_fault_catalogue.cpp` runs them; that test writes "
+    "these "
     "tables (`LUMO_UPDATE_FAULT_CATALOGUE=1 ctest -R FaultCatalogue`) and fails when a run's "
     "outcome differs from them (times are not compared).\n\n"
     "A cell gives the exit status of `lumo-cli`, the first line of its message on standard "
