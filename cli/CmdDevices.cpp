@@ -37,10 +37,10 @@ int runPorts(const QStringList& args) {
     // An unreadable Config.ini means the default devices below; say so.
     const AppConfig config = readConfig(workingFolder::current());
     if (!config.loadError.ok())
-        printErr(Texts()
+        printErr(activeTexts()
                      .message(messageKey::kConfigUnreadable)
                      .arg(config::configPath(workingFolder::current()),
-                          fileErrorText(config.loadError, Texts())));
+                          fileErrorText(config.loadError, activeTexts())));
     for (int n = 1; n <= kListedPorts; ++n) {
         const QString path = comPortDevicePath(n);
         printOut(QStringLiteral("COM%1 %2 %3")
@@ -73,7 +73,7 @@ int runUsb(const QStringList& args) {
         printOut(QStringLiteral("%1\t%2\t%3").arg(i).arg(serial, description));
     }
     if (FTDeviceCount() == 0)
-        printErr(QStringLiteral("no FTDI device found"));
+        printErr(activeTexts().message(cliText::kNoFtdiDevice));
     return Success;
 }
 

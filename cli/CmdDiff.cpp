@@ -4,7 +4,6 @@
 #include "cli/UnitRead.h"
 #include "files/ParameterFiles.h"
 #include "params/ParameterDiff.h"
-#include "texts/LanguagePack.h"
 #include "texts/Texts.h"
 #include <QFileInfo>
 #include <QJsonArray>
@@ -72,14 +71,10 @@ bool isUnit(const QString& source) {
 int runDiff(const QStringList& args) {
     QStringList sources;
     bool json = false;
-    QString lang;
+    // --lang is taken before the command runs (see main).
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--json")) {
             json = true;
-        } else if (args[i] == QLatin1String("--lang")) {
-            if (++i >= args.size())
-                return usage(kSynopsis);
-            lang = args[i];
         } else if (args[i].startsWith(QLatin1String("--"))) {
             return usage(kSynopsis);
         } else {
@@ -89,13 +84,7 @@ int runDiff(const QStringList& args) {
     if (sources.size() != 2)
         return usage(kSynopsis);
 
-    Texts texts;
-    if (!lang.isEmpty()) {
-        if (!QFileInfo(lang).isFile())
-            return trouble(QStringLiteral("\"%1\": %2").arg(lang, texts.message(58)));
-        if (!loadLanguagePack(lang, texts))
-            return trouble(QStringLiteral("\"%1\": ").arg(lang) + language::kLanguageFileError);
-    }
+    const Texts& texts = activeTexts();
     // The files first: reading a unit takes seconds, wasted when a file is wrong.
     ParameterSet sets[2];
     QString error;
@@ -123,7 +112,8 @@ int runDiff(const QStringList& args) {
     return diffs.empty() ? Identical : Different;
 }
 
-const bool registered = registerCommand({QStringLiteral("diff"), kSynopsis, runDiff});
+const bool registered =
+    registerCommand({QStringLiteral("diff"), kSynopsis, runDiff, false, Trouble});
 
 } // namespace
 

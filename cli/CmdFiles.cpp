@@ -7,7 +7,6 @@
 #include "params/Validation.h"
 #include "platform/Messenger.h"
 #include "texts/FileErrorText.h"
-#include "texts/LanguagePack.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QFile>
@@ -29,8 +28,8 @@ int runNew(const QStringList& args) {
         return usage(kNewSynopsis);
     QString error;
     if (parameterFileFormat(args[0]) == ParameterFileFormat::Unknown)
-        return fail(unknownParameterFileMessage(args[0]));
-    if (!saveParameterFile(args[0], ParameterSet(), &error))
+        return fail(unknownParameterFileMessage(args[0], &activeTexts()));
+    if (!saveParameterFile(args[0], ParameterSet(), &error, &activeTexts()))
         return fail(error);
     return Success;
 }
@@ -50,15 +49,14 @@ int runConvert(const QStringList& args) {
         return usage(kConvertSynopsis);
     const ParameterFileFormat format = parameterFileFormat(files[1]);
     if (format == ParameterFileFormat::Unknown)
-        return fail(unknownParameterFileMessage(files[1]));
+        return fail(unknownParameterFileMessage(files[1], &activeTexts()));
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(files[0], params, &error))
+    if (!loadParameterFile(files[0], params, &error, &activeTexts()))
         return fail(error);
     // A settings file is what goes to a unit: it gets the check a write makes.
     if (format == ParameterFileFormat::Ktf) {
-        Texts texts;
-        const std::vector<InvalidValue> invalid = validateForUnit(params, texts);
+        const std::vector<InvalidValue> invalid = validateForUnit(params, activeTexts());
         if (!invalid.empty()) {
             // By control name and caption, a long value cut: the refusal stays readable.
             for (const InvalidValue& v : invalid) {
@@ -67,27 +65,22 @@ int runConvert(const QStringList& args) {
                 printErr(QStringLiteral("%1 (%2): \"%3\"").arg(v.field, v.caption, value));
             }
             if (!force)
-                return fail(
-                    QStringLiteral("%1 was not written (--force writes it anyway)").arg(files[1]));
-            printErr(QStringLiteral("warning: %1 holds values a unit cannot take").arg(files[1]));
+                return fail(activeTexts().message(cliText::kNotWrittenForce).arg(files[1]));
+            printErr(activeTexts().message(cliText::kWrittenAnyway).arg(files[1]));
         }
     }
-    if (!saveParameterFile(files[1], params, &error))
+    if (!saveParameterFile(files[1], params, &error, &activeTexts()))
         return fail(error);
     return Success;
 }
 
 int runShow(const QStringList& args) {
+    // --lang is taken before the command runs (see main).
     QString in;
-    QString lang;
     bool names = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--names")) {
             names = true;
-        } else if (args[i] == QLatin1String("--lang")) {
-            if (++i >= args.size() || !lang.isEmpty())
-                return usage(kShowSynopsis);
-            lang = args[i];
         } else if (in.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
             in = args[i];
         } else {
@@ -96,16 +89,10 @@ int runShow(const QStringList& args) {
     }
     if (in.isEmpty())
         return usage(kShowSynopsis);
-    Texts texts;
-    if (!lang.isEmpty()) {
-        if (!QFileInfo(lang).isFile())
-            return fail(QStringLiteral("\"%1\": %2").arg(lang, texts.message(58)));
-        if (!loadLanguagePack(lang, texts))
-            return fail(QStringLiteral("\"%1\": ").arg(lang) + language::kLanguageFileError);
-    }
+    const Texts& texts = activeTexts();
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(in, params, &error))
+    if (!loadParameterFile(in, params, &error, &texts))
         return fail(error);
     printOut(
         (names ? nameListing(params) : readableListing(params, texts)).join(QLatin1Char('\n')));
@@ -141,12 +128,12 @@ int runImageEncode(const QStringList& args) {
 
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(in, params, &error))
+    if (!loadParameterFile(in, params, &error, &activeTexts()))
         return fail(error);
     if (haveFirmware)
         params.setFirmwareVersion(firmware);
 
-    Texts texts;
+    const Texts& texts = activeTexts();
     ConsoleMessenger messenger;
     if (!checkBeforeTransfer(params, texts, messenger))
         return Failure;
@@ -184,16 +171,16 @@ int runImageDecode(const QStringList& args) {
     const QString out = positional[1];
     static const QRegularExpression hexPattern(QStringLiteral("^[0-9A-Fa-f]{256}$"));
     if (!hexPattern.match(hex).hasMatch())
-        return fail(Texts().message(messageKey::kBadSettingsHex).arg(hex.size()));
+        return fail(activeTexts().message(messageKey::kBadSettingsHex).arg(hex.size()));
     if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
-        return fail(unknownParameterFileMessage(out));
+        return fail(unknownParameterFileMessage(out, &activeTexts()));
 
     ParameterSet params;
     QString error;
-    if (!base.isEmpty() && !loadParameterFile(base, params, &error))
+    if (!base.isEmpty() && !loadParameterFile(base, params, &error, &activeTexts()))
         return fail(error);
 
-    Texts texts;
+    const Texts& texts = activeTexts();
     const QByteArray image = QByteArray::fromHex(hex.toLatin1());
     // Without the marker the bytes are no settings image: nothing is made of them.
     if (static_cast<unsigned char>(image.at(0)) != 0x55)
@@ -203,7 +190,7 @@ int runImageDecode(const QStringList& args) {
     Codec codec(params, buffer, texts);
     for (const QString& message : codec.DecodeSettings(image).messages)
         messenger.message(message, QString());
-    if (!saveParameterFile(out, params, &error))
+    if (!saveParameterFile(out, params, &error, &texts))
         return fail(error);
     return Success;
 }

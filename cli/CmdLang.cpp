@@ -2,6 +2,7 @@
 // Czech pack.
 #include "cli/CommandTable.h"
 #include "platform/AtomicFile.h"
+#include "texts/FileErrorText.h"
 #include "texts/LanguagePack.h"
 #include "texts/Texts.h"
 #include <QFileInfo>
@@ -18,10 +19,10 @@ QString keyName(const TextKey& key) {
 
 int runCheck(const QString& path) {
     if (!QFileInfo(path).isFile())
-        return fail(QStringLiteral("%1: no such pack").arg(path));
+        return fail(QStringLiteral("\"%1\": %2").arg(path, activeTexts().message(58)));
     const language::PackFile pack = language::readPack(path);
     if (!pack.readable)
-        return fail(QStringLiteral("%1: cannot be read").arg(path));
+        return fail(activeTexts().message(cliText::kPackUnreadable).arg(path));
     const language::PackCheck check = language::checkPack(pack);
     printOut(QStringLiteral("%1: %2, %3 keys")
                  .arg(path, pack.utf8 ? QStringLiteral("UTF-8") : QStringLiteral("code page 1250"))
@@ -51,9 +52,11 @@ int runCheck(const QString& path) {
 }
 
 int runExport(const QString& path) {
-    QString error;
-    if (!writeFileAtomically(path, language::exportBuiltInPack(), &error))
-        return fail(QStringLiteral("%1: %2").arg(path, error));
+    FileError error;
+    if (!saveFileAtomically(path, language::exportBuiltInPack(), &error))
+        return fail(activeTexts()
+                        .message(messageKey::kCannotSave)
+                        .arg(path, fileErrorText(error, activeTexts())));
     return Success;
 }
 

@@ -6,7 +6,7 @@
 #include "files/PrintoutLayout.h"
 #include "files/paint/DeviceLayouts.h"
 #include "files/paint/PdfOutput.h"
-#include "texts/LanguagePack.h"
+#include "texts/FileErrorText.h"
 #include "texts/Texts.h"
 #include <QFileInfo>
 #include <QPageLayout>
@@ -25,7 +25,6 @@ struct PrintArgs {
     QString in;
     QString pdf;
     QString page = QStringLiteral("A4");
-    QString lang;
 };
 
 bool parse(const QStringList& args, PrintArgs& out) {
@@ -46,9 +45,6 @@ bool parse(const QStringList& args, PrintArgs& out) {
         } else if (a == QLatin1String("--page")) {
             if (!next(out.page))
                 return false;
-        } else if (a == QLatin1String("--lang") && out.what == QLatin1String("settings")) {
-            if (!next(out.lang))
-                return false;
         } else if (!a.startsWith(QLatin1String("--")) && out.in.isEmpty()) {
             out.in = a;
         } else {
@@ -61,8 +57,11 @@ bool parse(const QStringList& args, PrintArgs& out) {
 int writeOrFail(const QString& path, const QString& title, const QPageLayout& page,
                 const std::function<PrintDocument(QPagedPaintDevice&)>& layout) {
     QString reason;
-    if (!writePdf(path, title, page, layout, &reason))
-        return fail(QStringLiteral("\"%1\": %2").arg(path, reason));
+    FileError error;
+    if (!writePdf(path, title, page, layout, &reason, &error))
+        return fail(activeTexts()
+                        .message(messageKey::kCannotSave)
+                        .arg(path, error.ok() ? reason : fileErrorText(error, activeTexts())));
     return Success;
 }
 
@@ -74,17 +73,12 @@ int runPrint(const QStringList& args) {
     if (!pageLayoutByName(a.page, &page))
         return usage(kSynopsis);
 
-    Texts texts;
+    // --lang is taken before the command runs (see main).
+    const Texts& texts = activeTexts();
     if (a.what == QLatin1String("settings")) {
-        if (!a.lang.isEmpty()) {
-            if (!QFileInfo(a.lang).isFile())
-                return fail(QStringLiteral("\"%1\": %2").arg(a.lang, texts.message(58)));
-            if (!loadLanguagePack(a.lang, texts))
-                return fail(QStringLiteral("\"%1\": ").arg(a.lang) + language::kLanguageFileError);
-        }
         ParameterSet params;
         QString error;
-        if (!loadParameterFile(a.in, params, &error))
+        if (!loadParameterFile(a.in, params, &error, &texts))
             return fail(error);
         return writeOrFail(a.pdf, kSettingsPrintJob, page, [&](QPagedPaintDevice& device) {
             return settingsPrintoutFor(device, params, texts);

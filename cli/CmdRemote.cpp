@@ -54,7 +54,7 @@ int runBoxes(const QStringList& args) {
     for (int i = 0; i < link.listedCount(); ++i)
         printOut(QStringLiteral("%1\t%2").arg(i).arg(link.boxSerial(i)));
     if (link.listedCount() == 0)
-        printErr(QStringLiteral("no line box found"));
+        printErr(activeTexts().get(TextSection::REMOTE, 25));
     return Success;
 }
 
@@ -117,7 +117,7 @@ int runConnect(const QStringList& args) {
     SystemClock clock;
     FtdiBoxBus bus;
     RemoteLink link(bus, clock);
-    Texts texts;
+    const Texts& texts = activeTexts();
     ConsoleMessenger messenger;
     ConsoleWindowView window;
     ConnectDialogModel model(link, texts, messenger);
@@ -201,7 +201,7 @@ int runConnect(const QStringList& args) {
         loop.quit();
     });
     if (!started)
-        return fail(QStringLiteral("the connection could not start"));
+        return fail(texts.message(cliText::kConnectionNotStarted));
     limit.start(limitMs);
     loop.exec();
     if (exitStatus == Success)

@@ -104,9 +104,26 @@ QString formatLeft(qint64 ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// The part of the memory a progress line is about, as the dialogs name it.
+QString groupCaption(const QString& group) {
+    const Texts& t = activeTexts();
+    if (group == QLatin1String("settings"))
+        return t.message(398);
+    if (group == QLatin1String("basic"))
+        return t.get(TextSection::REMOTE, 37);
+    if (group == QLatin1String("time"))
+        return t.get(TextSection::REMOTE, 38);
+    if (group == QLatin1String("switches"))
+        return t.get(TextSection::REMOTE, 39);
+    if (group == QLatin1String("memories"))
+        return t.get(TextSection::REMOTE, 40);
+    return group;
+}
+
 void printProgress(const RemoteProgress& p) {
-    printErr(QStringLiteral("%1 %2 of %3, overall %4 of %5, time left %6")
-                 .arg(p.group)
+    printErr(activeTexts()
+                 .message(cliText::kRemoteProgress)
+                 .arg(groupCaption(p.group))
                  .arg(p.groupIndex)
                  .arg(p.groupCount)
                  .arg(p.overallIndex)
@@ -203,7 +220,7 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
                  const Procedure& procedure, const std::function<void()>& release) {
     Clock& clock = session.clock();
     RemoteLink link(session.bus(), clock);
-    Texts texts;
+    const Texts& texts = activeTexts();
     CliConnectionView view;
     ConnectionEngine engine(link, view, texts);
 
@@ -214,12 +231,14 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
         if (link.boxSerial(i) == serial)
             slot = i;
     if (slot < 0)
-        return fail(QStringLiteral("Zařízení %1 není připojeno").arg(serial));
+        return fail(texts.get(TextSection::REMOTE, 30) + QLatin1Char(' ') + serial +
+                    QLatin1Char(' ') + texts.get(TextSection::REMOTE, 31));
     link.setSelectedIndex(slot);
     try {
         link.OpenBoxLink(serial);
     } catch (...) {
-        return fail(QStringLiteral("USB zařízení Telvox %1 není připojeno").arg(serial));
+        return fail(texts.get(TextSection::REMOTE, 32) + QLatin1Char(' ') + serial +
+                    QLatin1Char(' ') + texts.get(TextSection::REMOTE, 31));
     }
 
     int exitStatus = Failure;
@@ -284,7 +303,7 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
                        [&](const ConnectionResult& r) {
                            if (r.kind == ConnectionResult::Kind::Connected) {
                                connected = true;
-                               printErr(QStringLiteral("Connected"));
+                               printErr(texts.message(cliText::kConnected));
                                return;
                            }
                            if (!started && !ending)
@@ -293,7 +312,7 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
     if (!connecting) {
         clock.cancel(limit);
         session.setInterruptHandler({});
-        return fail(QStringLiteral("the connection could not start"));
+        return fail(texts.message(cliText::kConnectionNotStarted));
     }
     session.run();
     clock.cancel(limit);
@@ -365,13 +384,13 @@ int runRemoteRead(const QStringList& args, RemoteSession& session) {
     }
     const QString out = o->positional.first();
     if (parameterFileFormat(out) == ParameterFileFormat::Unknown)
-        return fail(unknownParameterFileMessage(out));
+        return fail(unknownParameterFileMessage(out, &activeTexts()));
     if (const QString problem = outputProblem(out); !problem.isEmpty())
         return fail(problem);
     ParameterSet params;
     QString error;
     if (o->values.contains(QStringLiteral("base")) &&
-        !loadParameterFile(o->values.value(QStringLiteral("base")), params, &error))
+        !loadParameterFile(o->values.value(QStringLiteral("base")), params, &error, &activeTexts()))
         return fail(error);
 
     CliReadView view;
@@ -398,7 +417,7 @@ int runRemoteRead(const QStringList& args, RemoteSession& session) {
         [&] { reader.reset(); });
     if (status != Success)
         return status;
-    if (!saveParameterFile(out, params, &error))
+    if (!saveParameterFile(out, params, &error, &activeTexts()))
         return fail(error);
     printOut(QStringLiteral("read %1%2 memories to %3")
                  .arg(request.settings ? QStringLiteral("settings and ")
@@ -443,16 +462,17 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
     }
     ParameterSet params;
     QString error;
-    if (!loadParameterFile(o->positional.first(), params, &error))
+    const Texts& texts = activeTexts();
+    if (!loadParameterFile(o->positional.first(), params, &error, &texts))
         return fail(error);
-    Texts texts;
     // Checked before dialling: a refused set costs no call.
     if (const QString invalid = invalidValuesMessage(validateForUnit(params, texts), texts);
         !invalid.isEmpty())
         return fail(invalid);
     if (o->values.contains(QStringLiteral("changed-since"))) {
         ParameterSet held;
-        if (!loadParameterFile(o->values.value(QStringLiteral("changed-since")), held, &error))
+        if (!loadParameterFile(o->values.value(QStringLiteral("changed-since")), held, &error,
+                               &texts))
             return fail(error);
         request.unitContents = heldMemoriesOf(held);
     }
@@ -506,10 +526,10 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
                                  [&, done, clock](const RemoteWriteResult& r) {
                                      result = r;
                                      if (r.resumeGroup != 0)
-                                         printErr(QStringLiteral("first entry not acknowledged: "
-                                                                 "group %1, entry %2")
-                                                      .arg(r.resumeGroup)
-                                                      .arg(r.resumeStep + 1));
+                                         printErr(activeTexts()
+                                                      .get(TextSection::REMOTE, 75)
+                                                      .arg(r.resumeStep + 1)
+                                                      .arg(r.resumeGroup));
                                      if (r.outcome != RemoteWriteState::Done || !verify)
                                          return done(r.outcome == RemoteWriteState::Done ? Success
                                                                                          : Failure);

@@ -336,7 +336,7 @@ private:
     SystemClock m_clock;
     ParameterModel m_model;
     LocalLinkState m_linkState;
-    Texts m_texts;
+    Texts m_texts = activeTexts();
     ConsoleMessenger m_messenger;
     ConsoleView m_view;
     std::unique_ptr<CodecTransferData> m_data =
@@ -398,13 +398,14 @@ int runRead(const QStringList& args) {
     ParameterSet params;
     QString error;
     if (a.options.contains(QStringLiteral("base")) &&
-        !loadParameterFile(a.options.value(QStringLiteral("base")), params, &error)) {
+        !loadParameterFile(a.options.value(QStringLiteral("base")), params, &error,
+                           &activeTexts())) {
         printErr(error);
         return Failure;
     }
     if (!readFromUnit(a.options.value(QStringLiteral("port")), command, params))
         return Failure;
-    if (!saveParameterFile(out, params, &error)) {
+    if (!saveParameterFile(out, params, &error, &activeTexts())) {
         printErr(error);
         return Failure;
     }
@@ -449,7 +450,7 @@ int runWrite(QStringList args) {
 
     Bench bench;
     QString error;
-    if (!loadParameterFile(a.plain[1], bench.model().params(), &error)) {
+    if (!loadParameterFile(a.plain[1], bench.model().params(), &error, &bench.texts())) {
         printErr(error);
         return Failure;
     }

@@ -1,4 +1,6 @@
 #include "cli/CommandTable.h"
+#include "texts/LanguagePack.h"
+#include "texts/Texts.h"
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
@@ -10,7 +12,26 @@ std::vector<Command>& table() {
     static std::vector<Command> commands;
     return commands;
 }
+Texts& texts() {
+    static Texts active;
+    return active;
+}
 } // namespace
+
+const Texts& activeTexts() {
+    return texts();
+}
+
+int useLanguagePack(const QString& path) {
+    // Said in the built-in texts: the pack is what failed.
+    if (!QFileInfo(path).isFile())
+        return fail(QStringLiteral("\"%1\": %2").arg(path, texts().message(58)));
+    Texts loaded;
+    if (!loadLanguagePack(path, loaded))
+        return fail(QStringLiteral("\"%1\": ").arg(path) + language::kLanguageFileError);
+    texts() = loaded;
+    return Success;
+}
 
 bool registerCommand(Command command) {
     table().push_back(std::move(command));
@@ -57,14 +78,13 @@ bool ConsoleMessenger::ask(const QString& title, const QString& text, Icon, bool
 QString outputProblem(const QString& out) {
     const QFileInfo file(out);
     const QFileInfo folder(file.absolutePath());
+    const QString folderName = QDir::toNativeSeparators(folder.absoluteFilePath());
     if (!folder.isDir())
-        return QStringLiteral("\"%1\": the folder %2 does not exist")
-            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
+        return activeTexts().message(cliText::kFolderMissing).arg(out, folderName);
     if (file.exists() && (!file.isFile() || !file.isWritable()))
-        return QStringLiteral("\"%1\": the file cannot be written").arg(out);
+        return activeTexts().message(cliText::kFileNotWritable).arg(out);
     if (!file.exists() && !folder.isWritable())
-        return QStringLiteral("\"%1\": the folder %2 cannot be written to")
-            .arg(out, QDir::toNativeSeparators(folder.absoluteFilePath()));
+        return activeTexts().message(cliText::kFolderNotWritable).arg(out, folderName);
     return {};
 }
 

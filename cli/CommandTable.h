@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <functional>
 
+namespace lumo {
+class Texts;
+}
+
 namespace lumo::cli {
 
 // Exit statuses of every command.
@@ -17,6 +21,9 @@ struct Command {
     std::function<int(const QStringList& args)> run;
     // Draws (PDF output): runs under a GUI application object on a headless platform.
     bool needsGui = false;
+    // The exit status of a failure before the command ran (a language pack that cannot be
+    // used); diff keeps 1 for "different".
+    int failureStatus = Failure;
 };
 
 // Commands register themselves from their own source file:
@@ -27,6 +34,27 @@ const std::vector<Command>& commands();
 // The full help of a command (what `lumo-cli COMMAND --help` prints after its usage line);
 // empty for a command without one.
 QString commandHelp(const QString& name);
+
+// The texts of every message of this run: the built-in Czech ones, or a language pack given
+// with --lang. Standard output keeps its fixed form (results that scripts read); everything
+// said on standard error comes from here.
+const Texts& activeTexts();
+// Makes the pack at `path` the run's texts; on failure says why and returns Failure.
+int useLanguagePack(const QString& path);
+
+// Message-table keys of the console's own messages.
+namespace cliText {
+constexpr int kFolderMissing = 561;     // %1 file, %2 folder
+constexpr int kFileNotWritable = 562;   // %1 file
+constexpr int kFolderNotWritable = 563; // %1 file, %2 folder
+constexpr int kNoFtdiDevice = 564;
+constexpr int kNotWrittenForce = 565; // %1 file
+constexpr int kWrittenAnyway = 566;   // %1 file
+constexpr int kPackUnreadable = 567;  // %1 pack
+constexpr int kConnectionNotStarted = 568;
+constexpr int kConnected = 569;
+constexpr int kRemoteProgress = 570; // %1 part, %2 entry, %3 of, %4 overall, %5 of, %6 left
+} // namespace cliText
 
 // Output helpers that write UTF-8 to the standard streams.
 void printOut(const QString& text); // a line on standard output

@@ -18,6 +18,9 @@ static void printUsage() {
     for (const Command& c : sorted)
         printOut(QStringLiteral("  lumo-cli ") + c.synopsis);
     printOut(QStringLiteral("\nlumo-cli COMMAND --help shows the full help of a command."));
+    printOut(QStringLiteral("Every command takes --lang PACK.lng: its messages (standard error) "
+                            "then come from that language pack instead of the built-in Czech "
+                            "texts."));
     printOut(QStringLiteral("\nExit status: 0 success, 1 failure (message on standard error), "
                             "2 wrong usage."));
 }
@@ -76,6 +79,14 @@ int main(int argc, char** argv) {
             if (!help.isEmpty())
                 printOut(QLatin1Char('\n') + help);
             return Success;
+        }
+        // --lang PACK anywhere on the line chooses the language of every message of the run.
+        if (const qsizetype at = args.indexOf(QLatin1String("--lang")); at >= 0) {
+            if (at + 1 >= args.size() || args.indexOf(QLatin1String("--lang"), at + 2) >= 0)
+                return usage(c.synopsis);
+            if (useLanguagePack(args[at + 1]) != Success)
+                return c.failureStatus;
+            args.remove(at, 2);
         }
         return c.run(args);
     }

@@ -333,6 +333,17 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 559}, "Další zařízení FTDI: %1"},
     {{S::MESSAGE, 560},
      "Zařízení portu nelze uložit do \"%1\": %2. Volba platí jen do ukončení programu."},
+    // lumo-cli's own messages.
+    {{S::MESSAGE, 561}, "\"%1\": složka %2 neexistuje"},
+    {{S::MESSAGE, 562}, "\"%1\": soubor nelze zapsat"},
+    {{S::MESSAGE, 563}, "\"%1\": do složky %2 nelze zapisovat"},
+    {{S::MESSAGE, 564}, "Nebylo nalezeno žádné zařízení FTDI"},
+    {{S::MESSAGE, 565}, "%1 nebyl zapsán (--force jej zapíše přesto)"},
+    {{S::MESSAGE, 566}, "Upozornění: %1 obsahuje hodnoty, které vrátný nepřijme"},
+    {{S::MESSAGE, 567}, "\"%1\": jazykový soubor nelze přečíst"},
+    {{S::MESSAGE, 568}, "Spojení nelze zahájit"},
+    {{S::MESSAGE, 569}, "Spojeno"},
+    {{S::MESSAGE, 570}, "%1 %2 z %3, celkem %4 z %5, zbývá %6"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -40,7 +40,7 @@ TEST_F(CliRemoteRead, WithoutSettingsOnlyBlock7IsAskedAndOverlaidOnTheBase) {
     EXPECT_EQ(out.text(QStringLiteral("Edit140")), QStringLiteral("77")); // block 1 not read
     EXPECT_EQ(out.text(QStringLiteral("Edit6")), QStringLiteral("333"));  // no memory read
     EXPECT_THAT(r.out, HasSubstr("read block 7 and 0 memories to"));
-    EXPECT_THAT(r.err, HasSubstr("Connected\n"));
+    EXPECT_THAT(r.err, HasSubstr("Spojeno\n"));
     // The call is over: hung up after the keep-alive came back.
     EXPECT_EQ(commands().last(), "AT@BASIC");
     EXPECT_FALSE(device->box().inCall());
@@ -100,7 +100,7 @@ TEST_F(CliRemoteRead, BadArgumentsAreRefusedBeforeDialling) {
     // OUT that cannot be written, or of an unknown kind: a failure, before the call too.
     r = read({path("missing/out.json")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.err, HasSubstr("does not exist"));
+    EXPECT_THAT(r.err, HasSubstr("neexistuje"));
     r = read({path("out.txt")});
     EXPECT_EQ(r.status, 1);
     r = read({"--base", path("nothing.KTF"), path("out.json")});

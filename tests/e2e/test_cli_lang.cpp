@@ -58,7 +58,7 @@ TEST(CliLang, WrongUsageAndMissingFiles) {
     EXPECT_EQ(lang({QStringLiteral("frobnicate"), QStringLiteral("x")}).status, 2);
     const LangResult r = lang({QStringLiteral("check"), QStringLiteral("/no/such/pack.lng")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("no such pack")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("soubor neexistuje")));
     EXPECT_EQ(lang({QStringLiteral("export"), QStringLiteral("/no/such/dir/x.lng")}).status, 1);
 }
 

@@ -159,14 +159,14 @@ TEST(CliTransfer, ReadChecksItsOutputBeforeTalkingToTheUnit) {
     const QString out = dir.filePath("no-folder/x.json");
     const CliResult r = cli({"read", "all", "--port", dir.filePath("no-such-device"), out});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains("does not exist")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("složka")) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("Chybné číslo portu")) << r.err.toStdString();
 
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.json"));
     const CliResult folder =
         cli({"read", "all", "--port", dir.filePath("no-such-device"), dir.filePath("folder.json")});
     EXPECT_EQ(folder.status, 1);
-    EXPECT_TRUE(folder.err.contains("cannot be written")) << folder.err.toStdString();
+    EXPECT_TRUE(folder.err.contains("soubor nelze zapsat")) << folder.err.toStdString();
 }
 
 TEST(CliTransfer, ProgressGoesToATerminal) {

@@ -213,7 +213,8 @@ TEST_F(DeviceFileCliTest, SaysWhenNoDeviceIsFound) {
     QProcess& none = run("# nothing attached\n");
     EXPECT_EQ(none.exitCode(), 0);
     EXPECT_TRUE(none.readAllStandardOutput().isEmpty());
-    EXPECT_EQ(QString::fromUtf8(none.readAllStandardError()), "no FTDI device found\n");
+    EXPECT_EQ(QString::fromUtf8(none.readAllStandardError()),
+              "Nebylo nalezeno žádné zařízení FTDI\n");
 }
 
 TEST_F(DeviceFileCliTest, BadFileFailsWithItsReason) {

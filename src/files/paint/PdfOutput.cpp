@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace lumo {
 
@@ -24,15 +28,22 @@ bool pageLayoutByName(const QString& name, QPageLayout* layout) {
 
 bool writePdf(const QString& path, const QString& title, const QPageLayout& page,
               const std::function<PrintDocument(QPagedPaintDevice& device)>& layoutFor,
-              QString* reason) {
+              QString* reason, FileError* fileError) {
     {
-        // The writer reports no reason of its own; opening the file first gives the system's.
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
+        // The writer reports no reason of its own; opening the file first gives the system's,
+        // as errno so that it can be told in the user's language. A FIFO without a reader
+        // fails at once rather than hanging.
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+        if (fd < 0) {
+            const int err = errno;
             if (reason)
-                *reason = probe.errorString();
+                *reason = QString::fromLocal8Bit(std::strerror(err));
+            if (fileError)
+                *fileError = FileError::fromErrno(err);
             return false;
         }
+        ::close(fd);
     }
     QPdfWriter writer(path);
     writer.setTitle(title);
