@@ -64,8 +64,8 @@ TEST_F(CliRemoteRead, SettingsAndSelectedMemoriesInAscendingOrder) {
     EXPECT_EQ(out.text(QStringLiteral("Edit6")), QStringLiteral("333")); // not selected
     EXPECT_THAT(r.out, HasSubstr("read settings and 4 memories to"));
     // Progress counts the exchanges and the time left by the fixed pauses.
-    EXPECT_THAT(r.err, HasSubstr("memories 4 of 4"));
-    EXPECT_THAT(r.err, HasSubstr("time left 0:00"));
+    EXPECT_THAT(r.err, HasSubstr("Paměti tlačítek 4 z 4"));
+    EXPECT_THAT(r.err, HasSubstr("zbývá 0:00"));
 }
 
 TEST_F(CliRemoteRead, WithoutBaseTheBlocksGoOnANewSet) {

@@ -136,7 +136,7 @@ TEST_F(CliRemoteWrite, FromEntryResumesTheMemoryGroup) {
     EXPECT_EQ(writeEntries(), (QList<QByteArray>{"ATDE103333", "ATDE206706"}));
     EXPECT_EQ(held(1), QString());
     EXPECT_EQ(held(3), QStringLiteral("333"));
-    EXPECT_THAT(r.err, HasSubstr("memories 4 of 4"));
+    EXPECT_THAT(r.err, HasSubstr("Paměti tlačítek 4 z 4"));
 
     // All groups and --from-entry: the groups before the memories count as written.
     const int before = int(writeEntries().size());
@@ -209,7 +209,7 @@ TEST_F(CliRemoteWrite, AnEntryNeverAnsweredFailsAndNamesWhereToResume) {
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.ranOut);
     EXPECT_THAT(r.err, HasSubstr("Timeout of Repeat"));
-    EXPECT_THAT(r.err, HasSubstr("first entry not acknowledged: group 3, entry 11"));
+    EXPECT_THAT(r.err, HasSubstr("Pokračovat lze od položky 11 skupiny 3."));
     // Sent, then sent again at each of eleven time-outs; the eleventh ends the write.
     EXPECT_EQ(writeEntries().count("ATDE36105"), 12);
     EXPECT_FALSE(writeEntries().contains("ATDE362"));

@@ -238,7 +238,7 @@ TEST_F(CliFiles, ConvertToASettingsFileRefusesWhatAWriteWouldRefuse) {
     r = cli({QStringLiteral("convert"), path("half.json"), path("half.KTF"),
              QStringLiteral("--force")});
     EXPECT_EQ(r.status, 0) << qPrintable(r.err);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("warning"))) << qPrintable(r.err);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Upozornění"))) << qPrintable(r.err);
     EXPECT_TRUE(QFile::exists(path("half.KTF")));
 
     // JSON is for editing: it takes the set as it is.
