@@ -24,6 +24,8 @@
 #include "remote/RemoteReadEngine.h"
 #include "remote/RemoteWriteCheck.h"
 #include "remote/RemoteWriteEngine.h"
+#include "texts/FileErrorText.h"
+#include "texts/MessageKeys.h"
 #include "texts/Texts.h"
 #include <QDir>
 #include <QEventLoop>
@@ -333,7 +335,14 @@ void openReport(RemoteReport& report, RemoteReport::Kind kind, bool wanted) {
                     locale))
         printOut(QFileInfo(report.path()).fileName());
     else
-        printErr(report.error());
+        printErr(kind == RemoteReport::Kind::Read
+                     ? activeTexts()
+                           .message(Msg::ReadReportNotCreated)
+                           .arg(report.path(), fileErrorText(report.fileError(), activeTexts()))
+                     : activeTexts()
+                           .get(TextSection::REMOTE, 78)
+                           .arg(report.path() + QStringLiteral(": ") +
+                                fileErrorText(report.fileError(), activeTexts())));
 }
 
 int usageOrCheck(const std::optional<Options>& o, const QString& synopsis, QString* number) {

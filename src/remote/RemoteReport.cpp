@@ -1,6 +1,10 @@
 #include "remote/RemoteReport.h"
 #include "platform/Cp1250.h"
 #include <QDir>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace lumo {
 
@@ -37,10 +41,22 @@ bool RemoteReport::open(const QString& folder, const QString& name, Kind kind,
                         const QDateTime& when, const QLocale& locale) {
     close();
     m_error.clear();
+    m_fileError = {};
     m_path = QDir(folder).filePath(name + QStringLiteral(".TXT"));
-    auto file = std::make_unique<QFile>(m_path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_error = m_path + QStringLiteral(": ") + file->errorString();
+    // Opened here rather than by QFile so that the system's reason is kept as errno, which the
+    // texts can name in the user's language. A FIFO without a reader fails instead of hanging.
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd >= 0)
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    auto file = std::make_unique<QFile>();
+    if (fd < 0 || !file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        m_fileError = fd < 0 ? FileError::fromErrno(err) : FileError{FileError::Problem::Other};
+        m_error = m_path + QStringLiteral(": ") +
+                  (fd < 0 ? QString::fromLocal8Bit(std::strerror(err)) : file->errorString());
         return false;
     }
     m_file = std::move(file);

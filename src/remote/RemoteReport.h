@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/FileAccess.h"
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
@@ -35,6 +36,8 @@ public:
     bool isOpen() const { return m_file != nullptr; }
     QString path() const { return m_path; }
     QString error() const { return m_error; }
+    // The same reason as a problem the texts can name.
+    const FileError& fileError() const { return m_fileError; }
 
     // One line: the bytes as they are (the box's 8-bit characters) and CR LF. Nothing when
     // closed.
@@ -45,6 +48,7 @@ private:
     std::unique_ptr<QFile> m_file;
     QString m_path;
     QString m_error;
+    FileError m_fileError;
 };
 
 } // namespace lumo

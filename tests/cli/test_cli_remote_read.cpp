@@ -123,6 +123,18 @@ TEST_F(CliRemoteRead, LogWritesTheReportFileAndPrintsItsName) {
     EXPECT_TRUE(report.contains("< FULL\r\n"));
 }
 
+TEST_F(CliRemoteRead, AReportThatCannotBeMadeIsToldInTheTextsAndTheReadGoesOn) {
+    // A working folder that is gone takes no file.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("gone"));
+    ASSERT_TRUE(QDir::setCurrent(path("gone")));
+    ASSERT_TRUE(QDir(dir.path()).rmdir("gone"));
+    const CliRun r = read({"--log", "--day", "2", path("out.json")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("nelze vytvořit: soubor neexistuje"));
+    EXPECT_THAT(r.err, ::testing::Not(HasSubstr("No such file")));
+    EXPECT_TRUE(QFileInfo::exists(path("out.json")));
+}
+
 TEST_F(CliRemoteRead, AFailedReadLeavesOutUnwrittenAndExitsOne) {
     // The box cannot be found under the serial asked for.
     CliRun r = run(

@@ -34,8 +34,23 @@ TEST(RemoteReportTest, ReportThatCannotBeCreatedNamesFileAndReasonAndWritesNothi
     EXPECT_FALSE(report.isOpen());
     EXPECT_TRUE(report.error().contains(QStringLiteral("LF-W-x.TXT")));
     EXPECT_GT(report.error().size(), report.path().size() + 2); // a reason follows the name
-    report.line(QByteArrayLiteral("> AT\r\n"));                 // harmless when closed
+    // The reason as a problem the texts can name in the user's language.
+    EXPECT_EQ(report.fileError().problem, FileError::Problem::Missing);
+    report.line(QByteArrayLiteral("> AT\r\n")); // harmless when closed
     EXPECT_FALSE(QDir(folder).exists());
+}
+
+TEST(RemoteReportTest, AFolderInTheWayIsTheReasonAndALaterOpenStartsClean) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("LF-R-x.TXT")));
+    RemoteReport report;
+    EXPECT_FALSE(report.open(dir.path(), QStringLiteral("LF-R-x"), RemoteReport::Kind::Read,
+                             QDateTime::currentDateTime(), QLocale::c()));
+    EXPECT_EQ(report.fileError().problem, FileError::Problem::Folder);
+    ASSERT_TRUE(report.open(dir.path(), QStringLiteral("LF-R-y"), RemoteReport::Kind::Read,
+                            QDateTime::currentDateTime(), QLocale::c()));
+    EXPECT_TRUE(report.fileError().ok());
+    EXPECT_TRUE(report.error().isEmpty());
 }
 
 TEST(RemoteReportTest, LinesAreCodePage1250WithCrLf) {
