@@ -164,16 +164,14 @@ int runConnect(const QStringList& args) {
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, [&] {
-        printErr(QStringLiteral("no connection with the unit within %1 s (--connect-timeout): "
-                                "wrong password or number, or no answer; hanging up")
-                     .arg(limitMs / 1000));
+        printErr(texts.message(cliText::kNoConnectionWithin).arg(limitMs / 1000));
         cancelAttempt();
     });
     InterruptWatch watch([&](int signal) {
         if (ending || interrupted)
             return;
         interrupted = signal;
-        printErr(QStringLiteral("interrupted: hanging up"));
+        printErr(texts.message(cliText::kInterruptedHangUp));
         if (engine.isConnected()) {
             hold.stop();
             engine.disconnect();

@@ -282,9 +282,7 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
         limit = 0;
         if (connected || ending)
             return;
-        printErr(QStringLiteral("no connection with the unit within %1 s (--connect-timeout): "
-                                "wrong password or number, or no answer; hanging up")
-                     .arg(timeoutMs / 1000));
+        printErr(texts.message(cliText::kNoConnectionWithin).arg(timeoutMs / 1000));
         endNow(Failure);
     });
     session.setInterruptHandler([&](int signal) {
@@ -297,7 +295,7 @@ int runConnected(const Options& o, const QString& number, qint64 timeoutMs, Remo
             stop(again);
             return;
         }
-        printErr(QStringLiteral("interrupted: hanging up"));
+        printErr(texts.message(cliText::kInterruptedHangUp));
         endNow(Failure);
     });
     const bool connecting =
@@ -413,7 +411,7 @@ int runRemoteRead(const QStringList& args, RemoteSession& session) {
             reader = std::make_unique<RemoteReadEngine>(link, engine, params, texts, view);
             view.onHalted = [&] { link.clock().runAfter(0, [&] { reader->close(); }); };
             stop = [&](bool) {
-                printErr(QStringLiteral("interrupted: the read stops, nothing is saved"));
+                printErr(activeTexts().message(cliText::kInterruptedRead));
                 reader->close();
             };
             openReport(report, RemoteReport::Kind::Read, o->flags.contains(QStringLiteral("log")));
@@ -516,14 +514,13 @@ int runRemoteWrite(const QStringList& args, RemoteSession& session) {
             // unit holds is known; a second one stops at once.
             stop = [&](bool again) {
                 if (checker->running()) {
-                    printErr(QStringLiteral("interrupted: the read-back stops"));
+                    printErr(activeTexts().message(cliText::kInterruptedReadBack));
                     checker->cancel();
                 } else if (!again) {
-                    printErr(QStringLiteral("interrupted: the write stops after the entry in "
-                                            "flight (interrupt again to stop at once)"));
+                    printErr(activeTexts().message(cliText::kInterruptedWrite));
                     writer->requestStop();
                 } else {
-                    printErr(QStringLiteral("interrupted again: the write stops now"));
+                    printErr(activeTexts().message(cliText::kInterruptedWriteAgain));
                     writer->close();
                 }
             };

@@ -53,7 +53,13 @@ constexpr int kWrittenAnyway = 566;   // %1 file
 constexpr int kPackUnreadable = 567;  // %1 pack
 constexpr int kConnectionNotStarted = 568;
 constexpr int kConnected = 569;
-constexpr int kRemoteProgress = 570; // %1 part, %2 entry, %3 of, %4 overall, %5 of, %6 left
+constexpr int kRemoteProgress = 570;     // %1 part, %2 entry, %3 of, %4 overall, %5 of, %6 left
+constexpr int kNoConnectionWithin = 571; // %1 seconds
+constexpr int kInterruptedHangUp = 572;
+constexpr int kInterruptedRead = 573;
+constexpr int kInterruptedReadBack = 574;
+constexpr int kInterruptedWrite = 575;
+constexpr int kInterruptedWriteAgain = 576;
 } // namespace cliText
 
 // Output helpers that write UTF-8 to the standard streams.

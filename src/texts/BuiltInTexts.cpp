@@ -344,6 +344,16 @@ const std::vector<TextDef> kTexts = {
     {{S::MESSAGE, 568}, "Spojení nelze zahájit"},
     {{S::MESSAGE, 569}, "Spojeno"},
     {{S::MESSAGE, 570}, "%1 %2 z %3, celkem %4 z %5, zbývá %6"},
+    {{S::MESSAGE, 571},
+     "Spojení s Vexo nevzniklo do %1 s (--connect-timeout): chybné číslo nebo heslo, nebo "
+     "žádná odpověď; zavěšuji"},
+    {{S::MESSAGE, 572}, "Přerušeno: zavěšuji"},
+    {{S::MESSAGE, 573}, "Přerušeno: čtení končí, nic se neuloží"},
+    {{S::MESSAGE, 574}, "Přerušeno: kontrolní čtení končí"},
+    {{S::MESSAGE, 575},
+     "Přerušeno: zápis skončí po potvrzení právě zapisované položky (další přerušení jej "
+     "ukončí hned)"},
+    {{S::MESSAGE, 576}, "Znovu přerušeno: zápis končí hned"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

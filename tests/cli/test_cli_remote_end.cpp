@@ -48,8 +48,8 @@ TEST_F(CliRemoteEnd, AWrongPasswordIsGivenUpAtTheConnectTimeLimitAndTheLineHungU
     const CliRun r = read({"--connect-timeout", "30", path("out.KTF")});
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.ranOut);
-    EXPECT_THAT(r.err, HasSubstr("no connection with the unit within 30 s"));
-    EXPECT_THAT(r.err, Not(HasSubstr("Connected")));
+    EXPECT_THAT(r.err, HasSubstr("Spojení s Vexo nevzniklo do 30 s"));
+    EXPECT_THAT(r.err, Not(HasSubstr("Spojeno")));
     EXPECT_GE(r.virtualMs, 30000);
     EXPECT_LT(r.virtualMs, 33000); // the hang-up's own pauses
     expectHungUp();
@@ -58,7 +58,7 @@ TEST_F(CliRemoteEnd, AWrongPasswordIsGivenUpAtTheConnectTimeLimitAndTheLineHungU
     const int from = count();
     const CliRun w = write({path("in.KTF")}); // the default limit
     EXPECT_EQ(w.status, 1);
-    EXPECT_THAT(w.err, HasSubstr("within 120 s"));
+    EXPECT_THAT(w.err, HasSubstr("do 120 s"));
     EXPECT_GE(w.virtualMs, 120000);
     EXPECT_LT(w.virtualMs, 123000);
     EXPECT_EQ(memoryEntriesSince(from), 0);
@@ -89,7 +89,7 @@ TEST_F(CliRemoteEnd, AnInterruptWhileConnectingHangsUpWithTheSignalInTheStatus) 
             {[this, from] { return commands().mid(from).contains("ATDEA"); }, signal});
         const CliRun r = read({path("out.KTF")});
         EXPECT_EQ(r.status, 128 + signal);
-        EXPECT_THAT(r.err, HasSubstr("interrupted: hanging up"));
+        EXPECT_THAT(r.err, HasSubstr("Přerušeno: zavěšuji"));
         EXPECT_FALSE(r.ranOut);
         EXPECT_FALSE(commands().mid(from).contains("ATDE8*#7"));
         expectHungUp();
@@ -100,7 +100,7 @@ TEST_F(CliRemoteEnd, AnInterruptedReadAsksNoMoreSavesNothingAndHangsUp) {
     interrupts.push_back({[this] { return commands().contains("ATDE8*#1"); }, SIGINT});
     const CliRun r = read({"--settings", "--day", "1-4", path("out.KTF")});
     EXPECT_EQ(r.status, 130);
-    EXPECT_THAT(r.err, HasSubstr("interrupted: the read stops"));
+    EXPECT_THAT(r.err, HasSubstr("Přerušeno: čtení končí"));
     EXPECT_FALSE(QFile::exists(path("out.KTF")));
     const QList<QByteArray> c = commands();
     const QList<QByteArray> after = c.mid(c.indexOf("ATDE8*#1") + 1);
@@ -115,8 +115,8 @@ TEST_F(CliRemoteEnd, AnInterruptedWriteEndsAfterTheEntryInFlightAndSaysWhereToGo
     interrupts.push_back({[this] { return memoryEntriesSince(0) == 2; }, SIGINT});
     const CliRun r = write({"--memories", path("in.KTF")});
     EXPECT_EQ(r.status, 130);
-    EXPECT_THAT(r.err, HasSubstr("the write stops after the entry in flight"));
-    EXPECT_THAT(r.err, HasSubstr("first entry not acknowledged: group 4, entry 3"));
+    EXPECT_THAT(r.err, HasSubstr("zápis skončí po potvrzení právě zapisované položky"));
+    EXPECT_THAT(r.err, HasSubstr("Pokračovat lze od položky 3 skupiny 4."));
     EXPECT_THAT(r.out, Not(HasSubstr("wrote")));
     EXPECT_EQ(memoryEntriesSince(0), 2);
     // The unit took the acknowledged entries: the call lasted past their code gap.
@@ -130,12 +130,12 @@ TEST_F(CliRemoteEnd, AnInterruptedWriteEndsAfterTheEntryInFlightAndSaysWhereToGo
     interrupts.push_back({[this, from] { return memoryEntriesSince(from) == 2; }, SIGINT});
     const CliRun again = write({"--memories", path("in.KTF")});
     EXPECT_EQ(again.status, 130);
-    EXPECT_THAT(again.err, HasSubstr("the write stops now"));
-    EXPECT_THAT(again.err, HasSubstr("first entry not acknowledged: group 4, entry 2"));
+    EXPECT_THAT(again.err, HasSubstr("zápis končí hned"));
+    EXPECT_THAT(again.err, HasSubstr("Pokračovat lze od položky 2 skupiny 4."));
     expectHungUp();
 }
 
-// "GROUP n of m, overall i of k, time left M:SS" lines, in the order printed.
+// "PART n z m, celkem i z k, zbývá M:SS" lines, in the order printed (the built-in texts).
 struct ProgressLine {
     QString group;
     int n = 0, m = 0, i = 0, k = 0;
@@ -143,7 +143,7 @@ struct ProgressLine {
 };
 std::vector<ProgressLine> progressLines(const std::string& text) {
     static const QRegularExpression line(
-        QStringLiteral(R"(^(\w+) (\d+) of (\d+), overall (\d+) of (\d+), time left (\d+):(\d\d)$)"),
+        QStringLiteral(R"(^(.+) (\d+) z (\d+), celkem (\d+) z (\d+), zbývá (\d+):(\d\d)$)"),
         QRegularExpression::MultilineOption);
     std::vector<ProgressLine> out;
     auto it = line.globalMatch(QString::fromStdString(text));
@@ -190,16 +190,16 @@ void expectProgress(const CliRun& r, const std::vector<std::pair<QString, int>>&
 TEST_F(CliRemoteEnd, ReadAndWritePrintEveryEntryOfHowManyAndTheTimeLeftOnStandardError) {
     const CliRun r = read({"--settings", "--day", "2", "--night", "1,64", path("out.KTF")});
     ASSERT_EQ(r.status, 0) << r.err;
-    expectProgress(r, {{QStringLiteral("settings"), 6}, {QStringLiteral("memories"), 3}});
+    expectProgress(r, {{QStringLiteral("Nastavení"), 6}, {QStringLiteral("Paměti tlačítek"), 3}});
     // By the fixed pauses: six blocks (200 ms each, 1000 ms between two) and three memories.
     EXPECT_EQ(progressLines(r.err).front().secondsLeft, 10);
 
     const CliRun w = write({path("in.KTF")});
     ASSERT_EQ(w.status, 0) << w.err;
-    expectProgress(w, {{QStringLiteral("basic"), 11},
-                       {QStringLiteral("time"), 12},
-                       {QStringLiteral("switches"), 15},
-                       {QStringLiteral("memories"), 4}});
+    expectProgress(w, {{QStringLiteral("Základní parametry"), 11},
+                       {QStringLiteral("Časové parametry"), 12},
+                       {QStringLiteral("Spínače"), 15},
+                       {QStringLiteral("Paměti tlačítek"), 4}});
     EXPECT_GE(progressLines(w.err).front().secondsLeft, 3 * 7 + 35);
 }
 

@@ -127,7 +127,7 @@ TEST_F(CliRemoteTest, AWrongPasswordEndsAtTheTimeLimitAndSigtermHangsUp) {
                               "--number", "1",       "--password", "7850"};
     const CliRun r = cli(args + QStringList{"--connect-timeout", "1"}, 20000);
     EXPECT_EQ(r.status, 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("no connection with the unit within 1 s")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Spojení s Vexo nevzniklo do 1 s")) << r.err.toStdString();
     EXPECT_FALSE(r.out.contains("Connected"));
 
     QProcess p;
@@ -141,7 +141,7 @@ TEST_F(CliRemoteTest, AWrongPasswordEndsAtTheTimeLimitAndSigtermHangsUp) {
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 128 + 15);
-    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("interrupted: hanging up"));
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("Přerušeno: zavěšuji"));
 }
 
 } // namespace
