@@ -108,7 +108,7 @@ private:
     }
 
     void arm() {
-        itimerspec spec{}; // all zero disarms
+        itimerspec setting{}; // all zero disarms
         if (!m_tasks.empty()) {
             // The real time the earliest task is due at the present speed. Zero would disarm:
             // a task due at once is due one nanosecond in.
@@ -116,10 +116,10 @@ private:
             const qint64 ahead =
                 std::max<qint64>(0, m_tasks.begin()->first.first - fastNowNs(real));
             const qint64 due = std::max<qint64>(real + ahead / fastRate(), 1);
-            spec.it_value.tv_sec = time_t(due / 1000000000);
-            spec.it_value.tv_nsec = long(due % 1000000000);
+            setting.it_value.tv_sec = time_t(due / 1000000000);
+            setting.it_value.tv_nsec = long(due % 1000000000);
         }
-        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr);
+        ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &setting, nullptr);
     }
 
     const int m_fd;
