@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Cp1250.h"
+#include <QSet>
 
 namespace lumo {
 
@@ -28,6 +29,15 @@ bool sameName(const QString& a, const QString& b) {
 }
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+// Names compare without case; a set of folded names keeps the listing linear in a long file.
+bool addIfNew(QSet<QString>& seen, const QString& name) {
+    const QString folded = name.toCaseFolded();
+    if (seen.contains(folded))
+        return false;
+    seen.insert(folded);
+    return true;
+}
 
 } // namespace
 
@@ -203,9 +213,10 @@ bool IniDocument::hasKey(const QString& section, const QString& key) const {
 
 QStringList IniDocument::sections() const {
     QStringList names;
+    QSet<QString> seen;
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const Parsed& parsed = this->parsed(i);
-        if (parsed.kind == Kind::Section && !names.contains(parsed.name, Qt::CaseInsensitive))
+        if (parsed.kind == Kind::Section && addIfNew(seen, parsed.name))
             names.append(parsed.name);
     }
     return names;
@@ -213,6 +224,7 @@ QStringList IniDocument::sections() const {
 
 QStringList IniDocument::keys(const QString& section) const {
     QStringList names;
+    QSet<QString> seen;
     const qsizetype header = findSection(section);
     if (header < 0)
         return names;
@@ -220,7 +232,7 @@ QStringList IniDocument::keys(const QString& section) const {
         const Parsed& parsed = this->parsed(i);
         if (parsed.kind == Kind::Section)
             break;
-        if (parsed.kind == Kind::Key && !names.contains(parsed.name, Qt::CaseInsensitive))
+        if (parsed.kind == Kind::Key && addIfNew(seen, parsed.name))
             names.append(parsed.name);
     }
     return names;

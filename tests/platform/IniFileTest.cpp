@@ -183,6 +183,26 @@ TEST(IniDocument, ReadsSeeEarlierChanges) {
     EXPECT_EQ(document.toBytes(), QByteArray("[S]\r\nj=3\r\n[T]\r\n"));
 }
 
+TEST(IniDocument, ListingsNameEachSectionAndKeyOnceWhateverTheCase) {
+    // "Čas" and "čAS" in code page 1250: the same name to the reader, listed once, first spelling.
+    IniDocument document(QByteArray("[Setup]\nCOM=1\n\xC8"
+                                    "as=2\ncom=3\n\xE8"
+                                    "AS=4\nLang=5\n[other]\n[SETUP]\nx=6\n"
+                                    "[\xC8"
+                                    "as]\n[\xE8"
+                                    "AS]\n"));
+    EXPECT_EQ(document.sections(), QStringList({"Setup", "other", QString::fromUtf8("Čas")}));
+    EXPECT_EQ(document.keys("setup"), QStringList({"COM", QString::fromUtf8("Čas"), "Lang"}));
+    // A long file: every key once, in the order of first appearance.
+    QByteArray many("[S]\n");
+    for (int i = 0; i < 20000; ++i)
+        many += "k" + QByteArray::number(i) + "=v\nK" + QByteArray::number(i) + "=w\n";
+    const QStringList keys = IniDocument(many).keys("S");
+    ASSERT_EQ(keys.size(), 20000);
+    EXPECT_EQ(keys.front(), "k0");
+    EXPECT_EQ(keys.back(), "k19999");
+}
+
 TEST(IniDocument, ByteOrderMarkBeforeFirstSection) {
     IniDocument document(QByteArray("\xEF\xBB\xBF[Menu]\r\n1=File\r\n"));
     EXPECT_EQ(document.readString("Menu", "1"), "File");
