@@ -4,6 +4,7 @@
 // success for a transfer it did not complete, and leave the output file complete or absent.
 // The run writes the table docs/fault-catalogue.md describes and fails when an outcome differs
 // from the committed one (times aside); LUMO_UPDATE_FAULT_CATALOGUE=1 rewrites the table.
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -499,8 +500,9 @@ TEST_P(FaultCatalogue, EveryCommandUnderEveryFaultEndsCleanly) {
     }
     section += laneEnd(lane);
 
-    // The run's table beside the build, for a look; the committed one is the reference.
-    QFile run(QStringLiteral("fault-catalogue-%1.md").arg(QLatin1String(lane.id)));
+    // The run's table beside the test program, for a look; the committed one is the reference.
+    QFile run(QCoreApplication::applicationDirPath() +
+              QStringLiteral("/fault-catalogue-%1.md").arg(QLatin1String(lane.id)));
     if (run.open(QIODevice::WriteOnly))
         run.write(section.toUtf8());
     if (qEnvironmentVariableIsSet("LUMO_UPDATE_FAULT_CATALOGUE")) {
