@@ -17,9 +17,9 @@ bool startSimulatedDevices(QString* error) {
     static UnitServer* server = nullptr;
     static SystemClock* lineClock = nullptr;
     static LineBoxUsbDevice* lineBox = nullptr;
-    if (server)
-        return true;
-    // Faults and timing of the box, as `lumo-sim linebox` takes them.
+    // Faults and timing of the box, as `lumo-sim linebox` takes them. Read on every call: the
+    // devices are started once, but a later call must not report success for settings it
+    // ignored, and the running box takes the faults and timing it names.
     LineBoxServer::Options box;
     const QStringList boxArguments =
         qEnvironmentVariable("LUMO_SIM_LINEBOX").split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -28,6 +28,15 @@ bool startSimulatedDevices(QString* error) {
         if (error)
             *error = QStringLiteral("LUMO_SIM_LINEBOX: %1").arg(boxError);
         return false;
+    }
+    auto configureBox = [&box] {
+        lineBox->box().setFaults(box.faults);
+        lineBox->box().setTiming(box.timing);
+        lineBox->box().setUnitNumber(box.unitNumber);
+    };
+    if (server) {
+        configureBox();
+        return true;
     }
     auto* started = new UnitServer;
     UnitServer::Options options;
@@ -46,9 +55,7 @@ bool startSimulatedDevices(QString* error) {
     lineClock = new SystemClock;
     lineBox = new LineBoxUsbDevice(*lineClock, server->unit(), &server->unitMutex(),
                                    LineBoxUsbDevice::kDefaultSerial, options.memoryFile);
-    lineBox->box().setFaults(box.faults);
-    lineBox->box().setTiming(box.timing);
-    lineBox->box().setUnitNumber(box.unitNumber);
+    configureBox();
     return true;
 }
 

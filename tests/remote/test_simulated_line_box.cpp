@@ -82,20 +82,35 @@ TEST(SimulatedLineBox, WritesOverTheLineReachTheBenchUnit) {
     FT_Close(box);
 }
 
+// LUMO_SIM_LINEBOX for one test, gone again however the test ends.
+class BoxEnvironment {
+public:
+    ~BoxEnvironment() { qunsetenv("LUMO_SIM_LINEBOX"); }
+    void set(const char* value) { qputenv("LUMO_SIM_LINEBOX", value); }
+};
+
+// The devices live as long as the process, so the tests of this binary share them: each call
+// must take the environment as it is then, whichever test started the devices.
 TEST(SimulatedLineBox, FaultsComeFromTheEnvironmentAndABadOneStopsTheStart) {
-    qputenv("LUMO_SIM_LINEBOX", "--wake-after never --err-every");
+    BoxEnvironment environment;
+    environment.set("--wake-after never --err-every");
     QString error;
     EXPECT_FALSE(startSimulatedDevices(&error));
     EXPECT_EQ(error, QStringLiteral("LUMO_SIM_LINEBOX: bad argument '--err-every'"));
 
-    qputenv("LUMO_SIM_LINEBOX", "--err-every 2");
+    environment.set("--err-every 2");
     ASSERT_TRUE(startSimulatedDevices(&error)) << error.toStdString();
     FT_HANDLE box = nullptr;
     ASSERT_EQ(FT_OpenEx("KAV00001", FT_OPEN_BY_SERIAL_NUMBER, &box), FT_OK);
     EXPECT_EQ(exchange(box, "AT"), "OK\r\n");
     EXPECT_EQ(exchange(box, "AT"), "ERR\r\n");
+
+    // Without faults again, the running box answers every command.
+    environment.set("");
+    ASSERT_TRUE(startSimulatedDevices(&error)) << error.toStdString();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(exchange(box, "AT"), "OK\r\n") << i;
     FT_Close(box);
-    qunsetenv("LUMO_SIM_LINEBOX");
 }
 
 } // namespace
