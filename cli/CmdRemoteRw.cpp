@@ -33,6 +33,7 @@
 #include <QHash>
 #include <QSet>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace lumo::cli {
@@ -122,16 +123,30 @@ QString groupCaption(const QString& group) {
     return group;
 }
 
-void printProgress(const RemoteProgress& p) {
-    printErr(activeTexts()
-                 .message(cliText::kRemoteProgress)
-                 .arg(groupCaption(p.group))
-                 .arg(p.groupIndex)
-                 .arg(p.groupCount)
-                 .arg(p.overallIndex)
-                 .arg(p.overallCount)
-                 .arg(formatLeft(p.msLeft)));
-}
+// One line per entry. The write reports its memory group's last entry a second time once that
+// entry is acknowledged (the step after it is the group's terminator, which is not sent); a
+// report of the entry already shown tells nothing new.
+class ProgressLines {
+public:
+    void print(const RemoteProgress& p) {
+        const Position at{p.group, p.groupIndex, p.overallIndex};
+        if (m_last && *m_last == at)
+            return;
+        m_last = at;
+        printErr(activeTexts()
+                     .message(cliText::kRemoteProgress)
+                     .arg(groupCaption(p.group))
+                     .arg(p.groupIndex)
+                     .arg(p.groupCount)
+                     .arg(p.overallIndex)
+                     .arg(p.overallCount)
+                     .arg(formatLeft(p.msLeft)));
+    }
+
+private:
+    using Position = std::tuple<QString, int, int>;
+    std::optional<Position> m_last;
+};
 
 class CliConnectionView : public ConnectionView {
 public:
@@ -151,8 +166,11 @@ public:
         if (to == RemoteReadState::Halted && onHalted)
             onHalted();
     }
-    void progress(const RemoteProgress& p) override { printProgress(p); }
+    void progress(const RemoteProgress& p) override { m_progress.print(p); }
     void showMessage(const QString& text) override { printErr(text); }
+
+private:
+    ProgressLines m_progress;
 };
 
 class CliWriteView : public RemoteWriteView {
@@ -162,8 +180,11 @@ public:
         if (to == RemoteWriteState::Halted && onHalted)
             onHalted();
     }
-    void progress(const RemoteProgress& p) override { printProgress(p); }
+    void progress(const RemoteProgress& p) override { m_progress.print(p); }
     void showMessage(const QString& text) override { printErr(text); }
+
+private:
+    ProgressLines m_progress;
 };
 
 class SystemRemoteSession : public RemoteSession {

@@ -153,18 +153,16 @@ std::vector<ProgressLine> progressLines(const std::string& text) {
             m.captured(1),         m.captured(2).toInt(),
             m.captured(3).toInt(), m.captured(4).toInt(),
             m.captured(5).toInt(), m.captured(6).toInt() * 60 + m.captured(7).toInt()};
-        // The last memory is reported again once it is acknowledged: one entry, one line.
-        if (!out.empty() && out.back().group == p.group && out.back().i == p.i)
-            out.back() = p;
-        else
-            out.push_back(p);
+        out.push_back(p);
     }
     return out;
 }
 
-// Every entry counted once, in order, within its group and overall; the time left never grows
-// and ends at nothing; all of it on standard error.
-void expectProgress(const CliRun& r, const std::vector<std::pair<QString, int>>& groups) {
+// Every entry on one line of its own, in order, within its group and overall; the time left
+// never grows and ends at `lastLeft` seconds, the pauses before the last entry; all of it on
+// standard error.
+void expectProgress(const CliRun& r, const std::vector<std::pair<QString, int>>& groups,
+                    int lastLeft) {
     const std::vector<ProgressLine> lines = progressLines(r.err);
     EXPECT_TRUE(progressLines(r.out).empty());
     int total = 0;
@@ -184,22 +182,25 @@ void expectProgress(const CliRun& r, const std::vector<std::pair<QString, int>>&
             }
         }
     }
-    EXPECT_EQ(lines.back().secondsLeft, 0);
+    EXPECT_EQ(lines.back().secondsLeft, lastLeft);
 }
 
 TEST_F(CliRemoteEnd, ReadAndWritePrintEveryEntryOfHowManyAndTheTimeLeftOnStandardError) {
     const CliRun r = read({"--settings", "--day", "2", "--night", "1,64", path("out.KTF")});
     ASSERT_EQ(r.status, 0) << r.err;
-    expectProgress(r, {{QStringLiteral("Nastavení"), 6}, {QStringLiteral("Paměti tlačítek"), 3}});
+    expectProgress(r, {{QStringLiteral("Nastavení"), 6}, {QStringLiteral("Paměti tlačítek"), 3}},
+                   0);
     // By the fixed pauses: six blocks (200 ms each, 1000 ms between two) and three memories.
     EXPECT_EQ(progressLines(r.err).front().secondsLeft, 10);
 
     const CliRun w = write({path("in.KTF")});
     ASSERT_EQ(w.status, 0) << w.err;
-    expectProgress(w, {{QStringLiteral("Základní parametry"), 11},
-                       {QStringLiteral("Časové parametry"), 12},
-                       {QStringLiteral("Spínače"), 15},
-                       {QStringLiteral("Paměti tlačítek"), 4}});
+    expectProgress(w,
+                   {{QStringLiteral("Základní parametry"), 11},
+                    {QStringLiteral("Časové parametry"), 12},
+                    {QStringLiteral("Spínače"), 15},
+                    {QStringLiteral("Paměti tlačítek"), 4}},
+                   8); // 50 ms after the acknowledgement and 7.1 s before the last memory
     EXPECT_GE(progressLines(w.err).front().secondsLeft, 3 * 7 + 35);
 }
 
