@@ -42,12 +42,11 @@ int RemoteReadRequest::selectedCount() const {
 RemoteReadEngine::RemoteReadEngine(RemoteLink& link, ConnectionEngine& connection,
                                    ParameterSet& params, const Texts& texts, RemoteReadView& view)
     : m_link(link), m_connection(connection), m_params(params), m_texts(texts), m_view(view),
-      m_clock(link.clock()) {}
+      m_pickUp(link, kTickMs,
+               {[this] { return exchanging(); }, [this] { tick(); }, [this] { loseBox(); },
+                [this] { onReply(); }}) {}
 
-RemoteReadEngine::~RemoteReadEngine() {
-    stopTicking();
-    m_clock.cancel(m_waitTask);
-}
+RemoteReadEngine::~RemoteReadEngine() = default;
 
 qint64 RemoteReadEngine::fixedPausesMs(const RemoteReadRequest& request) {
     // Start, then per block its closing pause (and the pause after its first half), the pause
@@ -75,82 +74,16 @@ void RemoteReadEngine::send(const QByteArray& command) {
     log("> " + command);
 }
 
-void RemoteReadEngine::wait(int ms, std::function<void()> then) {
-    m_clock.cancel(m_waitTask);
-    m_waitTask = m_clock.runAfter(ms, [this, then = std::move(then)] {
-        m_waitTask = 0;
-        then();
-    });
-}
-
 // Up to `passes` of a 1 ms pause, each followed by a receive, until the buffer ends in CR LF
 // (or in "OK" CR LF).
 void RemoteReadEngine::waitPasses(int passes, bool untilOk, std::function<void()> then,
                                   QString failure) {
-    if (passes <= 0) {
-        halt(failure);
-        return;
-    }
-    wait(1, [this, passes, untilOk, then = std::move(then), failure]() mutable {
-        m_link.ReceiveBuffer += m_link.BoxReceive();
-        if (m_link.boxLost()) {
-            loseBox();
-            return;
-        }
-        const bool done =
-            untilOk ? EndsWithOk(m_link.ReceiveBuffer) : ReplyComplete(m_link.ReceiveBuffer);
-        if (done)
-            then();
-        else
-            waitPasses(passes - 1, untilOk, std::move(then), failure);
-    });
+    m_pickUp.waitPasses(passes, untilOk ? EndsWithOk : ReplyComplete, std::move(then),
+                        [this, failure = std::move(failure)] { halt(failure); });
 }
 
-void RemoteReadEngine::continueTicking() {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = m_clock.runAfter(kTickMs, [this] {
-        m_tickTask = 0;
-        tick();
-    });
-}
-
-// After each step of the exchange the tick runs as ever, and until it is due a pass of 1 ms
-// takes what the box has sent: a reply that comes within the first tick is handled at
-// once instead of on that tick. Later replys come on the ticks as before. The passes count
-// no tick, so the time-out comes after the same ticks as ever.
-void RemoteReadEngine::pickUp() {
-    continueTicking();
-    pickUpPass(kTickMs / kPickUpMs - 1);
-}
-
-void RemoteReadEngine::pickUpPass(int passesLeft) {
-    m_clock.cancel(m_pickUpTask);
-    m_pickUpTask = 0;
-    if (passesLeft <= 0)
-        return;
-    m_pickUpTask = m_clock.runAfter(kPickUpMs, [this, passesLeft] {
-        m_pickUpTask = 0;
-        if (m_state != RemoteReadState::Settings && m_state != RemoteReadState::Memories)
-            return;
-        m_link.ReceiveBuffer += m_link.BoxReceive();
-        if (m_link.boxLost()) {
-            loseBox();
-            return;
-        }
-        if (!ReplyComplete(m_link.ReceiveBuffer)) {
-            pickUpPass(passesLeft - 1);
-            return;
-        }
-        m_clock.cancel(m_tickTask);
-        m_tickTask = 0;
-        onReply();
-    });
-}
-
-void RemoteReadEngine::stopTicking() {
-    m_clock.cancel(m_tickTask);
-    m_clock.cancel(m_pickUpTask);
-    m_tickTask = m_pickUpTask = 0;
+bool RemoteReadEngine::exchanging() const {
+    return m_state == RemoteReadState::Settings || m_state == RemoteReadState::Memories;
 }
 
 bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* report,
@@ -183,13 +116,13 @@ bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* rep
     m_exchangesDone = 0;
     m_blocksLeft = request.settings ? 6 : 1;
     m_link.DiscardInput();
-    wait(kStartWaitMs, [this] {
+    m_pickUp.pause(kStartWaitMs, [this] {
         m_block = 7;
         setCounter(0);
         send(SettingsBlockRequest(m_block));
         setState(RemoteReadState::Settings);
         reportProgress();
-        pickUp();
+        m_pickUp.pickUp();
     });
     return true;
 }
@@ -246,31 +179,15 @@ void RemoteReadEngine::resend() {
     ++m_result.resends;
 }
 
+// Runs only while exchanging and with the box there.
 void RemoteReadEngine::tick() {
-    if (m_state != RemoteReadState::Settings && m_state != RemoteReadState::Memories)
-        return;
-    // A send that failed since the last tick, or a box that is gone now: nothing more can
-    // come in, and repeating the request every 5 s would only hide that.
-    if (m_link.boxLost()) {
-        loseBox();
-        return;
-    }
     RemoteCounters& c = m_link.counters;
     if (++c.PollTicks > kReplyTimeoutTicks) {
         resend();
-        pickUp();
+        m_pickUp.pickUp();
         return;
     }
-    m_link.ReceiveBuffer += m_link.BoxReceive();
-    if (m_link.boxLost()) {
-        loseBox();
-        return;
-    }
-    if (!ReplyComplete(m_link.ReceiveBuffer)) {
-        continueTicking();
-        return;
-    }
-    onReply();
+    m_pickUp.poll();
 }
 
 void RemoteReadEngine::onReply() {
@@ -288,7 +205,7 @@ void RemoteReadEngine::onReply() {
             fail(m_texts.get(TextSection::REMOTE, 29) + QStringLiteral(" - 'RECE -> OK'"));
             return;
         }
-        pickUp();
+        m_pickUp.pickUp();
     }
 }
 
@@ -311,7 +228,7 @@ void RemoteReadEngine::onRecorded() {
     const QByteArray characters = EndsWithOk(buffer) ? buffer.left(buffer.size() - 4) : buffer;
     if (!EndsWithOk(buffer) || characters.size() < kNumberMemoryChars) {
         resend();
-        pickUp();
+        m_pickUp.pickUp();
         return;
     }
     m_received += characters.left(kNumberMemoryChars);
@@ -330,7 +247,7 @@ void RemoteReadEngine::onRecorded() {
             log("< " + m_link.ReceiveBuffer);
             m_view.setProgressBar(++m_progressBar);
             m_link.ReceiveBuffer.clear();
-            wait(kBlockWaitMs, [this] { pickUp(); });
+            m_pickUp.pause(kBlockWaitMs, [this] { m_pickUp.pickUp(); });
         },
         QStringLiteral(" - RECE1"));
 }
@@ -339,7 +256,7 @@ void RemoteReadEngine::onOk() {
     log("< " + m_link.ReceiveBuffer);
     m_link.ReceiveBuffer.clear();
     if (m_receSent) {
-        pickUp();
+        m_pickUp.pickUp();
         return;
     }
     m_view.setProgressBar(++m_progressBar);
@@ -352,7 +269,7 @@ void RemoteReadEngine::onOk() {
             log("< " + m_link.ReceiveBuffer);
             m_view.setProgressBar(++m_progressBar);
             m_link.ReceiveBuffer.clear();
-            pickUp();
+            m_pickUp.pickUp();
         },
         memories ? QStringLiteral(" - RECE") : QStringLiteral(" - RECE2"));
 }
@@ -365,7 +282,7 @@ void RemoteReadEngine::urciporadi() {
     m_link.DiscardInput();
     ++m_exchangesDone;
     --m_blocksLeft;
-    wait(kBlockWaitMs, [this] {
+    m_pickUp.pause(kBlockWaitMs, [this] {
         if (!m_request.settings || m_block == 4) {
             settingsDone();
             return;
@@ -373,9 +290,9 @@ void RemoteReadEngine::urciporadi() {
         setCounter(m_counter + 1);
         m_block = m_block == 7 ? 0 : m_block + 1;
         reportProgress();
-        wait(kNextBlockWaitMs, [this] {
+        m_pickUp.pause(kNextBlockWaitMs, [this] {
             send(SettingsBlockRequest(m_block));
-            pickUp();
+            m_pickUp.pickUp();
         });
     });
 }
@@ -395,7 +312,7 @@ void RemoteReadEngine::settingsDone() {
 }
 
 void RemoteReadEngine::provadimcisla() {
-    stopTicking();
+    m_pickUp.stop();
     if (m_request.selectedCount() == 0) {
         finish(RemoteReadState::Done, true);
         return;
@@ -420,9 +337,9 @@ void RemoteReadEngine::cislaporadi() {
     m_view.setProgressBar(m_progressBar = 2);
     resetRequest();
     m_link.DiscardInput();
-    wait(kMemoryWaitMs, [this] {
+    m_pickUp.pause(kMemoryWaitMs, [this] {
         send(NumberMemoryRequest(m_memory));
-        pickUp();
+        m_pickUp.pickUp();
     });
 }
 
@@ -440,29 +357,13 @@ void RemoteReadEngine::cislaporadipok() {
 }
 
 void RemoteReadEngine::halt(const QString& suffix) {
-    stopTicking();
+    m_pickUp.stop();
     m_result.message = m_texts.get(TextSection::REMOTE, 28) + suffix;
     setState(RemoteReadState::Halted);
     m_view.showMessage(m_result.message);
-    watchHalted();
-}
-
-// A halted read waits for Storno with nothing on the line. The box is still asked for its queue
-// every tick, so that one pulled out meanwhile ends the read and the connection while the
-// dialog waits rather than after it closes.
-void RemoteReadEngine::watchHalted() {
-    if (m_state != RemoteReadState::Halted)
-        return;
-    m_tickTask = m_clock.runAfter(kTickMs, [this] {
-        m_tickTask = 0;
-        if (m_state != RemoteReadState::Halted)
-            return;
-        if (!m_link.probeBox()) {
-            loseBox();
-            return;
-        }
-        watchHalted();
-    });
+    // Storno is awaited with nothing on the line, but a box pulled out meanwhile still ends
+    // the read and the connection while the dialog waits rather than after it closes.
+    m_pickUp.watchHalted([this] { return m_state == RemoteReadState::Halted; });
 }
 
 void RemoteReadEngine::loseBox() {
@@ -499,9 +400,8 @@ void RemoteReadEngine::abort() {
 }
 
 void RemoteReadEngine::finish(RemoteReadState outcome, bool resume) {
-    stopTicking();
-    m_clock.cancel(m_waitTask);
-    m_waitTask = 0;
+    m_pickUp.stop();
+    m_pickUp.cancelPause();
     m_result.outcome = outcome;
     setState(outcome);
     if (m_report)

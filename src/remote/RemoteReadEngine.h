@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "remote/RemoteReadView.h"
 #include "remote/RemoteReport.h"
+#include "remote/ReplyPickUp.h"
 #include <array>
 #include <functional>
 #include <vector>
@@ -45,7 +46,7 @@ public:
     using Finished = std::function<void(const RemoteReadResult&)>;
     static constexpr int kTickMs = 50;
     // Passes between the steps of an exchange and the next tick, for replies that come early.
-    static constexpr int kPickUpMs = 1;
+    static constexpr int kPickUpMs = ReplyPickUp::kPassMs;
     static constexpr int kReplyTimeoutTicks = 100;
     static constexpr int kMismatchLimit = 10;
     static constexpr int kStartWaitMs = 100;
@@ -76,13 +77,8 @@ private:
     void setState(RemoteReadState state);
     void log(const QByteArray& line);
     void send(const QByteArray& command);
-    void wait(int ms, std::function<void()> then);
     void waitPasses(int passes, bool untilOk, std::function<void()> then, QString failure);
-    void continueTicking();
-    void pickUp();
-    void pickUpPass(int passesLeft);
-    void stopTicking();
-    void watchHalted();
+    bool exchanging() const;
     void onReply();
     void tick();
     void onFull();
@@ -108,7 +104,6 @@ private:
     ParameterSet& m_params;
     const Texts& m_texts;
     RemoteReadView& m_view;
-    Clock& m_clock;
     RemoteReadState m_state = RemoteReadState::Idle;
     RemoteReadRequest m_request;
     RemoteReport* m_report = nullptr;
@@ -126,9 +121,7 @@ private:
     int m_exchangesDone = 0;
     int m_exchangesTotal = 0;
     int m_blocksLeft = 0;
-    Clock::TaskId m_tickTask = 0;
-    Clock::TaskId m_pickUpTask = 0;
-    Clock::TaskId m_waitTask = 0;
+    ReplyPickUp m_pickUp;
 };
 
 } // namespace lumo

@@ -67,12 +67,12 @@ RemoteWriteEngine::RemoteWriteEngine(RemoteLink& link, ConnectionEngine& connect
                                      const ParameterSet& params, const Texts& texts,
                                      RemoteWriteView& view)
     : m_link(link), m_connection(connection), m_params(params), m_texts(texts), m_view(view),
-      m_clock(link.clock()) {}
 
-RemoteWriteEngine::~RemoteWriteEngine() {
-    stopTicking();
-    m_clock.cancel(m_waitTask);
-}
+      m_pickUp(link, kTickMs,
+               {[this] { return m_state == RemoteWriteState::Writing; }, [this] { tick(); },
+                [this] { loseBox(); }, [this] { onReply(); }}) {}
+
+RemoteWriteEngine::~RemoteWriteEngine() = default;
 
 ParameterSet RemoteWriteEngine::memorySource(const ParameterSet& params,
                                              const std::optional<HeldMemories>& unitContents) {
@@ -162,81 +162,6 @@ void RemoteWriteEngine::log(const QByteArray& line) {
         m_report->line(line);
 }
 
-void RemoteWriteEngine::wait(int ms, std::function<void()> then) {
-    m_clock.cancel(m_waitTask);
-    m_waitTask = m_clock.runAfter(ms, [this, then = std::move(then)] {
-        m_waitTask = 0;
-        then();
-    });
-}
-
-void RemoteWriteEngine::waitPasses(int passes, std::function<void()> then) {
-    if (passes <= 0) {
-        halt(m_texts.get(TextSection::REMOTE, 28) +
-             QStringLiteral(" - timeout first part of number ") +
-             QString::number(m_link.StepIndex));
-        return;
-    }
-    wait(1, [this, passes, then = std::move(then)]() mutable {
-        m_link.ReceiveBuffer += m_link.BoxReceive();
-        if (m_link.boxLost()) {
-            loseBox();
-            return;
-        }
-        if (EndsWithOk(m_link.ReceiveBuffer))
-            then();
-        else
-            waitPasses(passes - 1, std::move(then));
-    });
-}
-
-void RemoteWriteEngine::continueTicking() {
-    m_clock.cancel(m_tickTask);
-    m_tickTask = m_clock.runAfter(kTickMs, [this] {
-        m_tickTask = 0;
-        tick();
-    });
-}
-
-// After each step of the exchange the tick runs as ever, and until it is due a pass of 1 ms
-// takes what the box has sent: a acknowledgement that comes within the first tick is handled at
-// once instead of on that tick. Later acknowledgements come on the ticks as before. The passes
-// count no tick, so the time-out comes after the same ticks as ever.
-void RemoteWriteEngine::pickUp() {
-    continueTicking();
-    pickUpPass(kTickMs / kPickUpMs - 1);
-}
-
-void RemoteWriteEngine::pickUpPass(int passesLeft) {
-    m_clock.cancel(m_pickUpTask);
-    m_pickUpTask = 0;
-    if (passesLeft <= 0)
-        return;
-    m_pickUpTask = m_clock.runAfter(kPickUpMs, [this, passesLeft] {
-        m_pickUpTask = 0;
-        if (m_state != RemoteWriteState::Writing)
-            return;
-        m_link.ReceiveBuffer += m_link.BoxReceive();
-        if (m_link.boxLost()) {
-            loseBox();
-            return;
-        }
-        if (!ReplyComplete(m_link.ReceiveBuffer)) {
-            pickUpPass(passesLeft - 1);
-            return;
-        }
-        m_clock.cancel(m_tickTask);
-        m_tickTask = 0;
-        onReply();
-    });
-}
-
-void RemoteWriteEngine::stopTicking() {
-    m_clock.cancel(m_tickTask);
-    m_clock.cancel(m_pickUpTask);
-    m_tickTask = m_pickUpTask = 0;
-}
-
 QByteArray RemoteWriteEngine::stepCommand() const {
     return m_link.table.command(m_link.StepIndex);
 }
@@ -278,7 +203,7 @@ bool RemoteWriteEngine::start(const RemoteWriteRequest& request, RemoteReport* r
     c.ReplyTimeouts = c.ErrCount = c.MismatchCount = c.PollTicks = 0;
     c.RetryLimit = 10;
     m_link.DiscardInput();
-    wait(kStartWaitMs, [this] {
+    m_pickUp.pause(kStartWaitMs, [this] {
         m_memoryCounter = 0;
         autopora();
         if (m_finishedFlag)
@@ -288,7 +213,7 @@ bool RemoteWriteEngine::start(const RemoteWriteRequest& request, RemoteReport* r
 }
 
 void RemoteWriteEngine::autopora() {
-    stopTicking();
+    m_pickUp.stop();
     m_finishedFlag = true;
     m_group = 0;
     {
@@ -321,7 +246,7 @@ bool RemoteWriteEngine::buildGroup(int group) {
 }
 
 void RemoteWriteEngine::autoporadi() {
-    stopTicking();
+    m_pickUp.stop();
     int next = m_group + 1;
     const int firstGroup = m_request.resumeGroup > 0 ? m_request.resumeGroup : 1;
     while (next <= 4 && (!m_request.groups[std::size_t(next - 1)] || next < firstGroup))
@@ -343,7 +268,7 @@ void RemoteWriteEngine::autoporadi() {
     m_view.setProgressBar(1);
     m_link.StepIndex = startStep;
     reportProgress(false);
-    wait(kGroupWaitMs, [this] { sendEntry(); });
+    m_pickUp.pause(kGroupWaitMs, [this] { sendEntry(); });
 }
 
 void RemoteWriteEngine::sendEntry() {
@@ -354,7 +279,7 @@ void RemoteWriteEngine::sendEntry() {
     if (!split) {
         log("> " + command);
         m_link.BoxSend(command);
-        pickUp();
+        m_pickUp.pickUp();
         return;
     }
     // No tick runs while the first part waits for its acknowledgement.
@@ -363,27 +288,27 @@ void RemoteWriteEngine::sendEntry() {
     log("> 1part " + split->first);
     m_link.ReceiveBuffer.clear();
     const QByteArray second = split->second;
-    waitPasses(kSplitPasses, [this, second] {
-        log("< " + m_link.ReceiveBuffer);
-        m_link.ReceiveBuffer.clear();
-        m_view.setGroupLabel(m_group, WriteLabelColour::MoneyGreen);
-        wait(kSplitWaitMs, [this, second] {
-            m_link.BoxSend(second);
-            log("> 2part " + second);
-            pickUp();
+    m_pickUp.waitPasses(
+        kSplitPasses, EndsWithOk,
+        [this, second] {
+            log("< " + m_link.ReceiveBuffer);
+            m_link.ReceiveBuffer.clear();
+            m_view.setGroupLabel(m_group, WriteLabelColour::MoneyGreen);
+            m_pickUp.pause(kSplitWaitMs, [this, second] {
+                m_link.BoxSend(second);
+                log("> 2part " + second);
+                m_pickUp.pickUp();
+            });
+        },
+        [this] {
+            halt(m_texts.get(TextSection::REMOTE, 28) +
+                 QStringLiteral(" - timeout first part of number ") +
+                 QString::number(m_link.StepIndex));
         });
-    });
 }
 
+// Runs only while writing and with the box there.
 void RemoteWriteEngine::tick() {
-    if (m_state != RemoteWriteState::Writing)
-        return;
-    // A send that failed since the last tick, or a box that is gone now: the entry cannot be
-    // acknowledged any more, and re-sending it ten times would only hide that.
-    if (m_link.boxLost()) {
-        loseBox();
-        return;
-    }
     RemoteCounters& c = m_link.counters;
     const QByteArray command = stepCommand();
     if (++c.PollTicks > kReplyTimeoutTicks) {
@@ -397,19 +322,10 @@ void RemoteWriteEngine::tick() {
             return;
         }
         m_link.DiscardInput();
-        continueTicking();
+        m_pickUp.continueTicking();
         return;
     }
-    m_link.ReceiveBuffer += m_link.BoxReceive();
-    if (m_link.boxLost()) {
-        loseBox();
-        return;
-    }
-    if (!ReplyComplete(m_link.ReceiveBuffer)) {
-        continueTicking();
-        return;
-    }
-    onReply();
+    m_pickUp.poll();
 }
 
 void RemoteWriteEngine::onReply() {
@@ -422,7 +338,7 @@ void RemoteWriteEngine::onReply() {
     if (reply == kErrReply) {
         m_view.setGroupLabel(m_group, WriteLabelColour::Red);
         m_link.ReceiveBuffer.clear();
-        wait(kEntryWaitMs, [this, command] {
+        m_pickUp.pause(kEntryWaitMs, [this, command] {
             log("> " + command);
             m_link.BoxSend(command);
             ++m_result.sent;
@@ -430,7 +346,7 @@ void RemoteWriteEngine::onReply() {
                 fail(QStringLiteral(" 'Timeout of ERR'"));
                 return;
             }
-            pickUp();
+            m_pickUp.pickUp();
         });
         return;
     }
@@ -442,7 +358,7 @@ void RemoteWriteEngine::onReply() {
                  QStringLiteral("'"));
             return;
         }
-        pickUp();
+        m_pickUp.pickUp();
         return;
     }
     acknowledged();
@@ -470,7 +386,7 @@ void RemoteWriteEngine::acknowledged() {
         return;
     }
     reportProgress(true);
-    wait(kAckWaitMs, [this] {
+    m_pickUp.pause(kAckWaitMs, [this] {
         if (stepCommand() == kGroupEnd) {
             autoporadi();
             return;
@@ -485,7 +401,7 @@ void RemoteWriteEngine::acknowledged() {
         } else {
             m_view.setEntryLabel(QString(), WriteLabelColour::ButtonFace);
         }
-        wait(pause, [this] { sendEntry(); });
+        m_pickUp.pause(pause, [this] { sendEntry(); });
     });
 }
 
@@ -572,29 +488,13 @@ QString RemoteWriteEngine::acknowledgedSummary(const RemoteWriteResult& result,
 }
 
 void RemoteWriteEngine::halt(const QString& message) {
-    stopTicking();
+    m_pickUp.stop();
     m_result.message = message;
     setState(RemoteWriteState::Halted);
     m_view.showMessage(message);
-    watchHalted();
-}
-
-// A halted write waits for Storno with nothing on the line. The box is still asked for its
-// queue every tick, so that one pulled out meanwhile ends the write and the connection while
-// the dialog waits rather than after it closes.
-void RemoteWriteEngine::watchHalted() {
-    if (m_state != RemoteWriteState::Halted)
-        return;
-    m_tickTask = m_clock.runAfter(kTickMs, [this] {
-        m_tickTask = 0;
-        if (m_state != RemoteWriteState::Halted)
-            return;
-        if (!m_link.probeBox()) {
-            loseBox();
-            return;
-        }
-        watchHalted();
-    });
+    // Storno is awaited with nothing on the line, but a box pulled out meanwhile still ends
+    // the write and the connection while the dialog waits rather than after it closes.
+    m_pickUp.watchHalted([this] { return m_state == RemoteWriteState::Halted; });
 }
 
 void RemoteWriteEngine::close() {
@@ -611,9 +511,8 @@ void RemoteWriteEngine::abort() {
 }
 
 void RemoteWriteEngine::finish(RemoteWriteState outcome, bool resume) {
-    stopTicking();
-    m_clock.cancel(m_waitTask);
-    m_waitTask = 0;
+    m_pickUp.stop();
+    m_pickUp.cancelPause();
     m_result.outcome = outcome;
     m_result.resumeGroup = 0;
     m_result.resumeStep = 0;

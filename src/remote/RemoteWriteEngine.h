@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "remote/RemoteReadView.h"
 #include "remote/RemoteReport.h"
+#include "remote/ReplyPickUp.h"
 #include "remote/UnitRecord.h"
 #include <QStringList>
 #include <array>
@@ -83,7 +84,7 @@ public:
     using Finished = std::function<void(const RemoteWriteResult&)>;
     static constexpr int kTickMs = 100;
     // Passes between the steps of an exchange and the next tick, for replies that come early.
-    static constexpr int kPickUpMs = 1;
+    static constexpr int kPickUpMs = ReplyPickUp::kPassMs;
     static constexpr int kReplyTimeoutTicks = 100;
     static constexpr int kGroupWaitMs = 1000;
     static constexpr int kAckWaitMs = 50;
@@ -140,13 +141,6 @@ private:
 
     void setState(RemoteWriteState state);
     void log(const QByteArray& line);
-    void wait(int ms, std::function<void()> then);
-    void waitPasses(int passes, std::function<void()> then);
-    void continueTicking();
-    void pickUp();
-    void pickUpPass(int passesLeft);
-    void stopTicking();
-    void watchHalted();
     void onReply();
     void autopora();
     void autoporadi();
@@ -167,7 +161,6 @@ private:
     const ParameterSet& m_params;
     const Texts& m_texts;
     RemoteWriteView& m_view;
-    Clock& m_clock;
     RemoteWriteState m_state = RemoteWriteState::Idle;
     RemoteWriteRequest m_request;
     RemoteReport* m_report = nullptr;
@@ -181,9 +174,7 @@ private:
     bool m_inFlight = false;
     bool m_stopRequested = false;
     bool m_entryToggle = false;
-    Clock::TaskId m_tickTask = 0;
-    Clock::TaskId m_pickUpTask = 0;
-    Clock::TaskId m_waitTask = 0;
+    ReplyPickUp m_pickUp;
 };
 
 } // namespace lumo
