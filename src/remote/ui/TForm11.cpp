@@ -1,5 +1,6 @@
 #include "remote/ui/TForm11.h"
 #include "platform/Messenger.h"
+#include "remote/ui/ReadProgressText.h"
 #include "shell/ui/DialogPlacement.h"
 #include "shell/ui/NamedWidget.h"
 #include "texts/MessageKeys.h"
@@ -221,13 +222,7 @@ void TForm11::setCounter(const QString& text) {
 }
 
 void TForm11::progress(const RemoteProgress& p) {
-    const int key = p.group == QLatin1String("settings") ? Msg::RemoteReadSettingsProgress
-                                                         : Msg::RemoteReadMemoriesProgress;
-    m_entryLabel->setText(m_texts.message(key)
-                              .arg(p.groupIndex)
-                              .arg(p.groupCount)
-                              .arg(p.overallIndex)
-                              .arg(p.overallCount));
+    m_entryLabel->setText(readProgressText(m_texts, p));
     m_timeLabel->setText(m_texts.message(Msg::RemoteTimeLeft).arg(duration(p.msLeft)));
 }
 

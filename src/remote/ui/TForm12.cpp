@@ -2,6 +2,7 @@
 #include "platform/Messenger.h"
 #include "remote/RemoteLink.h"
 #include "remote/RemoteWriteCheck.h"
+#include "remote/ui/ReadProgressText.h"
 #include "shell/ui/DialogPlacement.h"
 #include "shell/ui/NamedWidget.h"
 #include "texts/MessageKeys.h"
@@ -584,13 +585,7 @@ void TForm12::abortCheck() {
 }
 
 void TForm12::checkProgress(const RemoteProgress& p) {
-    const int key = p.group == QLatin1String("settings") ? Msg::RemoteReadSettingsProgress
-                                                         : Msg::RemoteReadMemoriesProgress;
-    m_label3->setText(m_texts.message(key)
-                          .arg(p.groupIndex)
-                          .arg(p.groupCount)
-                          .arg(p.overallIndex)
-                          .arg(p.overallCount));
+    m_label3->setText(readProgressText(m_texts, p));
     m_label4->setText(r(43) + QLatin1Char(' ') +
                       m_texts.message(Msg::RemoteTimeLeft).arg(minutes(p.msLeft)));
     m_progress1->setRange(0, std::max(1, p.overallCount));
