@@ -1,6 +1,7 @@
 // diff: the parameters that differ between two sources, each a settings file (KTF or JSON) or
 // a unit read whole over a local link.
 #include "cli/CommandTable.h"
+#include "cli/ParameterListing.h"
 #include "cli/UnitRead.h"
 #include "files/ParameterFiles.h"
 #include "params/ParameterDiff.h"
@@ -24,22 +25,9 @@ int trouble(const QString& message) {
     return Trouble;
 }
 
-QString shown(const QString& value, bool available) {
-    // A parameter the unit's firmware lacks has no value at all, unlike an empty one.
-    return available ? QLatin1Char('"') + value + QLatin1Char('"') : QStringLiteral("--");
-}
-
 void printReadable(const std::vector<ParameterDifference>& diffs) {
-    for (const ParameterDifference& d : diffs) {
-        // One line per difference: a caption broken over two lines in the window is joined.
-        const QString where =
-            (d.pageCaption.isEmpty() ? d.caption
-                                     : d.pageCaption + QStringLiteral(" / ") + d.caption)
-                .simplified();
-        printOut(QStringLiteral("%1 [%2]: %3 -> %4")
-                     .arg(where, d.name, shown(d.thisValue, d.thisAvailable),
-                          shown(d.otherValue, d.otherAvailable)));
-    }
+    for (const ParameterDifference& d : diffs)
+        printOut(differenceLine(d));
 }
 
 void printJson(const std::vector<ParameterDifference>& diffs) {

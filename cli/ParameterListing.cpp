@@ -3,6 +3,7 @@
 #include "files/PrintoutLayout.h"
 #include "params/FieldCodings.h"
 #include "params/FieldTable.h"
+#include "params/ParameterDiff.h"
 #include "params/ParameterSet.h"
 #include "params/WriteCheck.h"
 #include "texts/MessageKeys.h"
@@ -99,6 +100,19 @@ QStringList nameListing(const ParameterSet& params) {
     return lines;
 }
 
+QString differenceLine(const ParameterDifference& d) {
+    // A parameter the unit's firmware lacks has no value at all, unlike an empty one.
+    auto shown = [](const QString& value, bool available) {
+        return available ? QLatin1Char('"') + value + QLatin1Char('"') : QStringLiteral("--");
+    };
+    const QString where =
+        (d.pageCaption.isEmpty() ? d.caption : d.pageCaption + QStringLiteral(" / ") + d.caption)
+            .simplified();
+    return QStringLiteral("%1 [%2]: %3 -> %4")
+        .arg(where, d.name, shown(d.thisValue, d.thisAvailable),
+             shown(d.otherValue, d.otherAvailable));
+}
+
 bool reportWriteCheck(const WriteCheck& check, const Texts& texts) {
     switch (check.outcome) {
     case WriteCheck::Outcome::WriteFailed:
@@ -113,16 +127,8 @@ bool reportWriteCheck(const WriteCheck& check, const Texts& texts) {
         break;
     }
     printErr(texts.message(Msg::VerifyDifferences).arg(check.differences.size()));
-    auto shown = [](const QString& value, bool available) {
-        return available ? QLatin1Char('"') + value + QLatin1Char('"') : QStringLiteral("--");
-    };
-    for (const ParameterDifference& d : check.differences) {
-        const QString where =
-            d.pageCaption.isEmpty() ? d.caption : d.pageCaption + QStringLiteral(" / ") + d.caption;
-        printErr(QStringLiteral("  %1 [%2]: %3 -> %4")
-                     .arg(where, d.name, shown(d.thisValue, d.thisAvailable),
-                          shown(d.otherValue, d.otherAvailable)));
-    }
+    for (const ParameterDifference& d : check.differences)
+        printErr(QStringLiteral("  ") + differenceLine(d));
     return false;
 }
 

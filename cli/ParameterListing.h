@@ -4,6 +4,7 @@
 namespace lumo {
 class ParameterSet;
 class Texts;
+struct ParameterDifference;
 struct WriteCheck;
 } // namespace lumo
 
@@ -16,6 +17,10 @@ QStringList readableListing(const ParameterSet& params, const Texts& texts);
 
 // One "NAME=VALUE" line per parameter in control-name order, then the firmware version.
 QStringList nameListing(const ParameterSet& params);
+
+// One difference on one line: "PAGE / CAPTION [NAME]: "A" -> "B"", a caption broken over two
+// lines in the window joined; "--" for a value the firmware lacks.
+QString differenceLine(const ParameterDifference& d);
 
 // How a checked write ended, as the console tells it: "Zápis ověřen" on standard output, or
 // on standard error why it is not verified, with one line per differing parameter (where it

@@ -2,8 +2,12 @@
 // carried is read back over the line and compared, against a unit that stores everything and
 // one that loses an entry; without the option nothing is read back.
 #include "CliRemoteFixture.h"
+#include "cli/ParameterListing.h"
 #include "params/FieldTable.h"
+#include "params/ParameterDiff.h"
+#include "params/WriteCheck.h"
 #include "remote/RemoteWriteCheck.h"
+#include "texts/Texts.h"
 
 namespace lumo::test {
 namespace {
@@ -84,6 +88,28 @@ TEST(RemoteWriteCheckRequest, ReadsWhatTheWriteCarried) {
     EXPECT_TRUE(read->memories[70]);
     result.acknowledged = {0, 0, 0, 2};
     EXPECT_FALSE(RemoteWriteCheck::readBack(request, result)->settings);
+}
+
+// The service password's caption is broken over two lines in the window; the listing of a
+// failed check keeps each difference on one line, as diff does.
+TEST(WriteCheckListing, AWrappedCaptionStaysOnOneLine) {
+    Texts texts;
+    ParameterSet written;
+    written.setText(QStringLiteral("Edit144"), QStringLiteral("1234"));
+    WriteCheck check;
+    check.outcome = WriteCheck::Outcome::Differs;
+    check.differences = diffParameters(written, ParameterSet(), texts);
+    ASSERT_EQ(check.differences.size(), 1u);
+    ASSERT_TRUE(check.differences[0].caption.contains(QLatin1Char('\n')));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(cli::reportWriteCheck(check, texts));
+    const QStringList lines =
+        QString::fromStdString(testing::internal::GetCapturedStderr()).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Zápis neověřen, liší se parametrů: 1"));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("  ")));
+    EXPECT_THAT(lines[1].toStdString(),
+                HasSubstr("vrátného z telefonu : [Edit144]: \"1234\" -> \"7850\""));
 }
 
 } // namespace
