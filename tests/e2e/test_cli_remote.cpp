@@ -3,74 +3,13 @@
 // ten seconds of waits in real time; the whole exchange runs with both programs' clocks five
 // times fast (LUMO_TIME_SCALE), so the box's line and the program's waits keep their timing
 // against each other, and the failing one runs in real time.
-#include <QFile>
+#include "CliRemoteServed.h"
 #include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
-// `lumo-sim linebox` with its arguments; the first printed line is the terminal's path.
-class ServedBox {
-public:
-    explicit ServedBox(const QStringList& args, int scale) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (scale > 1)
-            env.insert(QStringLiteral("LUMO_TIME_SCALE"), QString::number(scale));
-        m_process.setProcessEnvironment(env);
-        m_process.start(QStringLiteral(LUMO_SIM_PATH), QStringList{"linebox"} + args);
-        m_process.waitForReadyRead(10000);
-        m_path = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~ServedBox() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    const QString& path() const { return m_path; }
-
-private:
-    QProcess m_process;
-    QString m_path;
-};
-
-struct CliRun {
-    int status = -1;
-    QString out, err;
-};
-
-class CliRemoteTest : public ::testing::Test {
-protected:
-    // `scale`: how many times fast the box and the program run.
-    void serve(const QStringList& args = {}, int scale = 1) {
-        m_scale = scale;
-        m_box = std::make_unique<ServedBox>(QStringList{"--pty-link", m_dir.filePath("box")} + args,
-                                            scale);
-        ASSERT_FALSE(m_box->path().isEmpty());
-        QFile file(m_dir.filePath("devices.txt"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("# line box served by lumo-sim\nVexo USB\tVexo-USB\t/dev/null\n"
-                   "Kavrostanel\tKAV00001\t" +
-                   m_box->path().toUtf8() + "\n");
-    }
-    CliRun cli(const QStringList& args, int timeoutMs = 60000) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LUMO_FTDI", "virtual:" + m_dir.filePath("devices.txt"));
-        if (m_scale > 1)
-            env.insert(QStringLiteral("LUMO_TIME_SCALE"), QString::number(m_scale));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(LUMO_CLI_PATH), args);
-        p.waitForFinished(timeoutMs);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<ServedBox> m_box;
-    int m_scale = 1;
-};
+using lumo::e2e::CliRemoteTest;
+using lumo::e2e::CliRun;
 
 TEST_F(CliRemoteTest, ListsOnlyTheLineBoxes) {
     serve();
