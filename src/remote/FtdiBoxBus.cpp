@@ -1,5 +1,6 @@
 #include "remote/FtdiBoxBus.h"
 #include "link/FT232.h"
+#include "platform/SystemClock.h"
 
 namespace lumo {
 
@@ -10,8 +11,15 @@ public:
     // No pause after closing: the box is released only when it is opened anew, and a blocking
     // pause of the GUI thread is what the remote procedures must never do.
     explicit FtdiBoxDevice(const QString& serialNumber) : m_link(serialNumber, TFT232::Pause{}) {}
+    ~FtdiBoxDevice() override { SystemClock::setAnswerDue(false); }
 
-    bool writeByte(char byte) override { return m_link.WriteByte(byte); }
+    // On a fast clock the box gets the real time to answer that it has at real speed: the
+    // passes of 1 ms that wait for a reply would otherwise end before a busy machine has
+    // passed the command on.
+    bool writeByte(char byte) override {
+        SystemClock::setAnswerDue(true);
+        return m_link.WriteByte(byte);
+    }
     bool readByte(char* byte) override { return m_link.ReadByte(byte); }
     int receiveCount() override {
         // TFT232::ReceiveCount reports a failed status as 0; the box needs to know the
@@ -19,6 +27,8 @@ public:
         quint32 rx = 0, tx = 0, events = 0;
         if (FT_GetStatus(m_link.Handle(), &rx, &tx, &events) != FT_OK)
             return -1;
+        if (rx > 0)
+            SystemClock::setAnswerDue(false);
         return static_cast<int>(rx);
     }
     bool setBitMode(quint8 mask, quint8 mode) override { return m_link.SetBitMode(mask, mode); }
