@@ -6,6 +6,7 @@
 #include "shell/ui/DialogPlacement.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lumo {
 
@@ -32,7 +34,7 @@ CompareDialog::CompareDialog(ParameterSet& window, const Texts& texts, Messenger
     setObjectName(QStringLiteral("CompareDialog"));
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    resize(760, 420);
+    resize(860, 420);
 
     m_filterLabel = new QLabel(this);
     m_filterLabel->setObjectName(QStringLiteral("CompareFilterLabel"));
@@ -52,6 +54,7 @@ CompareDialog::CompareDialog(ParameterSet& window, const Texts& texts, Messenger
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->header()->setStretchLastSection(true);
+    m_list->viewport()->installEventFilter(this);
 
     m_empty = new QLabel(this);
     m_empty->setObjectName(QStringLiteral("CompareEmpty"));
@@ -116,7 +119,33 @@ void CompareDialog::setRequest(const CompareRequest& request) {
     applyTexts();
     refresh();
     m_list->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumns();
     centreOnParent(this);
+}
+
+bool CompareDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
+    return QDialog::eventFilter(watched, event);
+}
+
+// The page and the values keep the width of their contents and the note its heading's at
+// least; a caption too long for the rest gives way (elided) rather than push the note out of
+// view behind a scroll bar.
+void CompareDialog::fitColumns() {
+    QHeaderView* header = m_list->header();
+    const int room = m_list->viewport()->width();
+    const int note = header->sectionSizeHint(NoteColumn);
+    // A stretched last section keeps the size it was last given as its least.
+    header->resizeSection(NoteColumn, note);
+    int taken = note;
+    for (int column : {PageColumn, WindowColumn, OtherColumn})
+        taken += header->sectionSize(column);
+    const QAbstractItemView* view = m_list;
+    const int wanted =
+        std::max(view->sizeHintForColumn(CaptionColumn), header->sectionSizeHint(CaptionColumn));
+    header->resizeSection(CaptionColumn,
+                          std::max(header->minimumSectionSize(), std::min(wanted, room - taken)));
 }
 
 QString CompareDialog::shownValue(const QString& value, bool available) const {

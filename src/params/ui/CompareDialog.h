@@ -49,8 +49,12 @@ public:
     // The names of the rows the filter shows, in list order.
     QStringList shownNames() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void applyTexts();
+    void fitColumns();
     void applyFilter();
     QString shownValue(const QString& value, bool available) const;
 

@@ -5,11 +5,13 @@
 #include "support/ScriptedMessenger.h"
 #include "texts/MessageKeys.h"
 #include "texts/Texts.h"
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -151,4 +153,39 @@ TEST_F(CompareDialogTest, AFieldTheOtherFirmwareLacksShowsNoValue) {
     ASSERT_TRUE(item);
     EXPECT_EQ(item->text(2), "12");
     EXPECT_EQ(item->text(3), "--");
+}
+
+// However long the captions, the note column stays in view at the dialog's width: the caption
+// gives way, and has its whole width again when there is room.
+TEST_F(CompareDialogTest, TheNoteColumnStaysInViewAndTheCaptionGivesWay) {
+    other.setText("Edit1", "0609999999");
+    other.setText("Edit144", "4321"); // the longest caption, over two lines
+    other.setText("Edit145", "5");
+    other.setChecked("RadioButton7", true);
+    CompareRequest request; // the default headings
+    request.other = other;
+    dialog.setRequest(request);
+    dialog.show();
+    QTreeWidget* tree = child<QTreeWidget>("CompareList");
+    const QAbstractItemView* list = tree;
+    QHeaderView* header = tree->header();
+    auto noteInView = [&] {
+        QCoreApplication::processEvents();
+        // Nothing to scroll to, and the note's heading whole.
+        return header->length() <= list->viewport()->width() &&
+               header->sectionViewportPosition(4) + header->sectionSizeHint(4) <=
+                   list->viewport()->width();
+    };
+    const int whole = std::max(list->sizeHintForColumn(1), header->sectionSizeHint(1));
+    EXPECT_TRUE(noteInView()) << "at the default width";
+    EXPECT_EQ(header->sectionSize(1), whole);
+
+    dialog.resize(560, dialog.height());
+    EXPECT_TRUE(noteInView());
+    EXPECT_LT(header->sectionSize(1), whole);
+    EXPECT_GE(header->sectionSize(2), list->sizeHintForColumn(2)) << "the values keep theirs";
+
+    dialog.resize(1400, dialog.height());
+    EXPECT_TRUE(noteInView());
+    EXPECT_EQ(header->sectionSize(1), whole);
 }
