@@ -133,21 +133,28 @@ IniDocument::Parsed IniDocument::parse(std::size_t index) const {
 const IniDocument::Parsed& IniDocument::parsed(std::size_t index) const {
     if (m_parsed.size() != m_lines.size()) {
         m_parsed.clear();
+        m_firstSection.clear();
         m_parsed.reserve(m_lines.size());
-        for (std::size_t i = 0; i < m_lines.size(); ++i)
+        for (std::size_t i = 0; i < m_lines.size(); ++i) {
             m_parsed.push_back(parse(i));
+            const Parsed& line = m_parsed.back();
+            if (line.kind == Kind::Section) {
+                const QString folded = line.name.toCaseFolded();
+                if (!m_firstSection.contains(folded))
+                    m_firstSection.insert(folded, static_cast<qsizetype>(i));
+            }
+        }
     }
     return m_parsed[index];
 }
 
 qsizetype IniDocument::findSection(const QString& section) const {
-    const QString wanted = trimBlanks(section);
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const Parsed& parsed = this->parsed(i);
-        if (parsed.kind == Kind::Section && sameName(parsed.name, wanted))
-            return static_cast<qsizetype>(i);
-    }
-    return -1;
+    if (m_lines.empty())
+        return -1;
+    (void)parsed(0); // builds the index
+    // Only the first header of a name counts, as the system reader does.
+    const auto found = m_firstSection.constFind(trimBlanks(section).toCaseFolded());
+    return found == m_firstSection.constEnd() ? -1 : *found;
 }
 
 std::size_t IniDocument::sectionEnd(std::size_t header) const {

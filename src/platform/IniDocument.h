@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/FileAccess.h"
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -76,6 +77,8 @@ private:
 
     std::vector<Line> m_lines;
     mutable std::vector<Parsed> m_parsed; // empty or one per line
+    // Folded section name → line of its first header; built with m_parsed.
+    mutable QHash<QString, qsizetype> m_firstSection;
 };
 
 } // namespace lumo

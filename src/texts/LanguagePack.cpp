@@ -84,15 +84,34 @@ bool isBuiltIn(TextSection section, int key) {
 
 } // namespace
 
+namespace {
+
+// Sections compare in any letter case; keys compare as text, as the profile reader does ("01"
+// is not "1").
+QString valueId(const QString& section, const QString& key) {
+    return section.toCaseFolded() + QLatin1Char('\n') + key;
+}
+
+} // namespace
+
+PackValues::PackValues(const PackFile& pack) {
+    // Repeated sections were dropped while parsing; the first line of the key counts.
+    for (const PackEntry& e : pack.entries) {
+        const QString id = valueId(e.section, e.key);
+        if (!m_first.contains(id))
+            m_first.insert(id, e.value);
+    }
+}
+
+std::optional<QString> PackValues::value(TextSection section, int key) const {
+    const auto found = m_first.constFind(valueId(sectionName(section), QString::number(key)));
+    if (found == m_first.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
 std::optional<QString> PackFile::value(TextSection section, int key) const {
-    // Repeated sections were dropped while parsing; the first line of the key counts. Keys
-    // compare as text, as the profile reader does ("01" is not "1").
-    const QString name = sectionName(section);
-    const QString wanted = QString::number(key);
-    for (const PackEntry& e : entries)
-        if (e.key == wanted && e.section.compare(name, Qt::CaseInsensitive) == 0)
-            return e.value;
-    return std::nullopt;
+    return PackValues(*this).value(section, key);
 }
 
 PackFile parsePack(const QByteArray& bytes) {
@@ -185,8 +204,9 @@ QByteArray exportBuiltInPack() {
 PackCheck checkPack(const PackFile& pack) {
     PackCheck check;
     check.ignoredLines = pack.ignoredLines;
+    const PackValues values(pack);
     for (const TextDef& def : builtInTexts()) {
-        const std::optional<QString> value = pack.value(def.key.section, def.key.key);
+        const std::optional<QString> value = values.value(def.key.section, def.key.key);
         if (!value)
             check.missing.push_back(def.key);
         else if (value->isEmpty())
@@ -213,8 +233,9 @@ PackCheck checkPack(const PackFile& pack) {
 
 bool loadLanguagePack(const QString& path, Texts& texts) {
     const PackFile pack = readPack(path);
+    const PackValues values(pack);
     for (const TextDef& def : builtInTexts()) {
-        const std::optional<QString> value = pack.value(def.key.section, def.key.key);
+        const std::optional<QString> value = values.value(def.key.section, def.key.key);
         texts.set(def.key.section, def.key.key, value ? *value : QString::fromUtf8(def.czech));
     }
     return pack.readable;

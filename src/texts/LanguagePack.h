@@ -1,6 +1,7 @@
 #pragma once
 #include "texts/Texts.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -43,6 +44,17 @@ struct PackFile {
 
     // The value of (section, numeric key), first occurrence; nothing when absent.
     std::optional<QString> value(TextSection section, int key) const;
+};
+
+// The first value of every (section, key) of a pack, found in one pass: applying or checking a
+// pack looks up every built-in text, which must not walk the whole pack each time.
+class PackValues {
+public:
+    explicit PackValues(const PackFile& pack);
+    std::optional<QString> value(TextSection section, int key) const;
+
+private:
+    QHash<QString, QString> m_first; // folded section, newline, key as written → value
 };
 
 PackFile readPack(const QString& path);
