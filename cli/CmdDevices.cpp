@@ -6,8 +6,8 @@
 #include "cli/CommandTable.h"
 #include "link/AfPortControls.h"
 #include "link/AfUtils.h"
+#include "link/DeviceProblemText.h"
 #include "link/FT232.h"
-#include "link/FtdiVirtual.h"
 #include "platform/AppConfig.h"
 #include "platform/WorkingFolder.h"
 #include "texts/FileErrorText.h"
@@ -54,14 +54,15 @@ int runUsb(const QStringList& args) {
     if (!args.isEmpty())
         return usage(QStringLiteral("usb"));
     FT_STATUS status = GetFTDeviceCount();
-    if (status != FT_OK && !virtualDeviceFileError().isEmpty()) {
-        printErr(virtualDeviceFileError());
-        return Failure;
-    }
     if (status != FT_OK) {
-        const QString text = FTDeviceErrorText(QStringLiteral("GetFTDeviceCount"), status);
-        printErr(text.isEmpty() ? QStringLiteral("GetFTDeviceCount - status %1").arg(status)
-                                : text);
+        QString text = virtualDeviceFileErrorText(activeTexts());
+        if (text.isEmpty())
+            text = FTDeviceErrorText(QStringLiteral("GetFTDeviceCount"), status);
+        if (text.isEmpty())
+            text = activeTexts()
+                       .message(cliText::kFtdiStatus)
+                       .arg(QStringLiteral("GetFTDeviceCount"), QString::number(status));
+        printErr(text);
         return Failure;
     }
     for (int i = 0; i < FTDeviceCount(); ++i) {

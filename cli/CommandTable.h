@@ -60,6 +60,7 @@ constexpr int kInterruptedRead = 573;
 constexpr int kInterruptedReadBack = 574;
 constexpr int kInterruptedWrite = 575;
 constexpr int kInterruptedWriteAgain = 576;
+constexpr int kFtdiStatus = 589; // %1 function, %2 status
 } // namespace cliText
 
 // Output helpers that write UTF-8 to the standard streams.

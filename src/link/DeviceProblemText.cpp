@@ -97,9 +97,20 @@ UsbDiagnosis diagnoseUsbDevice(const QString& serialNumber, const DeviceTree& tr
 QString usbProblemText(const QString& serialNumber, const Texts& texts, const DeviceTree& tree) {
     using F = UsbDiagnosis::Finding;
     if (ftdiBackendKind() == FtdiBackendKind::Virtual) {
-        for (const FtdiListed& d : listFtdi())
-            if (d.serialNumber == serialNumber)
-                return texts.message(deviceText::kUsbUnopenable).arg(serialNumber);
+        const std::vector<FtdiListed> listed = listFtdi();
+        // Listing loads the device file first, so its error is the current one.
+        if (const QString fileError = virtualDeviceFileErrorText(texts); !fileError.isEmpty())
+            return fileError;
+        for (const FtdiListed& d : listed) {
+            if (d.serialNumber != serialNumber)
+                continue;
+            const auto device = VirtualFtdiRegistry::instance().find(serialNumber.toUtf8());
+            if (device && !device->lastOpenError().ok())
+                return texts.message(deviceText::kTerminalUnopenable)
+                    .arg(serialNumber, device->terminalPath(),
+                         fileErrorText(device->lastOpenError(), texts));
+            return texts.message(deviceText::kUsbUnopenable).arg(serialNumber);
+        }
         return texts.message(deviceText::kUsbMissing).arg(serialNumber);
     }
     const UsbDiagnosis d = diagnoseUsbDevice(serialNumber, tree);
@@ -115,6 +126,53 @@ QString usbProblemText(const QString& serialNumber, const Texts& texts, const De
         return texts.message(deviceText::kUsbUnopenable).arg(serialNumber);
     }
     return texts.message(deviceText::kUsbMissing).arg(serialNumber);
+}
+
+QString deviceFileErrorText(const DeviceFileError& error, const Texts& texts) {
+    using P = DeviceFileError::Problem;
+    using namespace deviceText;
+    QString problem;
+    switch (error.problem) {
+    case P::None:
+        return {};
+    case P::NotNamed:
+        return texts.message(kDeviceFileNotNamed);
+    case P::Unreadable:
+        return texts.message(kDeviceFileUnreadable)
+            .arg(error.file, fileErrorText(error.fileError, texts));
+    case P::FieldCount:
+        problem = texts.message(kDeviceFileFieldCount).arg(error.fields);
+        break;
+    case P::EmptyDescription:
+        problem = texts.message(kDeviceFileNoDescription);
+        break;
+    case P::DescriptionTooLong:
+        problem = texts.message(kDeviceFileLongDescription).arg(error.limit);
+        break;
+    case P::EmptySerialNumber:
+        problem = texts.message(kDeviceFileNoSerialNumber);
+        break;
+    case P::SerialNumberTooLong:
+        problem = texts.message(kDeviceFileLongSerialNumber).arg(error.limit);
+        break;
+    case P::EmptyTerminalPath:
+        problem = texts.message(kDeviceFileNoTerminal);
+        break;
+    case P::SerialNumberTwice:
+        problem = texts.message(kDeviceFileSerialTwice).arg(error.serialNumber);
+        break;
+    }
+    return texts.message(kDeviceFileLine).arg(error.file, QString::number(error.line), problem);
+}
+
+QString virtualDeviceFileErrorText(const Texts& texts) {
+    const DeviceFileError error = virtualDeviceFileError();
+    if (error.ok())
+        return {};
+    // The bare variable already says itself.
+    if (error.problem == DeviceFileError::Problem::NotNamed)
+        return deviceFileErrorText(error, texts);
+    return texts.message(deviceText::kDeviceFileSetting).arg(deviceFileErrorText(error, texts));
 }
 
 QString usbCableStatusText(const QString& serialNumber, const Texts& texts,

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/FtdiVirtual.h"
 #include "platform/DeviceHolders.h"
 #include "platform/DeviceTree.h"
 #include "platform/PortDiagnosis.h"
@@ -22,6 +23,19 @@ constexpr int kUsbNotFound = 557;         // %1 serial number
 constexpr int kDeviceLabel = 558;         // label of the port dialog's device list
 constexpr int kOtherFtdi = 559;           // %1 list of devices
 constexpr int kMappingNotStored = 560;    // %1 Config.ini path, %2 reason
+// The device file of LUMO_FTDI=virtual:PATH and its terminals.
+constexpr int kDeviceFileNotNamed = 577;
+constexpr int kDeviceFileSetting = 578;    // %1 what is wrong with the file
+constexpr int kDeviceFileUnreadable = 579; // %1 file, %2 reason
+constexpr int kDeviceFileLine = 580;       // %1 file, %2 line, %3 what is wrong with it
+constexpr int kDeviceFileFieldCount = 581; // %1 fields found
+constexpr int kDeviceFileNoDescription = 582;
+constexpr int kDeviceFileLongDescription = 583; // %1 limit in bytes
+constexpr int kDeviceFileNoSerialNumber = 584;
+constexpr int kDeviceFileLongSerialNumber = 585; // %1 limit in bytes
+constexpr int kDeviceFileNoTerminal = 586;
+constexpr int kDeviceFileSerialTwice = 587; // %1 serial number
+constexpr int kTerminalUnopenable = 588;    // %1 serial number, %2 terminal, %3 reason
 } // namespace deviceText
 
 // "minicom (PID 1234), screen (PID 77)".
@@ -43,9 +57,16 @@ UsbDiagnosis diagnoseUsbDevice(const QString& serialNumber, const DeviceTree& tr
 
 // One line saying why the FTDI device with `serialNumber` cannot be opened (the udev rule or
 // the plugdev group for a missing right). With the virtual devices only the registry is
-// asked.
+// asked: a device file that could not be loaded, or a device terminal that cannot be opened,
+// is named with its reason.
 QString usbProblemText(const QString& serialNumber, const Texts& texts,
                        const DeviceTree& tree = {});
+
+// What is wrong with a device file: "devices.txt, řádek 3: prázdné sériové číslo".
+QString deviceFileErrorText(const DeviceFileError& error, const Texts& texts);
+// Why the file of LUMO_FTDI=virtual:PATH gave no devices, naming the variable; empty when it
+// loaded (or no file is named).
+QString virtualDeviceFileErrorText(const Texts& texts);
 
 // For the port dialog: which FTDI device is the cable (description and serial number), or
 // that none is, with the reason on a second line when it is not simply absent, and the other

@@ -25,7 +25,7 @@ VirtualFtdiDevice::~VirtualFtdiDevice() {
         ::close(m_fd);
 }
 
-QString VirtualFtdiDevice::lastOpenError() const {
+FileError VirtualFtdiDevice::lastOpenError() const {
     std::lock_guard lock(m_mutex);
     return m_openError;
 }
@@ -142,8 +142,7 @@ bool VirtualFtdiDevice::tryOpen() {
         const int fd = ::open(QFile::encodeName(m_terminalPath).constData(),
                               O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
-            m_openError = QStringLiteral("%1: %2").arg(m_terminalPath,
-                                                       QString::fromLocal8Bit(strerror(errno)));
+            m_openError = FileError::fromErrno(errno);
             return false;
         }
         termios t{};
@@ -158,7 +157,7 @@ bool VirtualFtdiDevice::tryOpen() {
             ::tcflush(fd, TCIFLUSH);
         }
         m_fd = fd;
-        m_openError.clear();
+        m_openError = {};
     }
     m_open = true;
     ++m_openCount;
@@ -280,7 +279,7 @@ FT_STATUS VirtualFtdiDevice::hostSetRts(bool on) {
 namespace {
 
 std::mutex g_fileMutex;
-QString g_fileError;
+DeviceFileError g_fileError;
 
 QString g_fileSetting; // the LUMO_FTDI value whose file was loaded
 
@@ -290,20 +289,23 @@ bool loadEnvironmentDevices(VirtualFtdiRegistry& registry) {
     const QString setting = qEnvironmentVariable("LUMO_FTDI");
     const QLatin1String prefix("virtual:");
     std::lock_guard lock(g_fileMutex);
-    if (!setting.startsWith(prefix, Qt::CaseInsensitive))
+    if (!setting.startsWith(prefix, Qt::CaseInsensitive)) {
+        // No file named now: an earlier file's trouble is no longer the reason for anything.
+        g_fileSetting.clear();
+        g_fileError = {};
         return true;
+    }
     if (setting == g_fileSetting)
-        return g_fileError.isEmpty();
+        return g_fileError.ok();
     g_fileSetting = setting;
-    g_fileError.clear();
+    g_fileError = {};
     const QString path = setting.mid(prefix.size());
+    // No warning here: whoever lists or opens the devices says why, in the run's language.
     if (path.isEmpty())
-        g_fileError = QStringLiteral("LUMO_FTDI=virtual: names no device file");
-    else if (QString error; !registry.loadDeviceFile(path, &error))
-        g_fileError = QStringLiteral("LUMO_FTDI: %1").arg(error);
-    if (!g_fileError.isEmpty())
-        qWarning("%s", qPrintable(g_fileError));
-    return g_fileError.isEmpty();
+        g_fileError.problem = DeviceFileError::Problem::NotNamed;
+    else
+        registry.loadDeviceFile(path, &g_fileError);
+    return g_fileError.ok();
 }
 
 class VirtualOpenDevice : public FtdiOpenDevice {
@@ -422,8 +424,10 @@ std::vector<std::shared_ptr<VirtualFtdiDevice>> VirtualFtdiRegistry::devices() c
 
 bool VirtualFtdiRegistry::parseDeviceFile(const QByteArray& text, const QString& name,
                                           std::vector<std::shared_ptr<VirtualFtdiDevice>>* devices,
-                                          QString* error) {
+                                          DeviceFileError* error) {
+    using P = DeviceFileError::Problem;
     devices->clear();
+    *error = {};
     const QList<QByteArray> lines = text.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         QByteArray line = lines[i];
@@ -431,36 +435,38 @@ bool VirtualFtdiRegistry::parseDeviceFile(const QByteArray& text, const QString&
             line.chop(1);
         if (line.trimmed().isEmpty() || line.startsWith('#'))
             continue;
-        const QString where = QStringLiteral("%1, line %2").arg(name).arg(i + 1);
+        DeviceFileError found;
+        found.file = name;
+        found.line = i + 1;
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() != 3) {
-            *error = QStringLiteral("%1: expected description, serial number and terminal path "
-                                    "separated by tabs, found %2 field(s)")
-                         .arg(where)
-                         .arg(fields.size());
+            found.problem = P::FieldCount;
+            found.fields = static_cast<int>(fields.size());
+            *error = found;
             return false;
         }
         const QByteArray description = fields[0].trimmed();
         const QByteArray serial = fields[1].trimmed();
         const QString terminal = QString::fromUtf8(fields[2].trimmed());
-        QString problem;
-        if (description.isEmpty())
-            problem = QStringLiteral("empty description");
-        else if (description.size() >= kFtDescriptionBufferSize)
-            problem = QStringLiteral("description longer than %1 bytes")
-                          .arg(kFtDescriptionBufferSize - 1);
-        else if (serial.isEmpty())
-            problem = QStringLiteral("empty serial number");
-        else if (serial.size() >= kFtSerialNumberBufferSize)
-            problem = QStringLiteral("serial number longer than %1 bytes")
-                          .arg(kFtSerialNumberBufferSize - 1);
-        else if (terminal.isEmpty())
-            problem = QStringLiteral("empty terminal path");
-        else if (std::any_of(devices->begin(), devices->end(),
-                             [&](const auto& d) { return d->serialNumber() == serial; }))
-            problem = QStringLiteral("serial number %1 given twice").arg(QString::fromUtf8(serial));
-        if (!problem.isEmpty()) {
-            *error = QStringLiteral("%1: %2").arg(where, problem);
+        if (description.isEmpty()) {
+            found.problem = P::EmptyDescription;
+        } else if (description.size() >= kFtDescriptionBufferSize) {
+            found.problem = P::DescriptionTooLong;
+            found.limit = kFtDescriptionBufferSize - 1;
+        } else if (serial.isEmpty()) {
+            found.problem = P::EmptySerialNumber;
+        } else if (serial.size() >= kFtSerialNumberBufferSize) {
+            found.problem = P::SerialNumberTooLong;
+            found.limit = kFtSerialNumberBufferSize - 1;
+        } else if (terminal.isEmpty()) {
+            found.problem = P::EmptyTerminalPath;
+        } else if (std::any_of(devices->begin(), devices->end(),
+                               [&](const auto& d) { return d->serialNumber() == serial; })) {
+            found.problem = P::SerialNumberTwice;
+            found.serialNumber = QString::fromUtf8(serial);
+        }
+        if (!found.ok()) {
+            *error = found;
             devices->clear();
             return false;
         }
@@ -469,21 +475,25 @@ bool VirtualFtdiRegistry::parseDeviceFile(const QByteArray& text, const QString&
     return true;
 }
 
-bool VirtualFtdiRegistry::loadDeviceFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the device file %1: %2").arg(path, file.errorString());
+bool VirtualFtdiRegistry::loadDeviceFile(const QString& path, DeviceFileError* error) {
+    // A few lines a device; a FIFO or a device node given by mistake must not hang the open.
+    constexpr qint64 kLargestDeviceFile = 1024 * 1024;
+    QByteArray text;
+    *error = {};
+    if (!readRegularFile(path, kLargestDeviceFile, &text, &error->fileError)) {
+        error->problem = DeviceFileError::Problem::Unreadable;
+        error->file = path;
         return false;
     }
     std::vector<std::shared_ptr<VirtualFtdiDevice>> devices;
-    if (!parseDeviceFile(file.readAll(), path, &devices, error))
+    if (!parseDeviceFile(text, path, &devices, error))
         return false;
     for (auto& d : devices)
         plug(std::move(d));
     return true;
 }
 
-QString virtualDeviceFileError() {
+DeviceFileError virtualDeviceFileError() {
     std::lock_guard lock(g_fileMutex);
     return g_fileError;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "link/FtdiApi.h"
+#include "platform/FileAccess.h"
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -29,8 +30,8 @@ public:
     VirtualFtdiDevice& operator=(const VirtualFtdiDevice&) = delete;
 
     const QString& terminalPath() const { return m_terminalPath; }
-    // Why the last open of a terminal failed (empty after a successful open).
-    QString lastOpenError() const;
+    // Why the last open of the terminal failed (none after a successful open).
+    FileError lastOpenError() const;
 
     const QByteArray& serialNumber() const { return m_serialNumber; }
     const QByteArray& description() const { return m_description; }
@@ -81,7 +82,7 @@ private:
     const QByteArray m_description;
     const QString m_terminalPath;
     int m_fd = -1;
-    QString m_openError;
+    FileError m_openError;
     mutable std::mutex m_mutex;
     QByteArray m_toHost;
     QByteArray m_fromHost;
@@ -96,6 +97,32 @@ private:
     bool m_rts = false;
     quint8 m_bitMask = 0;
     quint8 m_bitMode = 0;
+};
+
+// What is wrong with a device file, without wording: link/DeviceProblemText.h says it in the
+// run's language.
+struct DeviceFileError {
+    enum class Problem {
+        None,
+        NotNamed,   // LUMO_FTDI=virtual: with no path after the colon
+        Unreadable, // fileError says why
+        FieldCount, // fields: how many tab-separated fields the line has
+        EmptyDescription,
+        DescriptionTooLong, // limit: the longest description, in bytes
+        EmptySerialNumber,
+        SerialNumberTooLong, // limit: the longest serial number, in bytes
+        EmptyTerminalPath,
+        SerialNumberTwice, // serialNumber: the one given again
+    };
+    Problem problem = Problem::None;
+    QString file; // the file's name as given
+    int line = 0; // the bad line, from 1; 0 when the whole file is at fault
+    int fields = 0;
+    int limit = 0;
+    QString serialNumber;
+    FileError fileError;
+
+    bool ok() const { return problem == Problem::None; }
 };
 
 // The devices plugged into the virtual back end, in plugging order (the enumeration order).
@@ -116,11 +143,11 @@ public:
     // Plugs in the devices a device file describes: one a line, description, serial number
     // and terminal path separated by tabs; empty lines and lines starting with "#" are
     // skipped. A file with any bad line plugs nothing and gives the reason.
-    bool loadDeviceFile(const QString& path, QString* error);
-    // Parses a device file's text; `name` is used in the messages.
+    bool loadDeviceFile(const QString& path, DeviceFileError* error);
+    // Parses a device file's text; `name` goes into the error.
     static bool parseDeviceFile(const QByteArray& text, const QString& name,
                                 std::vector<std::shared_ptr<VirtualFtdiDevice>>* devices,
-                                QString* error);
+                                DeviceFileError* error);
 
     // The back end over this registry. With LUMO_FTDI=virtual:PATH its first use loads PATH.
     FtdiBackend& backend();
@@ -132,8 +159,8 @@ private:
     std::unique_ptr<FtdiBackend> m_backend;
 };
 
-// Why the device file named by LUMO_FTDI=virtual:PATH could not be loaded; empty when there is
+// Why the device file named by LUMO_FTDI=virtual:PATH could not be loaded; ok() when there is
 // none or it loaded.
-QString virtualDeviceFileError();
+DeviceFileError virtualDeviceFileError();
 
 } // namespace lumo

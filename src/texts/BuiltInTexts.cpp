@@ -354,6 +354,22 @@ const std::vector<TextDef> kTexts = {
      "Přerušeno: zápis skončí po potvrzení právě zapisované položky (další přerušení jej "
      "ukončí hned)"},
     {{S::MESSAGE, 576}, "Znovu přerušeno: zápis končí hned"},
+    // The virtual devices' file (LUMO_FTDI=virtual:PATH) and their terminals.
+    {{S::MESSAGE, 577}, "LUMO_FTDI=virtual: není uveden soubor se zařízeními"},
+    {{S::MESSAGE, 578}, "LUMO_FTDI: %1"},
+    {{S::MESSAGE, 579}, "soubor se zařízeními %1 nelze přečíst: %2"},
+    {{S::MESSAGE, 580}, "%1, řádek %2: %3"},
+    {{S::MESSAGE, 581},
+     "očekává se popis, sériové číslo a cesta k terminálu oddělené tabulátory, nalezeno polí: "
+     "%1"},
+    {{S::MESSAGE, 582}, "prázdný popis"},
+    {{S::MESSAGE, 583}, "popis je delší než %1 bajtů"},
+    {{S::MESSAGE, 584}, "prázdné sériové číslo"},
+    {{S::MESSAGE, 585}, "sériové číslo je delší než %1 bajtů"},
+    {{S::MESSAGE, 586}, "prázdná cesta k terminálu"},
+    {{S::MESSAGE, 587}, "sériové číslo %1 je uvedeno dvakrát"},
+    {{S::MESSAGE, 588}, "zařízení USB %1 je připojeno, ale jeho terminál %2 nelze otevřít: %3"},
+    {{S::MESSAGE, 589}, "%1 - stav %2"},
     // OTHER
     {{S::OTHER, 11}, "Výběr sériového portu"},
     {{S::OTHER, 12}, "Výběr dostupného portu"},

@@ -19,12 +19,12 @@ struct CliResult {
     QString err;
 };
 
-CliResult cli(const QStringList& args) {
+// By default no device of any kind: `usb` finds none.
+CliResult cli(const QStringList& args, const QString& ftdi = QStringLiteral("virtual")) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    // No device of any kind: `usb` finds none.
-    env.insert(QStringLiteral("LUMO_FTDI"), QStringLiteral("virtual"));
+    env.insert(QStringLiteral("LUMO_FTDI"), ftdi);
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(LUMO_CLI_PATH), args);
     EXPECT_TRUE(p.waitForFinished(60000));
@@ -128,6 +128,33 @@ TEST_F(CliLanguage, WithTheEnglishPackNoMessageIsCzech) {
     const CliResult first =
         cli({"convert", "--lang", kEnglish, path("half.json"), path("half.KTF")});
     EXPECT_TRUE(first.err.contains("was not written")) << first.err.toStdString();
+}
+
+TEST_F(CliLanguage, TheVirtualDeviceFileIsToldInTheRunsLanguage) {
+    ASSERT_TRUE(writeFile(path("devices.txt"), "Kavrostanel\tKAV00001\n"));
+    const QString setting = "virtual:" + path("devices.txt");
+    CliResult r = cli({"usb"}, setting);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("LUMO_FTDI: " + path("devices.txt") +
+                               ", řádek 1: očekává se popis, sériové číslo a cesta k terminálu "
+                               "oddělené tabulátory, nalezeno polí: 2"))
+        << r.err.toStdString();
+
+    r = cli({"usb", "--lang", kEnglish}, setting);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("LUMO_FTDI: " + path("devices.txt") +
+                               ", line 1: expected description, serial number and terminal path "
+                               "separated by tabs, found 2 field(s)"))
+        << r.err.toStdString();
+    EXPECT_FALSE(hasCzechLetters(r.err)) << r.err.toStdString();
+
+    // The system's reason too.
+    r = cli({"usb", "--lang", kEnglish}, "virtual:" + path("nic.txt"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("LUMO_FTDI: cannot read the device file " + path("nic.txt") +
+                               ": the file does not exist"))
+        << r.err.toStdString();
+    EXPECT_FALSE(hasCzechLetters(r.err)) << r.err.toStdString();
 }
 
 TEST_F(CliLanguage, APackThatCannotBeUsedStopsTheRunBeforeTheCommand) {

@@ -6,7 +6,9 @@
 #include "link/TransferSerialLink.h"
 #include "link/TransferUsbLink.h"
 #include "support/FakeDeviceTree.h"
+#include "support/FileHelpers.h"
 #include "texts/Texts.h"
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace lumo;
@@ -143,6 +145,41 @@ TEST_F(VirtualFtdi, TheUsbLinkExplainsAFailedOpen) {
     VirtualFtdiRegistry::instance().plug("Vexo-USB", "USB <-> Serial");
     EXPECT_TRUE(link.open(nullptr));
     EXPECT_TRUE(link.openProblem().isEmpty());
+}
+
+TEST_F(VirtualFtdi, ABadDeviceFileIsWhyTheCableIsMissing) {
+    const QByteArray previousSetting = qgetenv("LUMO_FTDI");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("devices.txt"));
+    ASSERT_TRUE(lumo::test::writeFile(path, "Vexo USB\tVexo-USB\n"));
+    qputenv("LUMO_FTDI", "virtual:" + path.toLocal8Bit());
+    EXPECT_EQ(usbCableStatusText(QStringLiteral("Vexo-USB"), texts),
+              "Kabel USB Vexo-USB nebyl nalezen\nLUMO_FTDI: " + path +
+                  ", řádek 1: očekává se popis, sériové číslo a cesta k terminálu oddělené "
+                  "tabulátory, nalezeno polí: 2");
+
+    // The pack's words, the file's details.
+    Texts english;
+    english.set(TextSection::MESSAGE, deviceText::kDeviceFileLine,
+                QStringLiteral("%1, line %2: %3"));
+    english.set(TextSection::MESSAGE, deviceText::kDeviceFileFieldCount,
+                QStringLiteral("found %1 field(s)"));
+    EXPECT_EQ(usbProblemText(QStringLiteral("Vexo-USB"), english),
+              "LUMO_FTDI: " + path + ", line 1: found 2 field(s)");
+
+    qputenv("LUMO_FTDI", "virtual:");
+    EXPECT_EQ(usbProblemText(QStringLiteral("Vexo-USB"), texts),
+              "LUMO_FTDI=virtual: není uveden soubor se zařízeními");
+
+    // Without a file named the earlier trouble is gone from the explanation.
+    qputenv("LUMO_FTDI", "virtual");
+    EXPECT_EQ(usbProblemText(QStringLiteral("Vexo-USB"), texts),
+              "kabel USB Vexo-USB není připojen");
+    EXPECT_TRUE(virtualDeviceFileErrorText(texts).isEmpty());
+    if (previousSetting.isNull())
+        qunsetenv("LUMO_FTDI");
+    else
+        qputenv("LUMO_FTDI", previousSetting);
 }
 
 TEST(SerialLinkProblem, TheSerialLinkExplainsAFailedOpenWithItsDevice) {

@@ -1,5 +1,9 @@
 // Virtual FTDI devices carried by a pseudo-terminal, and the device file of
 // LUMO_FTDI=virtual:PATH that describes them.
+// Before termios.h, whose TAB1..TAB3 macros would hide the texts' section names.
+#include "texts/Texts.h"
+
+#include "link/DeviceProblemText.h"
 #include "link/FtdiApi.h"
 #include "link/FtdiVirtual.h"
 #include "test_serial_support.h"
@@ -15,10 +19,11 @@ namespace lumo {
 namespace {
 
 using Devices = std::vector<std::shared_ptr<VirtualFtdiDevice>>;
+using FileProblem = DeviceFileError::Problem;
 
 TEST(DeviceFile, ReadsTabSeparatedLinesAndSkipsCommentsAndBlankLines) {
     Devices devices;
-    QString error;
+    DeviceFileError error;
     ASSERT_TRUE(VirtualFtdiRegistry::parseDeviceFile("# boxes for the bench\n"
                                                      "Kavrostanel\tKAV00042\t/tmp/box\r\n"
                                                      "\n"
@@ -27,7 +32,8 @@ TEST(DeviceFile, ReadsTabSeparatedLinesAndSkipsCommentsAndBlankLines) {
                                                      "#Kavrostanel\tKAV1\t/x\n",
                                                      QStringLiteral("devices.txt"), &devices,
                                                      &error))
-        << error.toStdString();
+        << deviceFileErrorText(error, Texts()).toStdString();
+    EXPECT_TRUE(error.ok());
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(devices[0]->description(), "Kavrostanel");
     EXPECT_EQ(devices[0]->serialNumber(), "KAV00042");
@@ -37,43 +43,75 @@ TEST(DeviceFile, ReadsTabSeparatedLinesAndSkipsCommentsAndBlankLines) {
 }
 
 TEST(DeviceFile, BadLinesAreNamedAndPlugNothing) {
+    const Texts czech;
     const struct {
         QByteArray text;
-        const char* says;
+        FileProblem problem;
+        int line;
+        const char* says; // the whole Czech message
     } cases[] = {
-        {"Kavrostanel KAV1 /dev/pts/3\n", "line 1: expected description, serial number and "
-                                          "terminal path separated by tabs, found 1 field(s)"},
-        {"# c\nKavrostanel\tKAV1\n", "line 2: expected"},
-        {"Kavrostanel\tKAV1\t/a\tmore\n", "found 4 field(s)"},
-        {"\tKAV1\t/a\n", "line 1: empty description"},
-        {"Kavrostanel\t\t/a\n", "empty serial number"},
-        {"Kavrostanel\tKAV0123456789ABCD\t/a\n", "serial number longer than 15 bytes"},
-        {"Kavrostanel\tKAV1\t \n", "empty terminal path"},
-        {"Kavrostanel\tKAV1\t/a\nKavrostanel\tKAV1\t/b\n", "line 2: serial number KAV1 given "
-                                                           "twice"},
+        {"Kavrostanel KAV1 /dev/pts/3\n", FileProblem::FieldCount, 1,
+         "f, řádek 1: očekává se popis, sériové číslo a cesta k terminálu oddělené tabulátory, "
+         "nalezeno polí: 1"},
+        {"# c\nKavrostanel\tKAV1\n", FileProblem::FieldCount, 2,
+         "f, řádek 2: očekává se popis, sériové číslo a cesta k terminálu oddělené tabulátory, "
+         "nalezeno polí: 2"},
+        {"Kavrostanel\tKAV1\t/a\tmore\n", FileProblem::FieldCount, 1,
+         "f, řádek 1: očekává se popis, sériové číslo a cesta k terminálu oddělené tabulátory, "
+         "nalezeno polí: 4"},
+        {"\tKAV1\t/a\n", FileProblem::EmptyDescription, 1, "f, řádek 1: prázdný popis"},
+        {"Kavrostanel\t\t/a\n", FileProblem::EmptySerialNumber, 1,
+         "f, řádek 1: prázdné sériové číslo"},
+        {"Kavrostanel\tKAV0123456789ABCD\t/a\n", FileProblem::SerialNumberTooLong, 1,
+         "f, řádek 1: sériové číslo je delší než 15 bajtů"},
+        {QByteArray(64, 'D') + "\tKAV1\t/a\n", FileProblem::DescriptionTooLong, 1,
+         "f, řádek 1: popis je delší než 63 bajtů"},
+        {"Kavrostanel\tKAV1\t \n", FileProblem::EmptyTerminalPath, 1,
+         "f, řádek 1: prázdná cesta k terminálu"},
+        {"Kavrostanel\tKAV1\t/a\nKavrostanel\tKAV1\t/b\n", FileProblem::SerialNumberTwice, 2,
+         "f, řádek 2: sériové číslo KAV1 je uvedeno dvakrát"},
     };
     for (const auto& c : cases) {
         Devices devices;
-        QString error;
+        DeviceFileError error;
         EXPECT_FALSE(
             VirtualFtdiRegistry::parseDeviceFile(c.text, QStringLiteral("f"), &devices, &error));
-        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
+        EXPECT_EQ(error.problem, c.problem) << c.says;
+        EXPECT_EQ(error.line, c.line) << c.says;
+        EXPECT_EQ(deviceFileErrorText(error, czech), QString::fromUtf8(c.says));
         EXPECT_TRUE(devices.empty());
     }
+
+    // The longest allowed fit (a description of 63 bytes, a serial number of 15).
+    Devices devices;
+    DeviceFileError error;
+    EXPECT_TRUE(VirtualFtdiRegistry::parseDeviceFile(
+        QByteArray(63, 'D') + "\tKAV0123456789AB\t/a\n", QStringLiteral("f"), &devices, &error));
+    EXPECT_EQ(devices.size(), 1u);
+
+    // A file name with a "%" is quoted as it is, not taken for a placeholder.
+    EXPECT_FALSE(
+        VirtualFtdiRegistry::parseDeviceFile("x\n", QStringLiteral("/tmp/%2%3"), &devices, &error));
+    EXPECT_EQ(deviceFileErrorText(error, czech).left(20), "/tmp/%2%3, řádek 1: ");
 
     auto& registry = VirtualFtdiRegistry::instance();
     registry.unplugAll();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("devices"));
-    QString error;
     EXPECT_FALSE(registry.loadDeviceFile(path, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("cannot read the device file")))
-        << error.toStdString();
+    EXPECT_EQ(error.problem, FileProblem::Unreadable);
+    EXPECT_EQ(deviceFileErrorText(error, czech),
+              QStringLiteral("soubor se zařízeními %1 nelze přečíst: soubor neexistuje").arg(path));
+    // A folder given as the file is refused, not read as empty.
+    EXPECT_FALSE(registry.loadDeviceFile(dir.path(), &error));
+    EXPECT_EQ(error.problem, FileProblem::Unreadable);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("Kavrostanel\tKAV1\t/a\nbroken\n");
     file.close();
     EXPECT_FALSE(registry.loadDeviceFile(path, &error));
+    EXPECT_EQ(error.file, path);
+    EXPECT_EQ(error.line, 2);
     EXPECT_TRUE(registry.devices().empty());
 }
 
@@ -171,8 +209,12 @@ TEST_F(TerminalDeviceTest, AGoneTerminalFailsLikeAnUnpluggedDevice) {
     VirtualFtdiRegistry::instance().plug(
         std::make_shared<VirtualFtdiDevice>("KAV9", "Kavrostanel", "/nonexistent/lumo-pty"));
     EXPECT_EQ(FT_OpenEx("KAV9", FT_OPEN_BY_SERIAL_NUMBER, &handle), FT_DEVICE_NOT_OPENED);
-    EXPECT_TRUE(VirtualFtdiRegistry::instance().find("KAV9")->lastOpenError().contains(
-        QStringLiteral("/nonexistent/lumo-pty")));
+    EXPECT_EQ(VirtualFtdiRegistry::instance().find("KAV9")->lastOpenError().problem,
+              FileError::Problem::Missing);
+    // The cable's explanation names the terminal and why it would not open.
+    EXPECT_EQ(usbProblemText(QStringLiteral("KAV9"), Texts()),
+              "zařízení USB KAV9 je připojeno, ale jeho terminál /nonexistent/lumo-pty nelze "
+              "otevřít: soubor neexistuje");
 }
 
 // The environment variable as a separate program sees it.
@@ -221,7 +263,8 @@ TEST_F(DeviceFileCliTest, BadFileFailsWithItsReason) {
     QProcess& bad = run("Kavrostanel\tKAV00001\n");
     EXPECT_EQ(bad.exitCode(), 1);
     const QString err = QString::fromUtf8(bad.readAllStandardError());
-    EXPECT_TRUE(err.contains(QStringLiteral("devices.txt, line 1: expected description")))
+    EXPECT_TRUE(err.contains(QStringLiteral("LUMO_FTDI: %1, řádek 1: očekává se popis")
+                                 .arg(dir.filePath(QStringLiteral("devices.txt")))))
         << err.toStdString();
     EXPECT_TRUE(bad.readAllStandardOutput().isEmpty());
 }
