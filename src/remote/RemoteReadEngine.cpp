@@ -121,7 +121,7 @@ bool RemoteReadEngine::start(const RemoteReadRequest& request, RemoteReport* rep
         setCounter(0);
         send(SettingsBlockRequest(m_block));
         setState(RemoteReadState::Settings);
-        reportProgress();
+        reportProgress(false);
         m_pickUp.pickUp();
     });
     return true;
@@ -132,7 +132,9 @@ void RemoteReadEngine::setCounter(int value) {
     m_view.setCounter(QString::number(value));
 }
 
-void RemoteReadEngine::reportProgress() {
+// `pauseAhead`: the pause before the current request is still to come (a block after the
+// first, or a memory), so it counts in the time left.
+void RemoteReadEngine::reportProgress(bool pauseAhead) {
     RemoteProgress p;
     p.overallCount = m_exchangesTotal;
     p.overallIndex = std::min(m_exchangesDone + 1, m_exchangesTotal);
@@ -147,10 +149,11 @@ void RemoteReadEngine::reportProgress() {
         p.groupCount = m_request.selectedCount();
         p.groupIndex = p.groupCount - memoriesLeft + 1;
     }
-    p.msLeft =
-        qint64(m_blocksLeft) * (2 * kBlockWaitMs) +
-        qint64(std::max(0, m_blocksLeft - 1)) * kNextBlockWaitMs +
-        qint64(std::max(0, memoriesLeft - (m_state == RemoteReadState::Memories))) * kMemoryWaitMs;
+    const bool inMemories = m_state == RemoteReadState::Memories;
+    p.msLeft = qint64(m_blocksLeft) * (2 * kBlockWaitMs) +
+               qint64(std::max(0, m_blocksLeft - 1)) * kNextBlockWaitMs +
+               qint64(std::max(0, memoriesLeft - inMemories)) * kMemoryWaitMs +
+               (pauseAhead ? (inMemories ? kMemoryWaitMs : kNextBlockWaitMs) : 0);
     m_view.progress(p);
 }
 
@@ -289,7 +292,7 @@ void RemoteReadEngine::urciporadi() {
         }
         setCounter(m_counter + 1);
         m_block = m_block == 7 ? 0 : m_block + 1;
-        reportProgress();
+        reportProgress(true);
         m_pickUp.pause(kNextBlockWaitMs, [this] {
             send(SettingsBlockRequest(m_block));
             m_pickUp.pickUp();
@@ -333,7 +336,7 @@ void RemoteReadEngine::cislaporadi() {
     }
     if (m_memory > 64 && m_counter < 200)
         setCounter(200);
-    reportProgress();
+    reportProgress(true);
     m_view.setProgressBar(m_progressBar = 2);
     resetRequest();
     m_link.DiscardInput();

@@ -96,7 +96,7 @@ private:
     void loseBox();
     void fail(const QString& message);
     void finish(RemoteReadState outcome, bool resume);
-    void reportProgress();
+    void reportProgress(bool pauseAhead);
     void setCounter(int value);
 
     RemoteLink& m_link;

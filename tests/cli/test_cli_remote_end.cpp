@@ -189,7 +189,7 @@ TEST_F(CliRemoteEnd, ReadAndWritePrintEveryEntryOfHowManyAndTheTimeLeftOnStandar
     const CliRun r = read({"--settings", "--day", "2", "--night", "1,64", path("out.KTF")});
     ASSERT_EQ(r.status, 0) << r.err;
     expectProgress(r, {{QStringLiteral("Nastavení"), 6}, {QStringLiteral("Paměti tlačítek"), 3}},
-                   0);
+                   2); // the 1.2 s before the last memory's request
     // By the fixed pauses: six blocks (200 ms each, 1000 ms between two) and three memories.
     EXPECT_EQ(progressLines(r.err).front().secondsLeft, 10);
 

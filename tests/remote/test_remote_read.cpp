@@ -127,9 +127,38 @@ TEST_F(RemoteReadTest, AnySelectionIsReadCompletelyInAscendingOrder) {
     ASSERT_FALSE(readView.progresses.empty());
     EXPECT_EQ(readView.progresses.back().overallCount, 7);
     EXPECT_EQ(readView.progresses.back().overallIndex, 7);
-    EXPECT_EQ(readView.progresses.back().msLeft, 0);
+    // The last memory's request waits its pause after it is reported.
+    EXPECT_EQ(readView.progresses.back().msLeft, RemoteReadEngine::kMemoryWaitMs);
     EXPECT_EQ(readView.progresses.front().msLeft,
               RemoteReadEngine::fixedPausesMs(request) - RemoteReadEngine::kStartWaitMs);
+}
+
+TEST_F(RemoteReadTest, TheTimeLeftIsThePausesStillAheadAtEveryReport) {
+    // A fast box, so what is left after each report is its pauses and little more.
+    device->box().setTiming({1, 1, 20});
+    RemoteReadRequest request;
+    request.settings = true;
+    request.memories[0] = request.memories[100] = true;
+    std::vector<qint64> reportedAt;
+    std::optional<RemoteReadResult> result;
+    ASSERT_TRUE(reader->start(request, nullptr, [&](const RemoteReadResult& r) { result = r; }));
+    runUntil([&] {
+        while (reportedAt.size() < readView.progresses.size())
+            reportedAt.push_back(clock.nowMs());
+        return result.has_value();
+    });
+    ASSERT_TRUE(result.has_value());
+    ASSERT_EQ(result->outcome, RemoteReadState::Done);
+    ASSERT_EQ(readView.progresses.size(), std::size_t(6 + 2)); // each block and memory once
+    for (std::size_t i = 0; i < reportedAt.size(); ++i) {
+        const RemoteProgress& p = readView.progresses[i];
+        const qint64 left = clock.nowMs() - reportedAt[i];
+        const int exchangesAhead = p.overallCount - p.overallIndex + 1;
+        EXPECT_LE(p.msLeft, left) << i;
+        EXPECT_LE(left - p.msLeft, exchangesAhead * RemoteReadEngine::kTickMs)
+            << "report " << i << " (" << p.group.toStdString() << " " << p.groupIndex
+            << ") leaves out a pause";
+    }
 }
 
 TEST_F(RemoteReadTest, RepliesAreTakenAsTheyArriveNotOnTheNextTick) {

@@ -137,7 +137,8 @@ TEST_F(ReadDialogTest, ProgressSaysEntryOfHowManyAndTheTimeLeft) {
     EXPECT_EQ(child<QLabel>("Label5")->text(), "100");
     runUntil([&] { return child<QLabel>("Label5")->text() == "200"; });
     EXPECT_EQ(child<QLabel>("Label6")->text(), "Paměti tlačítek: 2 z 2, celkem 8 z 8");
-    EXPECT_EQ(child<QLabel>("Label7")->text(), "Zbývá nejméně 0:00");
+    // The pause before the last memory's request is still ahead.
+    EXPECT_EQ(child<QLabel>("Label7")->text(), "Zbývá nejméně 0:02");
     runUntil([&] { return !results.empty(); });
     EXPECT_EQ(results.at(0).outcome, RemoteReadState::Done);
 }
