@@ -83,15 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }))
             std::abort();
 
-        // Until the box has not taken a script byte for three minutes (the keep-alive gives a
-        // silent box up after one), in virtual time: a box that keeps the connection alive
-        // for ever ends the input too.
+        // Until the box has not taken a script byte for 90 s (the keep-alive gives a silent
+        // box up after 60 s; longer silence only repeats the 5 s re-send), in virtual time: a
+        // box that keeps the connection alive for ever ends the input too.
         qint64 lastProgress = clock.nowMs();
         size_t seen = script->pos;
         // The framing check of a buffer that did not change since the last tick would repeat
         // itself: most ticks of a waiting engine receive nothing.
         QByteArray checked;
-        while (ended == 0 && clock.nowMs() - lastProgress < 3 * 60 * 1000) {
+        while (ended == 0 && clock.nowMs() - lastProgress < 90 * 1000) {
             if (script->pos != seen) {
                 seen = script->pos;
                 lastProgress = clock.nowMs();
