@@ -33,6 +33,8 @@
 #include <QTimer>
 #include <cstdio>
 #include <sys/resource.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -80,7 +82,11 @@ public:
             if (m_since.isValid()) {
                 const qint64 late = m_since.elapsed() - 10;
                 m_worst = std::max(m_worst, late);
-                m_over50 += late > 50;
+                if (late > 50) {
+                    ++m_over50;
+                    if (m_late.size() < 40)
+                        m_late.push_back({m_phase.elapsed(), late});
+                }
             }
             ++m_probes;
             m_since.restart();
@@ -91,7 +97,15 @@ public:
         m_worst = 0;
         m_over50 = 0;
         m_probes = 0;
+        m_late.clear();
         m_since.invalidate();
+        m_phase.start();
+    }
+    // When in the phase the late probes came and how late, to tell a pattern (the same step of
+    // every entry) from a machine busy elsewhere.
+    void printLate() const {
+        for (const auto& [at, late] : m_late)
+            std::printf("  late probe at %.3f s: %lld ms\n", at / 1000.0, late);
     }
     qint64 worst() const { return m_worst; }
     qint64 probes() const { return m_probes; }
@@ -101,6 +115,8 @@ public:
 private:
     QTimer m_timer;
     QElapsedTimer m_since;
+    QElapsedTimer m_phase;
+    std::vector<std::pair<qint64, qint64>> m_late;
     qint64 m_worst = 0;
     qint64 m_probes = 0;
     qint64 m_over50 = 0;
@@ -176,6 +192,7 @@ int main(int argc, char** argv) {
                 "load %s\n",
                 phase.elapsed() / 1000.0, probe.worst(), probe.probes(), probe.over50(),
                 qPrintable(loadAverage()));
+    probe.printLate();
     std::fflush(stdout);
 
     // A read of the settings and the first memories, in the read dialog.
@@ -194,6 +211,7 @@ int main(int argc, char** argv) {
                 "probe delay %lld ms (%lld probes, %lld over 50 ms), load %s\n",
                 readMemories, phase.elapsed() / 1000.0, cpu, cpu * 100 / (phase.elapsed() / 1000.0),
                 probe.worst(), probe.probes(), probe.over50(), qPrintable(loadAverage()));
+    probe.printLate();
     std::fflush(stdout);
     runUntil([&] { return part.engine().state() == ConnectionState::Quiet; }, 60);
 
@@ -223,6 +241,7 @@ int main(int argc, char** argv) {
                 writeMemories, done ? "done" : "NOT DONE", phase.elapsed() / 1000.0, cpu,
                 cpu * 100 / (phase.elapsed() / 1000.0), probe.worst(), probe.probes(),
                 probe.over50(), qPrintable(loadAverage()));
+    probe.printLate();
     std::fflush(stdout);
     writer.done(QDialog::Accepted);
     part.engine().cancel();
