@@ -1,5 +1,6 @@
 // lumo-cli diff with a unit as a source: lumo-sim serves the unit on the virtual USB cable, so a
 // whole read takes a fraction of a second.
+#include "support/ServedSim.h"
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,24 +21,13 @@ struct CliResult {
 
 class Unit {
 public:
-    Unit(const QString& dir, const QStringList& faults) {
-        const QString link = dir + QStringLiteral("/vexo");
-        m_process.start(QStringLiteral(LUMO_SIM_PATH),
-                        QStringList{QStringLiteral("unit"), QStringLiteral("--pty-link"), link} +
-                            faults);
-        m_process.waitForReadyRead(10000);
-        m_process.readAll();
+    Unit(const QString& dir, const QStringList& faults) : m_served(dir, faults) {
         QFile devices(dir + QStringLiteral("/devices.txt"));
         EXPECT_TRUE(devices.open(QIODevice::WriteOnly));
-        devices.write("Vexo USB\tVexo-USB\t" + QFile::encodeName(link) + "\n");
+        devices.write("Vexo USB\tVexo-USB\t" + QFile::encodeName(m_served.port()) + "\n");
         m_env = QProcessEnvironment::systemEnvironment();
         m_env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         m_env.insert(QStringLiteral("LUMO_FTDI"), QStringLiteral("virtual:") + devices.fileName());
-    }
-    ~Unit() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
     }
 
     // The program, or `program` (such as script(1) giving it a terminal) with `args`.
@@ -52,7 +42,7 @@ public:
     }
 
 private:
-    QProcess m_process;
+    lumo::test::ServedUnit m_served;
     QProcessEnvironment m_env;
 };
 

@@ -2,56 +2,26 @@
 // write, and a backup that cannot be made stops the write before its first byte.
 #include "files/ReadBackups.h"
 #include "files/SettingsFile.h"
+#include "support/ServedSim.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using lumo::test::CliRun;
+using lumo::test::ServedUnit;
 
+// A write with its backup read first takes two transfers.
 CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LUMO_CLI_PATH), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return lumo::test::runCli(args, QProcessEnvironment::systemEnvironment(), 120000);
 }
 
-// A virtual unit on a pseudo-terminal for the time of a test.
-class Unit {
-public:
-    Unit(const QString& dir, const QStringList& faults) {
-        m_port = dir + QStringLiteral("/vexo");
-        m_process.start(QStringLiteral(LUMO_SIM_PATH),
-                        QStringList{QStringLiteral("unit"), QStringLiteral("--pty-link"), m_port} +
-                            faults);
-        m_process.waitForReadyRead(10000);
-        m_process.readLine();
-    }
-    ~Unit() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    const QString& port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    QString m_port;
-};
-
-QString changedSet(const QTemporaryDir& dir, const Unit& unit) {
+QString changedSet(const QTemporaryDir& dir, const ServedUnit& unit) {
     const QString path = dir.filePath(QStringLiteral("set.json"));
     EXPECT_EQ(cli({"read", "settings", "--port", unit.port(), path}).status, 0);
     QFile f(path);
@@ -68,7 +38,7 @@ QString changedSet(const QTemporaryDir& dir, const Unit& unit) {
 
 TEST(CliBackup, TheUnitIsSavedBeforeTheWriteReplacesIt) {
     QTemporaryDir dir;
-    Unit unit(dir.path(), {});
+    ServedUnit unit(dir.path(), {});
     const QString set = changedSet(dir, unit);
     const QString folder = dir.filePath(QStringLiteral("zalohy"));
     const CliRun r = cli({"write", "settings", "--port", unit.port(), set, "--backup", folder});
@@ -91,7 +61,7 @@ TEST(CliBackup, TheUnitIsSavedBeforeTheWriteReplacesIt) {
 
 TEST(CliBackup, NoBackupNoWrite) {
     QTemporaryDir dir;
-    Unit unit(dir.path(), {});
+    ServedUnit unit(dir.path(), {});
     const QString set = changedSet(dir, unit);
     // A file where the folder should be: refused before the unit is read.
     const QString blocker = dir.filePath(QStringLiteral("file"));
@@ -107,7 +77,7 @@ TEST(CliBackup, NoBackupNoWrite) {
 
 TEST(CliBackup, AReadThatFailsKeepsWhatCameAndWritesNothing) {
     QTemporaryDir dir;
-    Unit unit(dir.path(), {"--settings-delta", "-1"});
+    ServedUnit unit(dir.path(), {"--settings-delta", "-1"});
     const QString set = dir.filePath(QStringLiteral("set.KTF"));
     lumo::ParameterSet params;
     ASSERT_TRUE(lumo::SaveSettingsFile(params, set));

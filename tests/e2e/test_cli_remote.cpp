@@ -9,7 +9,7 @@
 namespace {
 
 using lumo::e2e::CliRemoteTest;
-using lumo::e2e::CliRun;
+using lumo::test::CliRun;
 
 TEST_F(CliRemoteTest, ListsOnlyTheLineBoxes) {
     serve();

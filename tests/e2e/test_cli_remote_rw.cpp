@@ -10,17 +10,16 @@
 namespace {
 
 using lumo::e2e::CliRemoteTest;
-using lumo::e2e::CliRun;
-using lumo::e2e::ServedSim;
+using lumo::test::CliRun;
+using lumo::test::ServedUnit;
 
 class CliRemoteReadWrite : public CliRemoteTest {
 protected:
     // `lumo-cli read all` of the unit with memory `memory`, served on the bench cable.
     void readOnTheBench(const QString& memory, const QString& out) {
-        const ServedSim unit(QStringLiteral("unit"),
-                             {"--pty-link", m_dir.filePath("vexo"), "--memory", memory});
-        ASSERT_FALSE(unit.path().isEmpty());
-        const CliRun r = cli({"read", "all", "--port", unit.path(), out});
+        const ServedUnit unit(m_dir.path(), {"--memory", memory});
+        ASSERT_EQ(unit.printed(), unit.port());
+        const CliRun r = cli({"read", "all", "--port", unit.port(), out});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
     }
     QStringList remote(const QString& command) const {

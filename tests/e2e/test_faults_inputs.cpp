@@ -3,6 +3,7 @@
 // write that stops half-way, and a stale pseudo-terminal link.
 #include "support/DeviceNode.h"
 #include "support/FileHelpers.h"
+#include "support/ServedSim.h"
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -65,28 +66,7 @@ QString fifo(const QTemporaryDir& dir, const char* name) {
     return path;
 }
 
-class Sim {
-public:
-    Sim(const QString& dir, const QStringList& extra) : m_link(dir + QStringLiteral("/vexo")) {
-        m_process.start(QStringLiteral(LUMO_SIM_PATH),
-                        QStringList{QStringLiteral("unit"), QStringLiteral("--pty-link"), m_link} +
-                            extra);
-        m_process.waitForReadyRead(10000);
-        m_printed = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~Sim() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    const QString& port() const { return m_link; }
-    const QString& printed() const { return m_printed; }
-
-private:
-    QProcess m_process;
-    QString m_link;
-    QString m_printed;
-};
+using lumo::test::ServedUnit;
 
 } // namespace
 
@@ -194,7 +174,7 @@ TEST(HostileInputs, BadPortsSayWhy) {
         EXPECT_TRUE(r.err.contains(c.reason)) << qPrintable(r.err);
     }
     // A port another program holds.
-    Sim sim(dir.path(), {});
+    ServedUnit sim(dir.path(), {});
     QFile holder(sim.port());
     ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
     ASSERT_EQ(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
@@ -208,7 +188,7 @@ TEST(HostileInputs, BadPortsSayWhy) {
 TEST(HostileInputs, CommunicationErrorShowsReceivedBytesEscapedWithCounts) {
     QTemporaryDir dir;
     // 127 of 128 bytes of the settings image: binary bytes, among them NUL and 0xFF.
-    Sim sim(dir.path(), {"--settings-delta", "-1"});
+    ServedUnit sim(dir.path(), {"--settings-delta", "-1"});
     const Outcome r = cli({"read", "settings", "--port", sim.port(), dir.filePath("x.json")});
     EXPECT_EQ(r.status, 1);
     for (const char c : r.rawErr)
@@ -221,7 +201,7 @@ TEST(HostileInputs, CommunicationErrorShowsReceivedBytesEscapedWithCounts) {
 
 TEST(HostileInputs, AWriteStoppedHalfWaySaysWhatTheUnitHolds) {
     QTemporaryDir dir;
-    Sim sim(dir.path(), {"--write-error", "3"});
+    ServedUnit sim(dir.path(), {"--write-error", "3"});
     const QString set = dir.filePath("set.json");
     ASSERT_EQ(cli({"read", "settings", "--port", sim.port(), set}).status, 0);
     Outcome r = cli({"write", "all", "--port", sim.port(), set});
@@ -246,7 +226,7 @@ TEST(SimProgram, HelpAfterTheSubcommandAndStaleLinks) {
     // A link left by a killed simulator pointing at a terminal number someone else has now.
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/pts/ptmx"), dir.filePath("vexo")));
     {
-        Sim sim(dir.path(), {});
+        ServedUnit sim(dir.path(), {});
         EXPECT_EQ(sim.printed(), sim.port());
         EXPECT_NE(QFile::symLinkTarget(sim.port()), QStringLiteral("/dev/pts/ptmx"));
         EXPECT_TRUE(QFile::symLinkTarget(sim.port()).startsWith(QStringLiteral("/dev/pts/")));

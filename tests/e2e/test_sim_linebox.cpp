@@ -2,34 +2,18 @@
 // of the tree through LUMO_FTDI=virtual:PATH. Real time, with generous safety limits only.
 #include "link/FtdiApi.h"
 #include "sim/VirtualUnit.h"
+#include "support/ServedSim.h"
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
 
-class Served {
-public:
-    Served(const QStringList& args) {
-        m_process.start(QStringLiteral(LUMO_SIM_PATH), args);
-        m_process.waitForReadyRead(10000);
-        m_printed = QString::fromUtf8(m_process.readLine()).trimmed();
-    }
-    ~Served() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    const QString& printed() const { return m_printed; }
-
-private:
-    QProcess m_process;
-    QString m_printed;
-};
+using lumo::test::CliRun;
+using lumo::test::ServedSim;
 
 QString writeDeviceFile(const QTemporaryDir& dir, const QByteArray& lines) {
     const QString path = dir.filePath(QStringLiteral("devices.txt"));
@@ -39,22 +23,10 @@ QString writeDeviceFile(const QTemporaryDir& dir, const QByteArray& lines) {
     return path;
 }
 
-struct CliRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 CliRun cli(const QStringList& args, const QString& deviceFile) {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LUMO_FTDI"), QStringLiteral("virtual:") + deviceFile);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(LUMO_CLI_PATH), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return lumo::test::runCli(args, env);
 }
 
 // The box through the FTDI calls of this process, as the remote procedures use them.
@@ -115,8 +87,8 @@ protected:
 };
 
 TEST_F(SimLineBox, AProgramConnectsLogsInAndWritesThroughTheServedBox) {
-    Served sim({QStringLiteral("linebox"), QStringLiteral("--pty-link"), link,
-                QStringLiteral("--memory"), memory});
+    ServedSim sim({QStringLiteral("linebox"), QStringLiteral("--pty-link"), link,
+                   QStringLiteral("--memory"), memory});
     ASSERT_EQ(sim.printed(), link);
     const QString devices =
         writeDeviceFile(dir, "# the served box\nKavrostanel\tKAV00001\t" + link.toUtf8() + "\n");
@@ -173,10 +145,10 @@ TEST_F(SimLineBox, AProgramConnectsLogsInAndWritesThroughTheServedBox) {
 }
 
 TEST_F(SimLineBox, FaultsFromTheCommandLineReachTheHost) {
-    Served sim({QStringLiteral("linebox"), QStringLiteral("--pty-link"), link,
-                QStringLiteral("--err-every"), QStringLiteral("2"),
-                QStringLiteral("--vanish-after"), QStringLiteral("4"),
-                QStringLiteral("--split-replies"), QStringLiteral("2")});
+    ServedSim sim({QStringLiteral("linebox"), QStringLiteral("--pty-link"), link,
+                   QStringLiteral("--err-every"), QStringLiteral("2"),
+                   QStringLiteral("--vanish-after"), QStringLiteral("4"),
+                   QStringLiteral("--split-replies"), QStringLiteral("2")});
     ASSERT_EQ(sim.printed(), link);
     const QString devices = writeDeviceFile(dir, "Kavrostanel\tKAV7\t" + link.toUtf8() + "\n");
     qputenv("LUMO_FTDI", (QStringLiteral("virtual:") + devices).toUtf8());
@@ -192,7 +164,7 @@ TEST_F(SimLineBox, FaultsFromTheCommandLineReachTheHost) {
 }
 
 TEST_F(SimLineBox, TheServedUnitIsTheUsbCableThroughADeviceFile) {
-    Served sim({QStringLiteral("unit"), QStringLiteral("--pty-link"), link});
+    ServedSim sim({QStringLiteral("unit"), QStringLiteral("--pty-link"), link});
     ASSERT_EQ(sim.printed(), link);
     const QString devices = writeDeviceFile(dir, "Vexo USB\tVexo-USB\t" + link.toUtf8() + "\n");
     const QString json = dir.filePath(QStringLiteral("read.json"));
