@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
 #include <sys/file.h>
 #include <vector>
@@ -307,6 +308,10 @@ void updateCatalogue(const Lane& lane, const QString& section) {
     lockFile.remove();
 }
 
+void PrintTo(const Lane& lane, std::ostream* os) {
+    *os << lane.id;
+}
+
 class FaultCatalogue : public ::testing::TestWithParam<Lane> {
 protected:
     void SetUp() override {
@@ -390,12 +395,9 @@ protected:
         cell.sim->waitForFinished(1000);
     }
 
-    // Runs every cell, a few at a time (the slow ones first), each to its end or its limit.
-    void runAll(std::vector<Cell>& cells) {
-        constexpr int kParallel = 12;
-        std::vector<Cell*> order;
-        for (Cell& c : cells)
-            order.push_back(&c);
+    // Runs the cells, PARALLEL at a time (the slow ones first), each to its end or its limit.
+    void runAll(const std::vector<Cell*>& cells, size_t parallel) {
+        std::vector<Cell*> order = cells;
         std::stable_sort(order.begin(), order.end(), [](const Cell* a, const Cell* b) {
             return limitMs(*a->fault, a->command) > limitMs(*b->fault, b->command);
         });
@@ -403,7 +405,7 @@ protected:
         size_t next = 0;
         QEventLoop loop;
         while (next < order.size() || !running.empty()) {
-            while (running.size() < kParallel && next < order.size()) {
+            while (running.size() < parallel && next < order.size()) {
                 start(*order[next]);
                 running.push_back(order[next++]);
             }
@@ -442,7 +444,10 @@ TEST_P(FaultCatalogue, EveryCommandUnderEveryFaultEndsCleanly) {
             cells.push_back(std::move(cell));
         }
     }
-    runAll(cells);
+    std::vector<Cell*> all;
+    for (Cell& c : cells)
+        all.push_back(&c);
+    runAll(all, 12);
 
     // A read without a fault gives each read's complete file.
     auto baseline = [&](Command command) {
@@ -453,6 +458,42 @@ TEST_P(FaultCatalogue, EveryCommandUnderEveryFaultEndsCleanly) {
             }
         return QByteArray();
     };
+
+    const bool updating = qEnvironmentVariableIsSet("LUMO_UPDATE_FAULT_CATALOGUE");
+    QHash<QString, QStringList> committed;
+    if (!updating) {
+        QFile file(catalogueFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(catalogueFile());
+        committed = committedRows(QString::fromUtf8(file.readAll()), lane);
+    }
+    const auto column = [](Command command) {
+        return int(std::find(std::begin(kCommands), std::end(kCommands), command) -
+                   std::begin(kCommands));
+    };
+    // A cell that went other than the table says is run again on its own: twelve pairs of
+    // programs at once on a loaded machine can hold an answer past the cable's 0.5 s time-out.
+    // What the program does wrong, it does wrong alone too.
+    std::vector<Cell*> again;
+    for (Cell& c : cells) {
+        const bool asCommitted =
+            updating ||
+            outcome(c, baseline(c.command)) ==
+                committed.value(QString::fromLatin1(c.fault->name)).value(column(c.command));
+        if (!asCommitted || c.killed || c.status != (mustSucceed(*c.fault, c.command) ? 0 : 1))
+            again.push_back(&c);
+    }
+    for (Cell* c : again) {
+        std::cout << "run again alone: " << qPrintable(c->where()) << " (was "
+                  << qPrintable(outcome(*c, baseline(c->command))) << ")\n";
+        QFile::remove(c->out);
+        Cell fresh;
+        fresh.fault = c->fault;
+        fresh.command = c->command;
+        fresh.dir = c->dir;
+        fresh.out = c->out;
+        *c = std::move(fresh);
+    }
+    runAll(again, 1);
 
     QStringList header{QStringLiteral("fault")};
     for (Command c : kCommands)
@@ -505,14 +546,10 @@ TEST_P(FaultCatalogue, EveryCommandUnderEveryFaultEndsCleanly) {
               QStringLiteral("/fault-catalogue-%1.md").arg(QLatin1String(lane.id)));
     if (run.open(QIODevice::WriteOnly))
         run.write(section.toUtf8());
-    if (qEnvironmentVariableIsSet("LUMO_UPDATE_FAULT_CATALOGUE")) {
+    if (updating) {
         updateCatalogue(lane, section);
         return;
     }
-    QFile file(catalogueFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(catalogueFile());
-    const QHash<QString, QStringList> committed =
-        committedRows(QString::fromUtf8(file.readAll()), lane);
     for (const Fault& fault : kFaults) {
         const QString name = QString::fromLatin1(fault.name);
         const QStringList want = committed.value(name);
